@@ -1,0 +1,79 @@
+// Files as the update uses them: text-mode line reads that behave as the
+// Windows C runtime's, exclusive opens, and the few folder and status queries.
+// One implementation per system (posix/files.cpp, win32/files.cpp), chosen at
+// build time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace fwut::files {
+
+enum class Access { Shared, Exclusive };
+
+// Reads like fgets on a file opened in Windows text mode: CR LF is one line
+// end, delivered as "\n" and counted as one character; a byte 0x1A ends the
+// file. A file saved on either system therefore reads the same.
+class TextFile {
+public:
+    TextFile() = default;
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+    ~TextFile();
+
+    bool Open(const std::string& path, Access access);
+    // Reads at most limit characters, the "\n" included when it fits; what is
+    // left of a longer line is read by the next call. Returns false when the
+    // file is at its end and nothing was read.
+    bool ReadLine(std::string& line, std::size_t limit);
+    void Close();
+    bool IsOpen() const { return handle_ != nullptr; }
+
+private:
+    int Next();
+
+    void* handle_ = nullptr;
+    int pushedBack_ = -1;
+    bool atEnd_ = false;
+};
+
+class BinaryFile {
+public:
+    BinaryFile() = default;
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+    ~BinaryFile();
+
+    // Creates the file, or empties an existing one, for reading and writing
+    // with exclusive access. A symbolic link, or a file owned by another user,
+    // at that path is refused rather than followed or truncated.
+    bool CreateExclusive(const std::string& path);
+    // Opens an existing file for reading and writing with exclusive access.
+    bool OpenExclusive(const std::string& path);
+
+    bool Seek(std::uint64_t offset);
+    std::size_t Read(void* buffer, std::size_t size);
+    std::size_t Write(const void* buffer, std::size_t size);
+    std::optional<std::uint64_t> Length();
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    std::intptr_t fd_ = -1;
+};
+
+bool Exists(const std::string& path);
+// Removes the file if it is there; any error is ignored.
+void Delete(const std::string& path) noexcept;
+std::optional<std::tm> ModificationTimeLocal(const std::string& path);
+
+// The user's temporary folder, ending in the path separator.
+std::string TemporaryFolder();
+// The folder of the running program file, ending in the path separator, or
+// empty when it cannot be found.
+std::string ProgramFolder();
+
+}  // namespace fwut::files

@@ -1,0 +1,17 @@
+// The per-user settings store: integer values by section and entry, as the
+// Win32 profile calls read and write them.
+#pragma once
+
+namespace fwut {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    // Returns defaultValue when the entry is missing or unreadable. The
+    // registry backend creates the store's keys (not the value) on first read.
+    virtual int GetProfileInt(const char* section, const char* entry, int defaultValue) = 0;
+    virtual bool WriteProfileInt(const char* section, const char* entry, int value) = 0;
+};
+
+}  // namespace fwut
