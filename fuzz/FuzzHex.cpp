@@ -1,0 +1,69 @@
+// libFuzzer target for the HEX conversion: any input either yields a whole
+// number of pages or leaves no image file at all.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "platform/Files.h"
+#include "update/HexImage.h"
+
+namespace {
+
+// One private folder per fuzzing process, removed when it ends.
+class WorkFolder {
+public:
+    WorkFolder()
+    {
+        std::string pattern = fwut::files::TemporaryFolder() + "fwut-fuzz-hex-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        path_ = pattern + "/";
+    }
+    ~WorkFolder()
+    {
+        fwut::files::Delete(Hex());
+        fwut::files::Delete(Image());
+        ::rmdir(path_.c_str());
+    }
+    std::string Hex() const { return path_ + "firmware.hex"; }
+    std::string Image() const { return path_ + "Hex.tmp"; }
+
+private:
+    std::string path_;
+};
+
+// At most 257 pages: a record may start at 0xFFFF and run 92 bytes on.
+constexpr std::uint64_t kMaxImage = 257 * fwut::kImagePageSize;
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const WorkFolder folder;
+    std::ofstream(folder.Hex(), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+
+    const auto result = fwut::ConvertHexFileToImage(folder.Hex(), folder.Image());
+    if (result != fwut::HexImageResult::Complete) {
+        Check(result == fwut::HexImageResult::InvalidHexFile);
+        Check(!fwut::files::Exists(folder.Image()));
+        return 0;
+    }
+    fwut::files::BinaryFile image;
+    Check(image.OpenExclusive(folder.Image()));
+    const auto length = image.Length();
+    Check(length && *length > 0 && *length % fwut::kImagePageSize == 0 && *length <= kMaxImage);
+    image.Close();
+    fwut::files::Delete(folder.Image());
+    return 0;
+}

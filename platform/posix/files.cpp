@@ -1,0 +1,264 @@
+// Files on POSIX systems. Exclusive access is an flock() lock: it keeps out
+// every other opener of this program, which is what the Windows share mode
+// achieves for the update.
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fwut::files {
+namespace {
+
+constexpr int kEndOfFileByte = 0x1A;
+
+std::FILE* AsStream(void* handle) { return static_cast<std::FILE*>(handle); }
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool Lock(int fd, int operation)
+{
+    int rc;
+    do {
+        rc = ::flock(fd, operation | LOCK_NB);
+    } while (rc < 0 && errno == EINTR);
+    return rc == 0;
+}
+
+bool IsRegularFile(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// In a folder that every user may write, such as /tmp, another user can plant
+// a file under our name, or a hard link to one of our own files. Only a plain
+// file of ours with no other name may be emptied and reused.
+bool IsOwnPrivateFile(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+}
+
+std::string WithTrailingSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+TextFile::~TextFile() { Close(); }
+
+bool TextFile::Open(const std::string& path, Access access)
+{
+    Close();
+    // O_NONBLOCK keeps a FIFO planted at the path from hanging the open; it is
+    // refused just below together with folders, which Windows cannot open as files.
+    const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    // A shared open still fails while someone holds the file exclusively, as on Windows.
+    const bool locked = Lock(fd, access == Access::Exclusive ? LOCK_EX : LOCK_SH);
+    std::FILE* stream = (locked && IsRegularFile(fd)) ? ::fdopen(fd, "rb") : nullptr;
+    if (stream == nullptr) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = stream;
+    pushedBack_ = -1;
+    atEnd_ = false;
+    return true;
+}
+
+int TextFile::Next()
+{
+    const auto raw = [this]() -> int {
+        if (pushedBack_ >= 0) {
+            const int c = pushedBack_;
+            pushedBack_ = -1;
+            return c;
+        }
+        if (atEnd_)
+            return EOF;
+        const int c = std::getc(AsStream(handle_));
+        if (c == EOF || c == kEndOfFileByte) {
+            atEnd_ = true;
+            return EOF;
+        }
+        return c;
+    };
+    const int c = raw();
+    if (c != '\r')
+        return c;
+    const int following = raw();
+    if (following == '\n')
+        return '\n';
+    if (following != EOF)
+        pushedBack_ = following;
+    return '\r';
+}
+
+bool TextFile::ReadLine(std::string& line, std::size_t limit)
+{
+    line.clear();
+    if (handle_ == nullptr)
+        return false;
+    while (line.size() < limit) {
+        const int c = Next();
+        if (c == EOF)
+            break;
+        line += static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    return !line.empty();
+}
+
+void TextFile::Close()
+{
+    if (handle_ != nullptr)
+        std::fclose(AsStream(handle_));
+    handle_ = nullptr;
+    pushedBack_ = -1;
+    atEnd_ = false;
+}
+
+BinaryFile::~BinaryFile() { Close(); }
+
+bool BinaryFile::CreateExclusive(const std::string& path)
+{
+    Close();
+    const int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0)
+        return false;
+    // Only a file we may safely own is emptied; anything else stays untouched.
+    if (!IsOwnPrivateFile(fd) || !Lock(fd, LOCK_EX) || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool BinaryFile::OpenExclusive(const std::string& path)
+{
+    Close();
+    const int fd = OpenRetrying(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    if (!IsRegularFile(fd) || !Lock(fd, LOCK_EX)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool BinaryFile::Seek(std::uint64_t offset)
+{
+    if (fd_ < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX))
+        return false;
+    return ::lseek(static_cast<int>(fd_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+std::size_t BinaryFile::Read(void* buffer, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (fd_ >= 0 && done < size) {
+        const ssize_t n = ::read(static_cast<int>(fd_), bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (fd_ >= 0 && done < size) {
+        const ssize_t n = ::write(static_cast<int>(fd_), bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::optional<std::uint64_t> BinaryFile::Length()
+{
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(static_cast<int>(fd_), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void BinaryFile::Close()
+{
+    // Closing the descriptor also releases its lock.
+    if (fd_ >= 0)
+        ::close(static_cast<int>(fd_));
+    fd_ = -1;
+}
+
+// lstat, so that a dangling link counts: it is still something to delete.
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+void Delete(const std::string& path) noexcept { ::unlink(path.c_str()); }
+
+std::optional<std::tm> ModificationTimeLocal(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    std::tm local{};
+    const std::time_t seconds = st.st_mtime;
+    if (::localtime_r(&seconds, &local) == nullptr)
+        return std::nullopt;
+    return local;
+}
+
+std::string TemporaryFolder()
+{
+    const char* tmpdir = std::getenv("TMPDIR");
+    return WithTrailingSlash((tmpdir != nullptr && *tmpdir != '\0') ? tmpdir : "/tmp");
+}
+
+// /proc/self/exe rather than argv[0], which may be a bare name found through PATH.
+std::string ProgramFolder()
+{
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+        return {};
+    target.resize(static_cast<std::size_t>(n));
+    const auto slash = target.rfind('/');
+    return slash == std::string::npos ? std::string{} : target.substr(0, slash + 1);
+}
+
+}  // namespace fwut::files

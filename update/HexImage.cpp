@@ -1,0 +1,164 @@
+#include "update/HexImage.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/Files.h"
+#include "update/FirmwareTexts.h"
+
+namespace fwut {
+namespace {
+
+// Characters per read, the line end included: a record line holds at most
+// 198 characters, a data record at most 93 data bytes. Whatever is left of a
+// longer line comes as the next line and fails its ':' test.
+constexpr std::size_t kLineLimit = 199;
+
+constexpr std::uint8_t kTypeData = 0x00;
+constexpr std::uint8_t kTypeEndOfFile = 0x01;
+constexpr std::uint8_t kTypeExtendedSegment = 0x02;
+constexpr std::uint8_t kTypeStartSegment = 0x03;
+
+enum class RecordOutcome { Next, Complete, Invalid };
+
+std::optional<int> HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return std::nullopt;
+}
+
+// The two-digit field at pos; nullopt when either digit is missing (the line
+// ends first) or is not hexadecimal, so a short or damaged record can never
+// put a made-up byte into the image.
+std::optional<std::uint8_t> HexField(const std::string& line, std::size_t pos)
+{
+    if (pos + 1 >= line.size())
+        return std::nullopt;
+    const auto high = HexDigit(line[pos]);
+    const auto low = HexDigit(line[pos + 1]);
+    if (!high || !low)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*high * 16 + *low);
+}
+
+// Grows the image page by page, each new page blank (0xFF), so that it always
+// ends with the page holding the highest address written.
+void PutByte(std::vector<std::uint8_t>& image, std::size_t offset, std::uint8_t value)
+{
+    while (offset >= image.size())
+        image.resize(image.size() + kImagePageSize, 0xFF);
+    image[offset] = value;
+}
+
+RecordOutcome ApplyDataRecord(const std::string& line, std::uint8_t count, std::uint8_t high, std::uint8_t low,
+                              std::vector<std::uint8_t>& image)
+{
+    unsigned sum = count + high + low + kTypeData;
+    const std::size_t address = high * 256u + low;
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto data = HexField(line, 9 + 2 * k);
+        if (!data)
+            return RecordOutcome::Invalid;
+        sum += *data;
+        PutByte(image, address + k, *data);
+    }
+    const auto checksum = HexField(line, 9 + 2 * std::size_t{count});
+    const unsigned expected = (256 - sum % 256) % 256;
+    return (checksum && *checksum == expected) ? RecordOutcome::Next : RecordOutcome::Invalid;
+}
+
+RecordOutcome ApplyRecord(const std::string& line, std::vector<std::uint8_t>& image)
+{
+    if (line.empty() || line[0] != ':')
+        return RecordOutcome::Invalid;
+    const auto count = HexField(line, 1);
+    const auto high = HexField(line, 3);
+    const auto low = HexField(line, 5);
+    const auto type = HexField(line, 7);
+    if (!count || !high || !low || !type)
+        return RecordOutcome::Invalid;
+    switch (*type) {
+    case kTypeData:
+        return ApplyDataRecord(line, *count, *high, *low, image);
+    case kTypeEndOfFile:
+        return RecordOutcome::Complete;
+    case kTypeExtendedSegment:
+    case kTypeStartSegment:
+        // Addresses stay 16-bit: these records are passed over unchecked.
+        return RecordOutcome::Next;
+    default:
+        return RecordOutcome::Invalid;
+    }
+}
+
+// True when the end-of-file record was reached with every record before it valid.
+bool ReadImage(files::TextFile& hex, std::vector<std::uint8_t>& image)
+{
+    std::string line;
+    while (hex.ReadLine(line, kLineLimit)) {
+        switch (ApplyRecord(line, image)) {
+        case RecordOutcome::Next:
+            continue;
+        case RecordOutcome::Complete:
+            return true;
+        case RecordOutcome::Invalid:
+            return false;
+        }
+    }
+    return false;
+}
+
+HexImageResult Abandon(files::BinaryFile& image, const std::string& imagePath, HexImageResult result)
+{
+    image.Close();
+    files::Delete(imagePath);
+    return result;
+}
+
+}  // namespace
+
+// The image is built in memory and written once it is known to be complete;
+// the file itself is still created before the hex file is opened, so a busy
+// or unsafe temporary file is reported first, as the operator expects.
+HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath)
+{
+    files::BinaryFile image;
+    if (!image.CreateExclusive(imagePath))
+        return HexImageResult::CannotCreateImage;
+    files::TextFile hex;
+    if (!hex.Open(hexPath, files::Access::Exclusive))
+        return Abandon(image, imagePath, HexImageResult::CannotOpenHexFile);
+    std::vector<std::uint8_t> bytes(kImagePageSize, 0xFF);
+    const bool complete = ReadImage(hex, bytes);
+    hex.Close();
+    if (!complete)
+        return Abandon(image, imagePath, HexImageResult::InvalidHexFile);
+    // A short write (a full disk) would send a truncated image to the module.
+    if (image.Write(bytes.data(), bytes.size()) != bytes.size())
+        return Abandon(image, imagePath, HexImageResult::CannotCreateImage);
+    image.Close();
+    return HexImageResult::Complete;
+}
+
+std::string_view HexImageMessage(HexImageResult result)
+{
+    switch (result) {
+    case HexImageResult::Complete:
+        return {};
+    case HexImageResult::CannotCreateImage:
+        return kCannotCreateImageMessage;
+    case HexImageResult::CannotOpenHexFile:
+        return kCannotOpenFirmwareMessage;
+    case HexImageResult::InvalidHexFile:
+        return kInvalidHexFileMessage;
+    }
+    return {};
+}
+
+}  // namespace fwut
