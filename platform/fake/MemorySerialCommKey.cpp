@@ -1,0 +1,91 @@
+#include "platform/fake/MemorySerialCommKey.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace fwut {
+namespace {
+
+// The value's text (up to its terminator, if any) equals text, case ignored.
+bool SameTextIgnoringCase(const std::string& bytes, const std::string& text)
+{
+    const std::string value = bytes.substr(0, bytes.find('\0'));
+    return std::equal(value.begin(), value.end(), text.begin(), text.end(), [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+    });
+}
+
+}  // namespace
+
+MemorySerialCommKey::MemorySerialCommKey(const std::vector<std::string>& dataTexts)
+{
+    for (const std::string& text : dataTexts) {
+        Add(text);
+    }
+}
+
+void MemorySerialCommKey::Add(const std::string& dataText, bool withTerminator)
+{
+    data_.push_back(withTerminator ? dataText + '\0' : dataText);
+}
+
+bool MemorySerialCommKey::Open()
+{
+    ++openCount_;
+    isOpen_ = !openFails_;
+    return isOpen_;
+}
+
+// Follows RegEnumValueA: the name with its terminator must fit nameCapacity
+// characters and the data dataCapacity bytes; the needed data size is
+// reported either way.
+LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
+                                    DWORD* dataCapacity)
+{
+    if (!isOpen_) {
+        return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    }
+    if (const auto forced = forced_.find(index); forced != forced_.end()) {
+        return forced->second;
+    }
+    if (index >= data_.size()) {
+        return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
+    }
+    const std::string valueName = "\\Device\\Serial" + std::to_string(index);
+    const std::string& bytes = data_[index];
+    const DWORD dataSize = static_cast<DWORD>(bytes.size());
+    const bool nameFits = name != nullptr && nameCapacity != nullptr && valueName.size() < *nameCapacity;
+    const bool dataFits = data == nullptr || (dataCapacity != nullptr && dataSize <= *dataCapacity);
+    if (dataCapacity != nullptr) {
+        *dataCapacity = dataSize;
+    }
+    if (!nameFits || !dataFits) {
+        return static_cast<LONG>(ERROR_MORE_DATA);
+    }
+    std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+    *nameCapacity = static_cast<DWORD>(valueName.size());
+    if (data != nullptr) {
+        std::memcpy(data, bytes.data(), bytes.size());
+    }
+    return static_cast<LONG>(ERROR_SUCCESS);
+}
+
+void MemorySerialCommKey::Close()
+{
+    ++closeCount_;
+    isOpen_ = false;
+}
+
+std::string MemorySerialCommKey::DevicePath(int portNumber)
+{
+    const std::string wanted = "COM" + std::to_string(portNumber);
+    for (const std::string& bytes : data_) {
+        if (SameTextIgnoringCase(bytes, wanted)) {
+            return "/dev/fake" + std::to_string(portNumber);
+        }
+    }
+    return {};
+}
+
+}  // namespace fwut

@@ -1,0 +1,45 @@
+// An installed-port list held in memory, read like the SERIALCOMM registry key.
+// Values are named "\Device\Serial<index>"; their data are the texts given, so
+// tests can offer "COM3", "com5", "COM05" or a text without terminator exactly
+// as a registry might hold them.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/SerialCommKey.h"
+
+namespace fwut {
+
+class MemorySerialCommKey final : public SerialCommKey {
+public:
+    explicit MemorySerialCommKey(const std::vector<std::string>& dataTexts = {});
+
+    // Adds a value; withTerminator false stores the text without its zero byte.
+    void Add(const std::string& dataText, bool withTerminator = true);
+    // Makes every Open fail, as on a PC where the key does not exist.
+    void SetOpenFails(bool fails) { openFails_ = fails; }
+    // EnumValue(index) returns result without copying anything (ERROR_MORE_DATA part-way).
+    void ForceResult(DWORD index, LONG result) { forced_[index] = result; }
+
+    bool Open() override;
+    LONG EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity) override;
+    void Close() override;
+    // "/dev/fake<n>" when a value's text is "COM<n>" (any case), else empty.
+    std::string DevicePath(int portNumber) override;
+
+    bool IsOpen() const { return isOpen_; }
+    int OpenCount() const { return openCount_; }
+    int CloseCount() const { return closeCount_; }
+
+private:
+    std::vector<std::string> data_;  // raw value bytes, terminator included when stored
+    std::map<DWORD, LONG> forced_;
+    bool openFails_ = false;
+    bool isOpen_ = false;
+    int openCount_ = 0;
+    int closeCount_ = 0;
+};
+
+}  // namespace fwut

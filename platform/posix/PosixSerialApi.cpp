@@ -1,0 +1,351 @@
+#include "platform/posix/PosixSerialApi.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <system_error>
+
+#include "platform/posix/DcbTermios.h"
+#include "platform/posix/TermiosBaudRate.h"
+
+namespace fwut {
+namespace {
+
+int FdOf(HANDLE port)
+{
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(port));
+}
+
+HANDLE HandleOf(int fd)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+
+DWORD Win32ErrorFromErrno(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTTY:  // the name reaches something that is not a serial device
+        return ERROR_FILE_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+        return ERROR_ACCESS_DENIED;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return ERROR_SHARING_VIOLATION;
+    case EBADF:
+        return ERROR_INVALID_HANDLE;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_GEN_FAILURE;
+    }
+}
+
+// The port number of "\\.\COM<n>" (n decimal without leading zeros), or -1.
+int PortNumberOf(const char* fileName)
+{
+    static constexpr char kPrefix[] = "\\\\.\\COM";
+    constexpr std::size_t kPrefixLength = sizeof(kPrefix) - 1;
+    if (fileName == nullptr || std::strncmp(fileName, kPrefix, kPrefixLength) != 0) {
+        return -1;
+    }
+    const char* digits = fileName + kPrefixLength;
+    const std::size_t count = std::strlen(digits);
+    if (count == 0 || count > 9 || digits[0] == '0') {
+        return -1;
+    }
+    int number = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') {
+            return -1;
+        }
+        number = number * 10 + (digits[i] - '0');
+    }
+    return number;
+}
+
+// Claims the open device for this process and makes it a raw byte pipe.
+// Returns 0 or the errno of the step that failed.
+int ClaimAndMakeRaw(int fd)
+{
+    // No sharing, as a Win32 open of a COM port: TIOCEXCL turns away later
+    // opens, but not those of root, which the advisory lock still stops.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        return errno;
+    }
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        return errno;
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? 0 : errno;
+}
+
+bool ChangeModemLines(int fd, unsigned long request, int lines)
+{
+    return ::ioctl(fd, request, &lines) == 0;
+}
+
+// Raises or lowers DTR and RTS as the DCB asks. A pseudo-terminal has no modem
+// lines, so failures are ignored as they would be on a port without them.
+void ApplyModemLines(int fd, const DCB& dcb)
+{
+    if (dcb.fDtrControl == DTR_CONTROL_ENABLE) {
+        ChangeModemLines(fd, TIOCMBIS, TIOCM_DTR);
+    } else if (dcb.fDtrControl == DTR_CONTROL_DISABLE) {
+        ChangeModemLines(fd, TIOCMBIC, TIOCM_DTR);
+    }
+    if (dcb.fRtsControl == RTS_CONTROL_ENABLE) {
+        ChangeModemLines(fd, TIOCMBIS, TIOCM_RTS);
+    } else if (dcb.fRtsControl == RTS_CONTROL_DISABLE) {
+        ChangeModemLines(fd, TIOCMBIC, TIOCM_RTS);
+    }
+}
+
+// EIO when the device has gone (an unplugged adapter, a closed pty master),
+// EBADF for a descriptor that is not open, else 0.
+int HangUpError(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0) {
+        return errno;
+    }
+    if ((p.revents & POLLNVAL) != 0) {
+        return EBADF;
+    }
+    return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
+}
+
+// Waits until fd can take more bytes. Returns 0 or the errno that ends the write.
+int WaitWritable(int fd)
+{
+    pollfd p{fd, POLLOUT, 0};
+    while (::poll(&p, 1, -1) < 0) {
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+    if ((p.revents & POLLNVAL) != 0) {
+        return EBADF;
+    }
+    return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
+}
+
+}  // namespace
+
+PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : ports_(ports) {}
+
+BOOL PosixSerialApi::Fail(int err)
+{
+    lastError_ = Win32ErrorFromErrno(err);
+    lastErrorText_ = std::generic_category().message(err);
+    return FALSE;
+}
+
+BOOL PosixSerialApi::CheckHandle(HANDLE port)
+{
+    return ::fcntl(FdOf(port), F_GETFD) == -1 ? Fail(EBADF) : TRUE;
+}
+
+// Access, sharing, disposition and flags are those of the only open the port
+// object makes (read-write, exclusive, existing, synchronous), so they are not
+// looked at.
+HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DWORD)
+{
+    const int number = PortNumberOf(fileName);
+    const std::string path = number > 0 ? ports_.DevicePath(number) : std::string();
+    if (path.empty()) {
+        Fail(ENOENT);
+        return INVALID_HANDLE_VALUE;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        Fail(errno);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (const int err = ClaimAndMakeRaw(fd); err != 0) {
+        ::close(fd);
+        Fail(err);
+        return INVALID_HANDLE_VALUE;
+    }
+    return HandleOf(fd);
+}
+
+// The driver's queues are its own; there is nothing to size.
+BOOL PosixSerialApi::SetupComm(HANDLE port, DWORD, DWORD)
+{
+    return CheckHandle(port);
+}
+
+// Reads never wait (VMIN = VTIME = 0 on a non-blocking descriptor) and writes
+// have no time-out, which is what the port object asks for with a MAXDWORD read
+// interval and zero totals.
+BOOL PosixSerialApi::SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts)
+{
+    return timeouts == nullptr ? Fail(EINVAL) : CheckHandle(port);
+}
+
+BOOL PosixSerialApi::SetCommState(HANDLE port, const DCB* dcb)
+{
+    const int fd = FdOf(port);
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        return Fail(errno);
+    }
+    if (dcb == nullptr || !DcbToTermios(*dcb, tio)) {
+        return Fail(EINVAL);
+    }
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+        return Fail(errno);
+    }
+    if (BaudRateConstant(dcb->BaudRate) == B0 && !SetArbitraryBaudRate(fd, dcb->BaudRate)) {
+        return Fail(errno);
+    }
+    ApplyModemLines(fd, *dcb);
+    return TRUE;
+}
+
+// Nothing waits on comm events.
+BOOL PosixSerialApi::SetCommMask(HANDLE port, DWORD)
+{
+    return CheckHandle(port);
+}
+
+BOOL PosixSerialApi::PurgeComm(HANDLE port, DWORD flags)
+{
+    const bool input = (flags & PURGE_RXCLEAR) != 0;
+    const bool output = (flags & PURGE_TXCLEAR) != 0;
+    if (!input && !output) {
+        // Aborts only: no overlapped read or write is ever pending.
+        return CheckHandle(port);
+    }
+    const int queue = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
+    return ::tcflush(FdOf(port), queue) == 0 ? TRUE : Fail(errno);
+}
+
+BOOL PosixSerialApi::ClearCommError(HANDLE port, DWORD* errors, COMSTAT* status)
+{
+    if (errors != nullptr) {
+        *errors = 0;
+    }
+    if (status != nullptr) {
+        *status = COMSTAT{};
+    }
+    const int fd = FdOf(port);
+    if (const int err = HangUpError(fd); err != 0) {
+        return Fail(err);
+    }
+    int inQueue = 0;
+    int outQueue = 0;
+    if (::ioctl(fd, FIONREAD, &inQueue) != 0 || ::ioctl(fd, TIOCOUTQ, &outQueue) != 0) {
+        return Fail(errno);
+    }
+    if (status != nullptr) {
+        status->cbInQue = static_cast<DWORD>(inQueue);
+        status->cbOutQue = static_cast<DWORD>(outQueue);
+    }
+    return TRUE;
+}
+
+BOOL PosixSerialApi::ReadFile(HANDLE port, void* buffer, DWORD toRead, DWORD* read)
+{
+    if (read != nullptr) {
+        *read = 0;
+    }
+    if (toRead == 0) {
+        return CheckHandle(port);
+    }
+    for (;;) {
+        const ssize_t n = ::read(FdOf(port), buffer, toRead);
+        if (n >= 0) {
+            if (read != nullptr) {
+                *read = static_cast<DWORD>(n);
+            }
+            return TRUE;
+        }
+        if (errno == EAGAIN) {
+            return TRUE;
+        }
+        if (errno != EINTR) {
+            return Fail(errno);
+        }
+    }
+}
+
+BOOL PosixSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrite, DWORD* written)
+{
+    const int fd = FdOf(port);
+    const auto* bytes = static_cast<const BYTE*>(buffer);
+    DWORD done = 0;
+    int err = 0;
+    while (done < toWrite && err == 0) {
+        const ssize_t n = ::write(fd, bytes + done, toWrite - done);
+        if (n > 0) {
+            done += static_cast<DWORD>(n);
+        } else if (n < 0 && errno == EAGAIN) {
+            err = WaitWritable(fd);
+        } else if (n == 0 || errno != EINTR) {
+            err = n == 0 ? EIO : errno;
+        }
+    }
+    // A synchronous write to a Windows serial port returns once the bytes have
+    // left for the line, so the pause that follows a write is a pause on the
+    // wire; without this, the tty layer's buffer would swallow the pauses the
+    // boot loader relies on.
+    if (err == 0) {
+        while (::tcdrain(fd) != 0 && errno == EINTR) {
+        }
+    }
+    if (written != nullptr) {
+        *written = done;
+    }
+    return err == 0 ? TRUE : Fail(err);
+}
+
+BOOL PosixSerialApi::EscapeCommFunction(HANDLE port, DWORD function)
+{
+    const int fd = FdOf(port);
+    bool done = false;
+    switch (function) {
+    case SETDTR:
+        done = ChangeModemLines(fd, TIOCMBIS, TIOCM_DTR);
+        break;
+    case CLRDTR:
+        done = ChangeModemLines(fd, TIOCMBIC, TIOCM_DTR);
+        break;
+    case SETRTS:
+        done = ChangeModemLines(fd, TIOCMBIS, TIOCM_RTS);
+        break;
+    case CLRRTS:
+        done = ChangeModemLines(fd, TIOCMBIC, TIOCM_RTS);
+        break;
+    default:
+        return Fail(EINVAL);
+    }
+    return done ? TRUE : Fail(errno);
+}
+
+BOOL PosixSerialApi::CloseHandle(HANDLE port)
+{
+    const int fd = FdOf(port);
+    // The exclusive mode belongs to the terminal, not to this descriptor: a
+    // terminal that stays open elsewhere (a pty whose master lives on) would
+    // otherwise stay closed to everyone else after this close.
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd) == 0 ? TRUE : Fail(errno);
+}
+
+}  // namespace fwut

@@ -1,0 +1,43 @@
+// The serial-port calls of kernel32 on a POSIX terminal device. "\\.\COM<n>"
+// is looked up in the port directory; the HANDLE is the file descriptor.
+#pragma once
+
+#include <string>
+
+#include "platform/SerialApi.h"
+#include "platform/SerialCommKey.h"
+
+namespace fwut {
+
+class PosixSerialApi final : public SerialApi {
+public:
+    // ports resolves "\\.\COM<n>" through DevicePath(n).
+    explicit PosixSerialApi(SerialCommKey& ports);
+
+    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
+                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue) override;
+    BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts) override;
+    BOOL SetCommState(HANDLE port, const DCB* dcb) override;
+    BOOL SetCommMask(HANDLE port, DWORD eventMask) override;
+    BOOL PurgeComm(HANDLE port, DWORD flags) override;
+    BOOL ClearCommError(HANDLE port, DWORD* errors, COMSTAT* status) override;
+    BOOL ReadFile(HANDLE port, void* buffer, DWORD toRead, DWORD* read) override;
+    BOOL WriteFile(HANDLE port, const void* buffer, DWORD toWrite, DWORD* written) override;
+    BOOL EscapeCommFunction(HANDLE port, DWORD function) override;
+    BOOL CloseHandle(HANDLE port) override;
+
+    DWORD GetLastError() const override { return lastError_; }
+    const char* LastErrorText() const override { return lastErrorText_.c_str(); }
+
+private:
+    // Records errno value err as the last error and returns FALSE.
+    BOOL Fail(int err);
+    BOOL CheckHandle(HANDLE port);
+
+    SerialCommKey& ports_;
+    DWORD lastError_ = ERROR_SUCCESS;
+    std::string lastErrorText_;
+};
+
+}  // namespace fwut

@@ -1,0 +1,84 @@
+#include "platform/posix/PosixTickClock.h"
+
+#include <sys/prctl.h>
+#include <time.h>
+
+#include <cerrno>
+
+namespace fwut {
+namespace {
+
+constexpr std::int64_t kNsPerMs = 1'000'000;
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+// An idle wait wakes this long before the tick it waits for; the caller polls
+// the rest, which absorbs the scheduler's wake-up latency.
+constexpr std::int64_t kWakeEarlyNs = 200'000;
+// Closer than this to the tick, a sleep would gain too little to be worth it.
+constexpr std::int64_t kMinIdleNs = 300'000;
+constexpr std::int64_t kBriefIdleNs = 250'000;
+constexpr DWORD kLatestAhead = 0x7FFFFFFF;
+
+std::int64_t MonotonicNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * kNsPerSecond + now.tv_nsec;
+}
+
+void SleepUntil(std::int64_t wakeNs)
+{
+    const timespec at{static_cast<time_t>(wakeNs / kNsPerSecond), static_cast<long>(wakeNs % kNsPerSecond)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+}
+
+// The kernel may defer a sleeping thread's wake-up by its timer slack (50 µs
+// by default, far more for background tasks) to batch wake-ups. A wait that
+// wakes 0.2 ms before its tick must not be deferred past it, so the waiting
+// thread asks for the smallest slack. The setting is per thread.
+void ReduceTimerSlack()
+{
+    thread_local bool reduced = false;
+    if (!reduced) {
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        reduced = true;
+    }
+}
+
+}  // namespace
+
+PosixTickClock::PosixTickClock(DWORD startTick) : origin_(MonotonicNs()), startTick_(startTick) {}
+
+DWORD PosixTickClock::GetTickCount()
+{
+    return startTick_ + static_cast<DWORD>((MonotonicNs() - origin_) / kNsPerMs);
+}
+
+void PosixTickClock::Sleep(DWORD ms)
+{
+    SleepUntil(MonotonicNs() + static_cast<std::int64_t>(ms) * kNsPerMs);
+}
+
+void PosixTickClock::IdleUntilTick(DWORD targetTick)
+{
+    const std::int64_t now = MonotonicNs();
+    const std::int64_t elapsedMs = (now - origin_) / kNsPerMs;
+    const DWORD ahead = targetTick - (startTick_ + static_cast<DWORD>(elapsedMs));
+    if (ahead == 0 || ahead > kLatestAhead) {
+        return;  // reached or already past
+    }
+    const std::int64_t reachedAt = origin_ + (elapsedMs + ahead) * kNsPerMs;
+    if (reachedAt - now <= kMinIdleNs) {
+        return;
+    }
+    ReduceTimerSlack();
+    SleepUntil(reachedAt - kWakeEarlyNs);
+}
+
+void PosixTickClock::IdleBriefly()
+{
+    ReduceTimerSlack();
+    SleepUntil(MonotonicNs() + kBriefIdleNs);
+}
+
+}  // namespace fwut
