@@ -1,0 +1,96 @@
+// fwut-sim catches a program that breaks the protocol: each case makes one
+// mistake and expects exactly one protocol error, naming it, and exit status 1.
+#include "tests/sim/SimHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace fwut::simtest {
+namespace {
+
+// The rate commands, correct, so that what follows is judged on its own.
+// (After a frame it cannot read, the simulator skips bytes up to the next
+// pause; the frame cases end with SIGTERM rather than rely on a "<W" after it.)
+void playRateCommands(ProgramSide& program)
+{
+    program.write("\x1B$:U9");
+    pause(35);
+    program.setRate(19200);
+    program.write("\x1B$:U9");
+    pause(35);
+    program.setRate(57600);
+    pause(35);
+}
+
+TEST(SimProtocolCheck, FrameWithWrongFixedHeaderByte)
+{
+    TempDir dir;
+    SimProcess sim(dir, {});
+    ProgramSide program(sim.link());
+    playRateCommands(program);
+    Bytes frame = relayFrame({0xC0});
+    frame[9] = 0x12;
+    program.write(frame);
+    pause(50);
+    sim.signal(SIGTERM);
+    expectOnlyProtocolError(sim, "frame byte 9 is 12, the fixed header needs 11");
+}
+
+TEST(SimProtocolCheck, FrameWhoseLengthDigitsDoNotFitItsPayload)
+{
+    TempDir dir;
+    SimProcess sim(dir, {});
+    ProgramSide program(sim.link());
+    playRateCommands(program);
+    Bytes frame = relayFrame({0xC0});
+    frame[6] = '7';
+    program.write(frame);
+    pause(50);
+    sim.signal(SIGTERM);
+    expectOnlyProtocolError(sim, "frame length digits 17 do not fit the payload length 1");
+}
+
+TEST(SimProtocolCheck, SecondRateCommandAtTheWorkingRate)
+{
+    TempDir dir;
+    SimProcess sim(dir, {"--once"});
+    ProgramSide program(sim.link());
+    program.write("\x1B$:U9");
+    pause(35);
+    program.write("\x1B$:U9");
+    pause(65);
+    program.write("<W");
+    expectOnlyProtocolError(sim, "rate command arrived at 57600, expected 19200 baud 8N1");
+}
+
+TEST(SimProtocolCheck, PageDataWithoutPauseAfterItsHeader)
+{
+    TempDir dir;
+    SimProcess sim(dir, {"--once", "--answer-after", "1"});
+    ProgramSide program(sim.link());
+    ASSERT_EQ(playUntilModuleAnswers(program), Bytes{0xD0});
+    ASSERT_EQ(requestBootLoader(program), bytesOf("FG-DMM-2.32\r!"));
+    EXPECT_EQ(sendPage(program, 0, testPage(1), 0), '!');
+    finishUpdate(program);
+    expectOnlyProtocolError(sim, "page 0 data frame 1 (86 bytes) came");
+}
+
+// On the emulated wire a pause counts from the moment the last byte has left:
+// 322 bytes of page data take 56 ms at 57600 baud, so 20 ms after handing
+// them to the port is no pause on the wire at all.
+TEST(SimProtocolCheck, ThrottledWireMeasuresPausesOnTheWire)
+{
+    TempDir dir;
+    SimProcess sim(dir, {"--once", "--answer-after", "1", "--throttle"});
+    ProgramSide program(sim.link());
+    ASSERT_EQ(playUntilModuleAnswers(program), Bytes{0xD0});
+    ASSERT_EQ(requestBootLoader(program), bytesOf("FG-DMM-2.32\r!"));
+    EXPECT_EQ(sendPage(program, 0, testPage(1), 25, 20), '!');
+    pause(25);  // the answer came after the late checksum: keep the following pause on the wire
+    finishUpdate(program);
+    expectOnlyProtocolError(sim, "after the page 0 data; the pause must be at least 15.0 ms");
+}
+
+}  // namespace
+}  // namespace fwut::simtest

@@ -1,0 +1,41 @@
+#include "tools/sim/PageStore.h"
+
+#include "tools/sim/RelayProtocol.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace fwut::sim {
+
+void PageStore::store(int index, const std::vector<std::uint8_t>& data)
+{
+    pages_[index] = data;
+}
+
+std::vector<std::uint8_t> PageStore::image() const
+{
+    if (pages_.empty())
+        return {};
+    const std::size_t pageSize = protocol::kPageSize;
+    std::vector<std::uint8_t> bytes((pages_.rbegin()->first + 1) * pageSize, 0xFF);
+    for (const auto& [index, data] : pages_)
+        std::copy(data.begin(), data.begin() + std::min(data.size(), pageSize), bytes.begin() + index * pageSize);
+    return bytes;
+}
+
+std::string PageStore::writeImage(const std::string& path) const
+{
+    const std::vector<std::uint8_t> bytes = image();
+    errno = 0;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file)
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file)
+        return errno != 0 ? std::strerror(errno) : "write failed";
+    return {};
+}
+
+}  // namespace fwut::sim

@@ -1,0 +1,27 @@
+// The pages that the simulated boot loader accepted, and the flashed image
+// made of them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fwut::sim {
+
+class PageStore {
+public:
+    void store(int index, const std::vector<std::uint8_t>& data);
+    bool empty() const { return pages_.empty(); }
+    int count() const { return static_cast<int>(pages_.size()); }
+
+    // Pages 0 to the highest stored, 256 bytes each; a page never stored reads 0xFF.
+    std::vector<std::uint8_t> image() const;
+    // Returns an empty text on success, else the reason.
+    std::string writeImage(const std::string& path) const;
+
+private:
+    std::map<int, std::vector<std::uint8_t>> pages_;
+};
+
+}  // namespace fwut::sim

@@ -1,0 +1,147 @@
+#include "tools/sim/PseudoTerminal.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace fwut::sim {
+
+namespace {
+
+int baudOf(speed_t speed)
+{
+    static const struct {
+        speed_t code;
+        int baud;
+    } rates[] = {{B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
+                 {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+    for (const auto& rate : rates)
+        if (rate.code == speed)
+            return rate.baud;
+    return 0;
+}
+
+int dataBitsOf(tcflag_t cflag)
+{
+    switch (cflag & CSIZE) {
+    case CS5:
+        return 5;
+    case CS6:
+        return 6;
+    case CS7:
+        return 7;
+    default:
+        return 8;
+    }
+}
+
+char parityOf(tcflag_t cflag)
+{
+    if (!(cflag & PARENB))
+        return 'N';
+    if (cflag & CMSPAR)
+        return (cflag & PARODD) ? 'M' : 'S';
+    return (cflag & PARODD) ? 'O' : 'E';
+}
+
+std::string systemError(const char* what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+bool makeRaw(int slave, std::string& error)
+{
+    termios settings{};
+    if (tcgetattr(slave, &settings) != 0) {
+        error = systemError("tcgetattr");
+        return false;
+    }
+    cfmakeraw(&settings);
+    cfsetspeed(&settings, B9600);
+    if (tcsetattr(slave, TCSANOW, &settings) != 0) {
+        error = systemError("tcsetattr");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<PseudoTerminal> PseudoTerminal::open(std::string& error)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0) {
+        error = systemError("posix_openpt");
+        return nullptr;
+    }
+    char name[128];
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+        error = systemError("grantpt/unlockpt/ptsname");
+        ::close(master);
+        return nullptr;
+    }
+    const int slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave < 0 || !makeRaw(slave, error)) {
+        if (slave < 0)
+            error = systemError(name);
+        else
+            ::close(slave);
+        ::close(master);
+        return nullptr;
+    }
+    return std::unique_ptr<PseudoTerminal>(new PseudoTerminal(master, slave, name));
+}
+
+PseudoTerminal::PseudoTerminal(int master, int slave, std::string slavePath)
+    : master_(master), slave_(slave), slavePath_(std::move(slavePath))
+{
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    close();
+}
+
+LineSample PseudoTerminal::lineSample() const
+{
+    LineSample sample;
+    termios settings{};
+    if (slave_ < 0 || tcgetattr(slave_, &settings) != 0)
+        return sample;
+    sample.baud = baudOf(cfgetospeed(&settings));
+    sample.dataBits = dataBitsOf(settings.c_cflag);
+    sample.parity = parityOf(settings.c_cflag);
+    sample.stopBits = (settings.c_cflag & CSTOPB) ? 2 : 1;
+    return sample;
+}
+
+std::size_t PseudoTerminal::read(std::uint8_t* buffer, std::size_t size)
+{
+    if (master_ < 0)
+        return 0;
+    const ssize_t count = ::read(master_, buffer, size);
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+std::size_t PseudoTerminal::write(const std::uint8_t* data, std::size_t size)
+{
+    if (master_ < 0)
+        return 0;
+    const ssize_t count = ::write(master_, data, size);
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+void PseudoTerminal::close()
+{
+    if (slave_ >= 0)
+        ::close(slave_);
+    if (master_ >= 0)
+        ::close(master_);
+    slave_ = -1;
+    master_ = -1;
+}
+
+}  // namespace fwut::sim

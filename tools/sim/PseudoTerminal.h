@@ -1,0 +1,46 @@
+// The simulator's end of the line: a pseudo-terminal whose slave side the
+// program opens as its serial port. The simulator keeps a slave descriptor of
+// its own, so the line survives the program's closes and its settings (rate,
+// format) can be read while the program changes them.
+#pragma once
+
+#include "tools/sim/SimTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace fwut::sim {
+
+class PseudoTerminal {
+public:
+    // A raw line at 9600 baud, so that a program that never sets its rate is noticed.
+    // Returns nullptr and the reason in `error` on failure.
+    static std::unique_ptr<PseudoTerminal> open(std::string& error);
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    const std::string& slavePath() const { return slavePath_; }
+    int masterFd() const { return master_; }
+    bool isOpen() const { return master_ >= 0; }
+
+    // The settings that the program's side has now.
+    LineSample lineSample() const;
+    // Never blocks: the number of bytes read or written, 0 when none could be.
+    std::size_t read(std::uint8_t* buffer, std::size_t size);
+    std::size_t write(const std::uint8_t* data, std::size_t size);
+    // Closes both sides, as an unplugged adapter would: the program's reads
+    // and writes then fail.
+    void close();
+
+private:
+    PseudoTerminal(int master, int slave, std::string slavePath);
+
+    int master_;
+    int slave_;
+    std::string slavePath_;
+};
+
+}  // namespace fwut::sim

@@ -1,0 +1,50 @@
+// The simulator's command line: where it serves, how the simulated module
+// behaves (faults included) and how strictly the program's pauses are judged.
+#pragma once
+
+#include "tools/sim/SimTypes.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fwut::sim {
+
+struct SimOptions {
+    std::string linkPath;
+    std::string transcriptPath;  // empty: the transcript goes to stderr
+    std::string imageOutPath;    // empty: the flashed image is not written
+    bool once = false;
+    bool throttle = false;
+
+    int answerAfter = 2;
+    bool neverAnswer = false;
+    std::vector<std::uint8_t> garbageBeforeD0;
+
+    std::string version = "FG-DMM-2.32";
+    bool noVersion = false;
+    int trickleMs = 0;
+    bool lfAfterCr = false;
+    bool noReady = false;
+    std::uint8_t readyByte = '!';
+
+    std::map<int, int> rejectPages;  // page index -> number of "@" answers before "!"
+    std::optional<int> silentPage;
+    std::optional<int> hangupPage;
+
+    Millis minPause = 15;
+    Millis minPollGap = 400;
+};
+
+struct ParsedCommandLine {
+    SimOptions options;
+    bool helpWanted = false;
+    std::string error;  // not empty: a usage error
+};
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
+std::string usageText();
+
+}  // namespace fwut::sim

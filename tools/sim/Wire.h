@@ -1,0 +1,54 @@
+// The serial wire between the program and the simulated relay. Unthrottled, a
+// byte arrives when the pseudo-terminal delivers it and an answer leaves at
+// once. Throttled, the wire's pace (line rate / 10 bytes per second, 8N1) is
+// emulated in both directions: a received byte counts as arrived no earlier
+// than one byte time after the previous one, and answers leave no faster.
+#pragma once
+
+#include "tools/sim/SimTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace fwut::sim {
+
+class Wire {
+public:
+    explicit Wire(bool throttle);
+
+    // Bytes read together; `stamp` carries their real arrival and line settings.
+    void receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp);
+    // The next received byte whose arrival time has come.
+    std::optional<RxByte> takeDueRx(Millis now);
+    bool rxPending() const { return !rx_.empty(); }
+
+    // Queues an answer from `at` on, at least `spacing` ms between bytes;
+    // returns when its last byte leaves.
+    Millis scheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line);
+    // The answer bytes due by `now`; consumeTx takes away those that were written.
+    std::vector<std::uint8_t> dueTx(Millis now) const;
+    void consumeTx(std::size_t count);
+    void dropTx() { tx_.clear(); }
+
+    // When the earliest queued byte falls due, if any is queued.
+    std::optional<Millis> nextDue() const;
+
+private:
+    struct TxByte {
+        std::uint8_t value;
+        Millis due;
+    };
+
+    Millis byteTime(const LineSample& line) const;
+
+    bool throttle_;
+    std::deque<RxByte> rx_;
+    std::deque<TxByte> tx_;
+    Millis lastRx_ = 0;
+    Millis lastTx_ = 0;
+};
+
+}  // namespace fwut::sim

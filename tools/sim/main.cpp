@@ -1,0 +1,56 @@
+// fwut-sim: the relay and the Mobile Module's boot loader, simulated on a
+// pseudo-terminal, for testing the update program end to end.
+#include "tools/sim/SimOptions.h"
+#include "tools/sim/SimServer.h"
+#include "tools/sim/Transcript.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+volatile std::sig_atomic_t gStopRequested = 0;
+
+void requestStop(int)
+{
+    gStopRequested = 1;
+}
+
+// Without SA_RESTART, so that the loop's wait is cut short too.
+void installStopHandlers()
+{
+    struct sigaction action { };
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace fwut::sim;
+    const ParsedCommandLine parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.helpWanted) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "fwut-sim: %s\n(fwut-sim --help lists the options)\n", parsed.error.c_str());
+        return 2;
+    }
+    const SimOptions& options = parsed.options;
+    std::FILE* out = stderr;
+    if (!options.transcriptPath.empty() && !(out = std::fopen(options.transcriptPath.c_str(), "w"))) {
+        std::fprintf(stderr, "fwut-sim: cannot write %s: %s\n", options.transcriptPath.c_str(), std::strerror(errno));
+        return 2;
+    }
+    installStopHandlers();
+    Transcript transcript(out);
+    const int status = SimServer(options, transcript).run(gStopRequested);
+    if (out != stderr)
+        std::fclose(out);
+    return status;
+}
