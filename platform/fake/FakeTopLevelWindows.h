@@ -1,0 +1,66 @@
+// Other programs' windows for tests: titles, visibility, and the messages
+// posted to each. A window can react to a posted message (a companion
+// program releasing its port).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/TopLevelWindows.h"
+
+namespace fwut {
+
+class FakeTopLevelWindows final : public TopLevelWindows {
+public:
+    struct Posted {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    struct Window {
+        std::string title;
+        bool visible = true;
+        std::vector<Posted> posted;
+        std::function<void(const Posted&)> onPosted;
+    };
+
+    // Adds a window below the existing ones; returns its index.
+    std::size_t Add(const std::string& title, bool visible = true)
+    {
+        m_windows.push_back(Window{title, visible, {}, {}});
+        return m_windows.size() - 1;
+    }
+    Window& At(std::size_t index) { return m_windows[index]; }
+
+    WindowRef GetTopWindow() override { return m_windows.empty() ? 0 : 1; }
+    WindowRef GetNextWindow(WindowRef window) override
+    {
+        return window < m_windows.size() ? window + 1 : 0;
+    }
+    bool IsWindow(WindowRef window) override { return window >= 1 && window <= m_windows.size(); }
+    bool IsWindowVisible(WindowRef window) override { return m_windows[window - 1].visible; }
+    int GetWindowTextA(WindowRef window, char* buffer, int capacity) override
+    {
+        const std::string& title = m_windows[window - 1].title;
+        const int length = static_cast<int>(title.size()) < capacity - 1 ? static_cast<int>(title.size())
+                                                                         : capacity - 1;
+        title.copy(buffer, static_cast<std::size_t>(length));
+        buffer[length] = '\0';
+        return length;
+    }
+    bool PostMessageA(WindowRef window, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        Window& target = m_windows[window - 1];
+        target.posted.push_back(Posted{message, wParam, lParam});
+        if (target.onPosted) {
+            target.onPosted(target.posted.back());
+        }
+        return true;
+    }
+
+private:
+    std::vector<Window> m_windows;
+};
+
+}  // namespace fwut

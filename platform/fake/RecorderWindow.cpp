@@ -1,0 +1,246 @@
+#include "platform/fake/RecorderWindow.h"
+
+namespace fwut {
+
+namespace {
+int g_icon;
+}
+
+RecorderWindow::RecorderWindow(VirtualClock& clock, const std::map<int, std::string>& initialTexts)
+    : m_clock(clock)
+{
+    for (const auto& [id, text] : initialTexts) {
+        m_controls[id].text = text;
+    }
+}
+
+bool RecorderWindow::MenuItemEnabled(UINT command) const
+{
+    const auto item = m_menuEnabled.find(command);
+    return item == m_menuEnabled.end() || item->second;
+}
+
+void RecorderWindow::Record(std::string call)
+{
+    m_calls.push_back(std::move(call));
+}
+
+void RecorderWindow::InitDialog()
+{
+    m_dialog->HandleMessage(WM_INITDIALOG, 0, 0);
+}
+
+bool RecorderWindow::Click(int id)
+{
+    const Control& control = m_controls[id];
+    if (!control.enabled || !control.visible || m_ended) {
+        Record("click ignored " + std::to_string(id));
+        return false;
+    }
+    m_dialog->HandleMessage(WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return true;
+}
+
+void RecorderWindow::Destroy()
+{
+    m_dialog->HandleMessage(WM_DESTROY, 0, 0);
+}
+
+void RecorderWindow::DeliverDueTimerTicks()
+{
+    // Like a window timer, ticks missed while the thread was busy collapse
+    // into one; the period keeps its phase.
+    if (!m_timerRunning || static_cast<std::int32_t>(m_clock.GetTickCount() - m_nextTick) < 0) {
+        return;
+    }
+    while (static_cast<std::int32_t>(m_clock.GetTickCount() - m_nextTick) >= 0) {
+        m_nextTick += m_timerPeriod;
+    }
+    m_dialog->HandleMessage(WM_TIMER, 10, 0);
+}
+
+void RecorderWindow::RunFor(DWORD ms)
+{
+    const DWORD end = m_clock.GetTickCount() + ms;
+    RunUntil([&] { return static_cast<std::int32_t>(m_clock.GetTickCount() - end) >= 0; }, ms);
+}
+
+bool RecorderWindow::RunUntil(const std::function<bool()>& pred, DWORD maxMs)
+{
+    const DWORD start = m_clock.GetTickCount();
+    for (;;) {
+        if (m_woken) {
+            m_woken = false;
+            m_dialog->DeliverPostedMessages();
+            continue;
+        }
+        DeliverDueTimerTicks();
+        if (m_woken) {
+            continue;
+        }
+        if (pred()) {
+            return true;
+        }
+        const DWORD elapsed = m_clock.GetTickCount() - start;
+        if (elapsed >= maxMs || m_ended) {
+            return false;
+        }
+        DWORD step = maxMs - elapsed;
+        if (m_timerRunning) {
+            const DWORD untilTick = m_nextTick - m_clock.GetTickCount();
+            step = untilTick < step ? untilTick : step;
+        }
+        m_clock.Advance(step == 0 ? 1 : step);
+    }
+}
+
+std::vector<std::string> RecorderWindow::TextHistory(int id) const
+{
+    std::vector<std::string> history;
+    for (const auto& [control, text] : m_textLog) {
+        if (control == id) {
+            history.push_back(text);
+        }
+    }
+    return history;
+}
+
+void RecorderWindow::SetDlgItemTextA(int id, const std::string& text)
+{
+    m_controls[id].text = text;
+    m_textLog.emplace_back(id, text);
+    Record("SetDlgItemText " + std::to_string(id) + " \"" + text + "\"");
+}
+
+std::string RecorderWindow::GetDlgItemTextA(int id)
+{
+    return m_controls[id].text;
+}
+
+void RecorderWindow::EnableDlgItem(int id, bool enable)
+{
+    m_controls[id].enabled = enable;
+    Record((enable ? "Enable " : "Disable ") + std::to_string(id));
+}
+
+void RecorderWindow::ShowDlgItem(int id, bool show)
+{
+    m_controls[id].visible = show;
+    Record((show ? "Show " : "Hide ") + std::to_string(id));
+}
+
+void RecorderWindow::CheckRadioButton(int firstId, int lastId, int checkId)
+{
+    for (int id = firstId; id <= lastId; ++id) {
+        m_controls[id].checked = id == checkId;
+    }
+    Record("CheckRadioButton " + std::to_string(checkId));
+}
+
+bool RecorderWindow::IsDlgButtonChecked(int id)
+{
+    return m_controls[id].checked;
+}
+
+void RecorderWindow::SetWindowTextA(const std::string& caption)
+{
+    m_caption = caption;
+    Record("SetWindowText \"" + caption + "\"");
+}
+
+void RecorderWindow::AppendSystemMenuSeparator()
+{
+    Record("AppendMenu separator");
+}
+
+void RecorderWindow::AppendSystemMenuItem(UINT command, const std::string& text)
+{
+    m_menuEnabled[command] = true;
+    Record("AppendMenu " + std::to_string(command) + " \"" + text + "\"");
+}
+
+void RecorderWindow::EnableSystemMenuItem(UINT command, bool enable)
+{
+    m_menuEnabled[command] = enable;
+    Record((enable ? "EnableMenuItem " : "GrayMenuItem ") + std::to_string(command));
+}
+
+int RecorderWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
+{
+    m_boxes.push_back(Box{m_clock.GetTickCount(), text, caption, type});
+    Record("MessageBox \"" + caption + "\"");
+    // The box's own modal loop keeps the timer ticking while it is open.
+    const DWORD end = m_clock.GetTickCount() + m_boxOpenMs;
+    while (static_cast<std::int32_t>(m_clock.GetTickCount() - end) < 0) {
+        const DWORD untilEnd = end - m_clock.GetTickCount();
+        const DWORD untilTick = m_timerRunning ? m_nextTick - m_clock.GetTickCount() : untilEnd;
+        m_clock.Advance(untilTick < untilEnd ? (untilTick == 0 ? 1 : untilTick) : untilEnd);
+        DeliverDueTimerTicks();
+    }
+    return IDOK;
+}
+
+void RecorderWindow::WakeForPostedMessage()
+{
+    m_woken = true;
+    Record("WakeForPostedMessage");
+}
+
+std::uintptr_t RecorderWindow::SetTimer(std::uintptr_t id, UINT periodMs)
+{
+    m_timerRunning = true;
+    m_timerPeriod = periodMs;
+    m_nextTick = m_clock.GetTickCount() + periodMs;
+    Record("SetTimer " + std::to_string(id) + " " + std::to_string(periodMs));
+    return id;
+}
+
+void RecorderWindow::KillTimer(std::uintptr_t id)
+{
+    m_timerRunning = false;
+    Record("KillTimer " + std::to_string(id));
+}
+
+void RecorderWindow::RedrawDialog()
+{
+    Record("RedrawDialog");
+}
+
+void RecorderWindow::DispatchOnePendingMessage()
+{
+    Record("DispatchOnePendingMessage");
+}
+
+IconHandle RecorderWindow::LoadProgramIcon()
+{
+    Record("LoadIcon 128");
+    return &g_icon;
+}
+
+void RecorderWindow::SetLargeIcon(IconHandle)
+{
+    Record("SetIcon big");
+}
+
+void RecorderWindow::PlaceWindow()
+{
+    Record("PlaceWindow");
+}
+
+void RecorderWindow::CreateBoldFont()
+{
+    Record("CreateBoldFont");
+}
+
+void RecorderWindow::ShowAboutDialog()
+{
+    Record("ShowAboutDialog");
+}
+
+void RecorderWindow::EndDialog(int result)
+{
+    m_ended = true;
+    Record("EndDialog " + std::to_string(result));
+}
+
+}  // namespace fwut

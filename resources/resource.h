@@ -1,0 +1,47 @@
+// Identifiers of the dialogs, their controls, the icon and the menu item.
+// Plain #defines: the resource compiler reads this file too.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDD_FWUT_UPDATE_DIALOG 102
+#define IDR_MAINFRAME 128
+
+#define IDM_ABOUTBOX 0x0010
+
+// Main dialog
+#define IDC_BEGIN_UPDATE 1006
+#define IDC_BOOTLOADER_VERSION 1007
+#define IDC_FIRMWARE_FILE 1008
+#define IDC_FIRMWARE_VERSION 1009
+#define IDC_PROGRESS 1010
+#define IDC_STATUS 1011
+#define IDC_REFRESH_PORTS 1012
+#define IDC_STEP 1014
+#define IDC_CONTACT_INFORMATION 1016
+#define IDC_USE_WITH 1017
+#define IDC_INSTRUCTIONS 1100
+#define IDC_COM1 2001
+#define IDC_COM11 2011
+#define IDC_COM12 2012
+#define IDC_COM22 2022
+
+// About dialog
+#define IDC_ABOUT_NOTICE 1013
+#define IDC_ABOUT_RELEASED 1014
+#define IDC_ABOUT_VERSION 1015
+#define IDC_ABOUT_STATEMENT 1018
+#define IDC_ABOUT_TITLE 1019
+#define IDC_CONTACT_GROUP 1035
+#define IDC_PHONE_LABEL 1036
+#define IDC_FAX_LABEL 1037
+#define IDC_WEB_LABEL 1038
+#define IDC_EMAIL_LABEL 1039
+#define IDC_HOURS_LABEL 1040
+#define IDC_ADDRESS_LABEL 1041
+#define IDC_HOURS 1042
+#define IDC_ADDRESS 1043
+#define IDC_FAX 1044
+#define IDC_PHONE 1045
+#define IDC_LINK_WEB 1081
+#define IDC_LINK_SALES 1082
+#define IDC_LINK_SUPPORT 1083

@@ -1,0 +1,148 @@
+// A main dialog on test doubles: the recorder window, a scripted port with a
+// fake module behind it, an in-memory port list, companion windows, a
+// virtual clock, and a real settings store in a throw-away folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "FakeModule.h"
+#include "platform/fake/FakeTopLevelWindows.h"
+#include "platform/fake/MemorySerialCommKey.h"
+#include "platform/fake/RecorderWindow.h"
+#include "platform/fake/ScriptedSerialApi.h"
+#include "platform/fake/VirtualClock.h"
+#include "platform/posix/QtSettingsStore.h"
+#include "resources/resource.h"
+#include "ui/DialogTemplates.h"
+#include "ui/FWUT_UpdateDlg.h"
+
+namespace fwut::test {
+
+namespace fs = std::filesystem;
+
+// Intel HEX for an image of `pages` pages whose byte at address a is (a * 7 + 3) & 0xFF.
+inline std::string HexForPages(int pages)
+{
+    std::string hex;
+    char line[64];
+    for (int address = 0; address < pages * 256; address += 16) {
+        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
+        std::snprintf(line, sizeof line, ":10%04X00", address);
+        hex += line;
+        for (int k = 0; k < 16; ++k) {
+            const unsigned byte = static_cast<unsigned>((address + k) * 7 + 3) & 0xFF;
+            sum += byte;
+            std::snprintf(line, sizeof line, "%02X", byte);
+            hex += line;
+        }
+        std::snprintf(line, sizeof line, "%02X\r\n", (256 - sum % 256) % 256);
+        hex += line;
+    }
+    return hex + ":00000001FF\r\n";
+}
+
+inline std::vector<std::uint8_t> ImageForPages(int pages)
+{
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(pages) * 256);
+    for (std::size_t a = 0; a < image.size(); ++a) {
+        image[a] = static_cast<std::uint8_t>((a * 7 + 3) & 0xFF);
+    }
+    return image;
+}
+
+inline std::map<int, std::string> TemplateTexts()
+{
+    std::map<int, std::string> texts;
+    for (const ControlTemplate& control : kMainDialogControls) {
+        texts[control.id] = control.text;
+    }
+    return texts;
+}
+
+inline void WriteFile(const fs::path& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    DialogTest()
+    {
+        const fs::path base = fs::temp_directory_path() /
+                              ("fwut-dialog-" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++));
+        fs::create_directories(base / "program");
+        fs::create_directories(base / "tmp");
+        fs::create_directories(base / "config");
+        m_base = base;
+        programDir = (base / "program").string() + "/";
+        tempDir = (base / "tmp").string() + "/";
+        ::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
+        settings = std::make_unique<QtSettingsStore>("fwut-update");
+        WriteFirmware("2.40", "FG_MM.hex", HexForPages(3));
+        serial.AddPort(1);
+        serial.AddPort(3);
+        serial.AddPort(12);
+    }
+
+    ~DialogTest() override
+    {
+        dialog.reset();
+        std::error_code ignored;
+        fs::remove_all(m_base, ignored);
+    }
+
+    void WriteFirmware(const std::string& version, const std::string& hexName, const std::string& hex)
+    {
+        WriteFile(programDir + "FieldGatherer_MM_Psion.txt", version + "\r\n" + hexName + "\r\n");
+        WriteFile(programDir + hexName, hex);
+    }
+
+    void Open(std::int8_t comPortOverride = -1)
+    {
+        dialog = std::make_unique<CFWUT_UpdateDlg>(
+            window, UpdateEnvironment{serial, clock, ports, *settings, windows, comPortOverride, "fwut-update"});
+        dialog->m_programDir = programDir;
+        dialog->m_tempDir = tempDir;
+        window.Attach(*dialog);
+        window.InitDialog();
+    }
+
+    bool TempImageExists() const { return fs::exists(tempDir + "Hex.tmp"); }
+
+    std::string Text(int id) { return window.Item(id).text; }
+    bool Enabled(int id) { return window.Item(id).enabled; }
+
+    // Written bytes as one string, for searching.
+    std::string WrittenText() const
+    {
+        const auto bytes = serial.AllWrittenBytes();
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    static inline int s_counter = 0;
+    fs::path m_base;
+    std::string programDir;
+    std::string tempDir;
+
+    VirtualClock clock{100000};
+    ScriptedSerialApi serial{clock};
+    FakeModule module{serial, clock};
+    MemorySerialCommKey ports{{"COM1", "COM3", "COM12"}};
+    std::unique_ptr<QtSettingsStore> settings;
+    FakeTopLevelWindows windows;
+    RecorderWindow window{clock, TemplateTexts()};
+    std::unique_ptr<CFWUT_UpdateDlg> dialog;
+};
+
+}  // namespace fwut::test

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/DialogWindow.h"
+
+namespace fwut {
+
+// Shows the wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(DialogWindow& window) : m_window(window) { m_window.BeginWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { m_window.EndWaitCursor(); }
+
+private:
+    DialogWindow& m_window;
+};
+
+}  // namespace fwut

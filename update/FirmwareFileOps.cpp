@@ -1,0 +1,66 @@
+// The dialog's side of the firmware files: what it shows on its status lines
+// and in message boxes while reading, checking, converting and deleting them.
+#include "resources/resource.h"
+#include "platform/Files.h"
+#include "ui/FWUT_UpdateDlg.h"
+#include "update/FirmwareDescription.h"
+#include "update/FirmwareTexts.h"
+#include "update/HexImage.h"
+
+namespace fwut {
+
+void CFWUT_UpdateDlg::ReadFirmwareDescription()
+{
+    const std::string path = m_programDir + std::string(kDescriptionFileName);
+    const std::optional<FirmwareDescription> description = ReadDescriptionFile(path);
+    bool usable = false;
+    if (!description) {
+        m_window.MessageBoxA(DescriptionFileMessage(path), std::string(kFirmwareFileCaption),
+                             MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        m_firmwareVersion = description->version;
+        m_firmwareFileName = description->fileName;
+        usable = !(m_programDir + m_firmwareFileName).empty() && VerifyFirmwareFile();
+    }
+    if (!usable) {
+        m_firmwareVersion.clear();
+        m_firmwareFileName.clear();
+    }
+    SetText(IDC_FIRMWARE_VERSION, std::string(kFirmwareVersionPrefix) + m_firmwareVersion);
+    if (!usable) {
+        Enable(IDC_BEGIN_UPDATE, false);
+    }
+}
+
+bool CFWUT_UpdateDlg::VerifyFirmwareFile()
+{
+    const std::optional<std::tm> modified = OpenFirmwareFileDate(m_programDir + m_firmwareFileName);
+    std::string datePart;
+    if (modified) {
+        datePart = FormatFirmwareDate(*modified);
+    } else {
+        m_window.MessageBoxA(HexFileMessage(m_firmwareFileName), std::string(kFirmwareFileCaption),
+                             MB_OK | MB_ICONEXCLAMATION);
+        Enable(IDC_BEGIN_UPDATE, false);
+    }
+    SetText(IDC_FIRMWARE_FILE, std::string(kFirmwareFilePrefix) + m_firmwareFileName + datePart);
+    return modified.has_value();
+}
+
+bool CFWUT_UpdateDlg::ConvertHexFile()
+{
+    const HexImageResult result =
+        ConvertHexFileToImage(m_programDir + m_firmwareFileName, TempImagePath());
+    if (result == HexImageResult::Complete) {
+        return true;
+    }
+    m_window.MessageBoxA(std::string(HexImageMessage(result)), std::string(kUpdateErrorCaption), MB_OK);
+    return false;
+}
+
+void CFWUT_UpdateDlg::DeleteTempImage()
+{
+    files::Delete(TempImagePath());
+}
+
+}  // namespace fwut

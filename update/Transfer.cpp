@@ -1,0 +1,226 @@
+// The boot-loader transfer: version query, ready wait, every page with its
+// number and checksum (resent when rejected), and the end marker.
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/Files.h"
+#include "resources/resource.h"
+#include "ui/FWUT_UpdateDlg.h"
+#include "ui/WaitCursor.h"
+#include "update/TransferTexts.h"
+
+namespace fwut {
+
+namespace {
+
+constexpr DWORD kVersionLimitMs = 3000;
+constexpr DWORD kReadyLimitMs = 2000;
+constexpr DWORD kPageAnswerLimitMs = 3000;
+constexpr DWORD kPagePauseMs = 20;
+constexpr int kMaxTransmissions = 5;
+constexpr std::uint8_t kAccepted = '!';
+constexpr std::uint8_t kRejected = '@';
+constexpr std::uint8_t kEndMarker[2] = {0xFF, 0xFF};
+
+std::uint8_t PageChecksum(const std::uint8_t* page, int size)
+{
+    unsigned sum = 0;
+    for (int i = 0; i < size; ++i) {
+        sum += page[i];
+    }
+    return static_cast<std::uint8_t>(sum);
+}
+
+std::string ProgressText(int page, int pageCount)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "Sending firmware page  %d  of  %d", page, pageCount);
+    return text;
+}
+
+bool IsAcceptedVersion(const std::string& response)
+{
+    for (const char* accepted : kAcceptedVersions) {
+        if (response == accepted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CFWUT_UpdateDlg::RunTransfer()
+{
+    TransferFirmware();
+    DeleteTempImage();
+}
+
+void CFWUT_UpdateDlg::TransferFirmware()
+{
+    WaitCursor wait(m_window);
+    if (!VerifyFirmwareFile()) {
+        // The port would otherwise stay open with its buttons disabled.
+        m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
+        CloseSerialLink();
+        return;
+    }
+    SetText(IDC_BOOTLOADER_VERSION, "");
+    SetText(IDC_PROGRESS, "");
+    SetText(IDC_STATUS, "");
+    Delay(100);
+    m_serialPort.PurgeInput();
+
+    TransferFailure failure = TransferFailure::NoResponse;
+    if (ReceiveVersionResponse(failure) && ReceiveReadyResponse(failure) && SendPages(failure)) {
+        CompleteUpdate();
+    } else {
+        ReportTransferFailure(failure);
+    }
+}
+
+bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
+{
+    m_serialPort.SendPacketString(kBootLoaderRequest);
+    Delay(10);
+    const DWORD start = m_env.clock.GetTickCount();
+    std::string response;
+    std::size_t received = 0;
+    for (;;) {
+        if (m_env.clock.GetTickCount() - start >= kVersionLimitMs) {
+            failure = TransferFailure::NoResponse;
+            return false;
+        }
+        if (Interrupted()) {
+            failure = TransferFailure::Interrupted;
+            return false;
+        }
+        if (m_serialPort.GetInputCount() == 0) {
+            m_env.clock.IdleBriefly();
+            continue;
+        }
+        char c = 0;
+        if (m_serialPort.Read(&c, 1) != 1) {
+            failure = TransferFailure::InvalidVersionResponse;
+            return false;
+        }
+        if (c == '\r') {
+            if (received == kVersionLength && IsAcceptedVersion(response)) {
+                SetText(IDC_BOOTLOADER_VERSION, "Boot loader version  =  " + response);
+                return true;
+            }
+            failure = TransferFailure::InvalidVersionResponse;
+            return false;
+        }
+        // Characters beyond the eleventh are counted, so the response fails at its CR.
+        if (received < kVersionLength) {
+            response += c;
+        }
+        ++received;
+    }
+}
+
+bool CFWUT_UpdateDlg::ReceiveReadyResponse(TransferFailure& failure)
+{
+    SetText(IDC_STEP, "");
+    const DWORD start = m_env.clock.GetTickCount();
+    for (;;) {
+        if (m_env.clock.GetTickCount() - start >= kReadyLimitMs) {
+            failure = TransferFailure::NoReadyResponse;
+            return false;
+        }
+        if (Interrupted()) {
+            failure = TransferFailure::Interrupted;
+            return false;
+        }
+        if (m_serialPort.GetInputCount() == 0) {
+            m_env.clock.IdleBriefly();
+            continue;
+        }
+        std::uint8_t byte = 0;
+        if (m_serialPort.Read(&byte, 1) != 1 || byte != kAccepted) {
+            failure = TransferFailure::InvalidReadyResponse;
+            return false;
+        }
+        return true;
+    }
+}
+
+bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
+{
+    files::BinaryFile image;
+    const std::optional<std::uint64_t> length =
+        image.OpenExclusive(TempImagePath()) ? image.Length() : std::nullopt;
+    const std::uint64_t pageSize = static_cast<std::uint64_t>(m_pageSize);
+    // An image without a whole page cannot be sent; treat it as unreadable.
+    if (!length || *length < pageSize) {
+        failure = TransferFailure::TemporaryFile;
+        return false;
+    }
+    const int pageCount = static_cast<int>(*length / pageSize);
+
+    std::uint8_t page[256];
+    int pageIndex = 0;
+    int rejections = 0;
+    while (pageIndex < pageCount) {
+        if (rejections == 0) {
+            SetText(IDC_PROGRESS, ProgressText(pageIndex + 1, pageCount));
+            if (pageIndex % 4 == 0) {
+                m_window.RedrawDialog();
+            }
+            m_window.DispatchOnePendingMessage();
+            if (!image.Seek(static_cast<std::uint64_t>(pageIndex) * pageSize) ||
+                image.Read(page, sizeof page) != sizeof page) {
+                failure = TransferFailure::TemporaryFile;
+                return false;
+            }
+        }
+
+        const std::uint8_t header[2] = {static_cast<std::uint8_t>(pageIndex >> 8),
+                                        static_cast<std::uint8_t>(pageIndex & 0xFF)};
+        m_serialPort.SendPacket(header, sizeof header);
+        Delay(kPagePauseMs);
+        m_serialPort.SendPacket(page, sizeof page);
+        Delay(kPagePauseMs);
+        const std::uint8_t checksum = PageChecksum(page, sizeof page);
+        m_serialPort.SendPacket(&checksum, 1);
+        Delay(kPagePauseMs);
+
+        const DWORD start = m_env.clock.GetTickCount();
+        std::uint8_t answer = 0;
+        for (;;) {
+            if (m_env.clock.GetTickCount() - start >= kPageAnswerLimitMs) {
+                failure = TransferFailure::NoResponse;
+                return false;
+            }
+            if (Interrupted()) {
+                failure = TransferFailure::Interrupted;
+                return false;
+            }
+            if (m_serialPort.GetInputCount() > 0) {
+                // A read that delivers nothing counts as the byte 0x00.
+                if (m_serialPort.Read(&answer, 1) != 1) {
+                    answer = 0x00;
+                }
+                break;
+            }
+            m_env.clock.IdleBriefly();
+        }
+
+        if (answer == kAccepted) {
+            rejections = 0;
+            ++pageIndex;
+        } else if (answer == kRejected && ++rejections < kMaxTransmissions) {
+            continue;  // the same page again, from the buffer
+        } else {
+            failure = TransferFailure::InvalidReadyResponse;
+            return false;
+        }
+    }
+
+    m_serialPort.SendPacket(kEndMarker, sizeof kEndMarker);
+    Delay(kPagePauseMs);
+    return true;
+}
+
+}  // namespace fwut

@@ -1,0 +1,123 @@
+// From the press of "Begin Update" to the module's ready byte, and back on
+// "Cancel Update".
+#include "resources/resource.h"
+#include "ui/DialogTexts.h"
+#include "ui/FWUT_UpdateDlg.h"
+#include "ui/WaitCursor.h"
+
+namespace fwut {
+
+namespace {
+constexpr const char* kUnableToOpenPort = "Unable to open serial port COM";
+constexpr DWORD kPromptShownMs = 1500;
+constexpr DWORD kPromptHiddenMs = 250;
+}  // namespace
+
+void CFWUT_UpdateDlg::OnBeginUpdate()
+{
+    SetText(IDC_STEP, "");
+    m_stepColor = kGreen;
+    StartOrCancelUpdate();
+}
+
+void CFWUT_UpdateDlg::StartOrCancelUpdate()
+{
+    WaitCursor wait(m_window);
+    if (m_waitingForModule == 1) {
+        CancelUpdate();
+    } else {
+        StartUpdate();
+    }
+}
+
+void CFWUT_UpdateDlg::StartUpdate()
+{
+    m_lastOutcome = UpdateOutcome::None;
+    m_interruptRequested = 0;
+    const int port = SelectedPort();
+    if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
+        RequestPortRelease(port);
+        if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
+            SetText(IDC_STATUS, "");
+            m_lastOutcome = UpdateOutcome::PortNotOpened;
+            m_window.MessageBoxA(kUnableToOpenPort + std::to_string(port) + "     ",
+                                 std::string(kUpdateErrorCaption), MB_OK | MB_ICONEXCLAMATION);
+            ReturnPortToCompanion();
+            return;
+        }
+    }
+
+    SendRateCommands();
+    m_pageSize = 256;
+    if (!VerifyFirmwareFile()) {
+        m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
+        return;
+    }
+    SetText(IDC_BOOTLOADER_VERSION, "");
+    SetText(IDC_PROGRESS, "");
+    SetText(IDC_STATUS, "");
+    SendConfigurationCommands();
+
+    SetText(IDC_BEGIN_UPDATE, kCancelUpdate);
+    for (int i = 0; i < kPortSlotCount; ++i) {
+        if (m_portSlots[i] != port && m_portSlots[i] != -1) {
+            Enable(IDC_COM1 + i, false);
+        }
+    }
+    Enable(IDCANCEL, false);
+    Enable(IDC_CONTACT_INFORMATION, false);
+    Enable(IDC_REFRESH_PORTS, false);
+    EnableCloseAndAbout(false);
+
+    if (!ConvertHexFile()) {
+        // Handled before the next timer tick, so no wake-up poll goes out.
+        m_lastOutcome = UpdateOutcome::ConversionFailed;
+        PostPrivateMessage(WM_REPEAT_BEGIN_UPDATE);
+    }
+    // Armed only now: the message boxes above run their own message loops, in
+    // which timer ticks must find the wait not yet begun.
+    m_blinkTick = m_env.clock.GetTickCount();
+    m_promptShown = 1;
+    m_waitingForModule = 1;
+    SetText(IDC_STEP, "");
+}
+
+void CFWUT_UpdateDlg::CancelUpdate()
+{
+    m_waitingForModule = 0;
+    m_moduleAnswered = 0;
+    SendClosingCommand();
+    SetText(IDC_BEGIN_UPDATE, kBeginUpdate);
+    SetText(IDC_STATUS, "");
+    EnableInstalledPortButtons();
+    ReturnPortToCompanion();
+    Enable(IDC_REFRESH_PORTS, true);
+    Enable(IDCANCEL, true);
+    Enable(IDC_CONTACT_INFORMATION, true);
+    EnableCloseAndAbout(true);
+    DeleteTempImage();
+    if (m_lastOutcome != UpdateOutcome::ConversionFailed) {
+        m_lastOutcome = UpdateOutcome::Cancelled;
+    }
+}
+
+void CFWUT_UpdateDlg::WaitTimerTick()
+{
+    if (m_waitingForModule == 0 || m_moduleAnswered == 1) {
+        return;
+    }
+    const DWORD now = m_env.clock.GetTickCount();
+    if (m_promptShown == 1 && now - m_blinkTick > kPromptShownMs) {
+        m_promptShown = 0;
+        SetText(IDC_STATUS, "");
+        m_blinkTick = now;
+    } else if (m_promptShown == 0 && now - m_blinkTick > kPromptHiddenMs) {
+        m_promptShown = 1;
+        SetText(IDC_STATUS, m_waitPrompt);
+        m_blinkTick = now;
+    }
+    ScanForReadyByte();
+    SendWakeUpPoll();
+}
+
+}  // namespace fwut
