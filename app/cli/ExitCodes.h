@@ -1,0 +1,21 @@
+// The command-line tool's exit codes; the README and --help list them too.
+#pragma once
+
+namespace fwut::cli {
+
+enum ExitCode : int {
+    kExitSuccess = 0,
+    kExitInternalError = 1,
+    kExitUsage = 2,
+    kExitFirmwareFile = 3,
+    kExitPortNotOpened = 4,
+    kExitNoResponse = 5,
+    kExitInvalidVersionResponse = 6,
+    kExitNoReadyResponse = 7,
+    kExitInvalidReadyResponse = 8,
+    kExitTemporaryFile = 9,
+    kExitCancelled = 10,
+    kExitInterrupted = 11,
+};
+
+}  // namespace fwut::cli

@@ -1,0 +1,181 @@
+#include "platform/console/ConsoleWindow.h"
+
+#include <cstdint>
+
+#include "resources/resource.h"
+
+namespace fwut {
+
+namespace {
+
+constexpr int kProgressBarWidth = 40;
+
+bool IsStatusLine(int id)
+{
+    switch (id) {
+    case IDC_BOOTLOADER_VERSION:
+    case IDC_FIRMWARE_FILE:
+    case IDC_FIRMWARE_VERSION:
+    case IDC_PROGRESS:
+    case IDC_STATUS:
+    case IDC_STEP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+ConsoleWindow::ConsoleWindow(TickClock& clock, std::FILE* out, bool isTerminal)
+    : m_clock(clock), m_out(out), m_isTerminal(isTerminal)
+{
+}
+
+bool ConsoleWindow::Click(int id)
+{
+    const Control& control = m_controls[id];
+    if (!control.enabled || !control.visible || m_ended) {
+        return false;
+    }
+    m_dialog->HandleMessage(WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return true;
+}
+
+void ConsoleWindow::DeliverTimerTickIfDue()
+{
+    if (m_timerRunning && static_cast<std::int32_t>(m_clock.GetTickCount() - m_nextTick) >= 0) {
+        // Ticks missed while a step kept the thread busy are not made up, as
+        // with a real window timer.
+        m_nextTick = m_clock.GetTickCount() + m_timerPeriod;
+        m_dialog->HandleMessage(WM_TIMER, 10, 0);
+    }
+}
+
+void ConsoleWindow::RunUntil(const std::function<bool()>& done, const std::function<void()>& onTurn)
+{
+    while (!m_ended) {
+        onTurn();
+        if (m_woken) {
+            m_woken = false;
+            m_dialog->DeliverPostedMessages();
+            continue;
+        }
+        if (done()) {
+            return;
+        }
+        DeliverTimerTickIfDue();
+        if (!m_woken && m_timerRunning) {
+            m_clock.IdleUntilTick(m_nextTick);
+        }
+    }
+}
+
+void ConsoleWindow::SetDlgItemTextA(int id, const std::string& text)
+{
+    Control& control = m_controls[id];
+    const bool changed = control.text != text;
+    control.text = text;
+    if (!changed) {
+        return;
+    }
+    if (id == IDC_PROGRESS) {
+        PrintProgress(text);
+    } else if (IsStatusLine(id) && !text.empty()) {
+        PrintStatus(id, text);
+    } else if (id == IDC_BEGIN_UPDATE && text == "Cancel Update") {
+        PrintStatus(id, "Waiting for the module to answer (Ctrl-C cancels)...");
+    }
+}
+
+void ConsoleWindow::PrintStatus(int, const std::string& text)
+{
+    EndProgressLine();
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+}
+
+void ConsoleWindow::PrintProgress(const std::string& text)
+{
+    int page = 0;
+    int pageCount = 0;
+    if (text.empty()) {
+        return;
+    }
+    if (!m_isTerminal || std::sscanf(text.c_str(), "Sending firmware page %d of %d", &page, &pageCount) != 2 ||
+        pageCount <= 0) {
+        PrintStatus(IDC_PROGRESS, text);
+        return;
+    }
+    const int filled = kProgressBarWidth * page / pageCount;
+    std::fprintf(m_out, "\r[%s%s] page %d of %d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page,
+                 pageCount);
+    std::fflush(m_out);
+    m_progressLineOpen = true;
+}
+
+void ConsoleWindow::EndProgressLine()
+{
+    if (m_progressLineOpen) {
+        std::fputc('\n', m_out);
+        m_progressLineOpen = false;
+    }
+}
+
+std::string ConsoleWindow::GetDlgItemTextA(int id)
+{
+    return m_controls[id].text;
+}
+
+void ConsoleWindow::EnableDlgItem(int id, bool enable)
+{
+    m_controls[id].enabled = enable;
+}
+
+void ConsoleWindow::ShowDlgItem(int id, bool show)
+{
+    m_controls[id].visible = show;
+}
+
+void ConsoleWindow::CheckRadioButton(int firstId, int lastId, int checkId)
+{
+    for (int id = firstId; id <= lastId; ++id) {
+        m_controls[id].checked = id == checkId;
+    }
+}
+
+bool ConsoleWindow::IsDlgButtonChecked(int id)
+{
+    return m_controls[id].checked;
+}
+
+int ConsoleWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT)
+{
+    EndProgressLine();
+    std::fprintf(m_out, "\n[%s]\n%s\n\n", caption.c_str(), text.c_str());
+    std::fflush(m_out);
+    return IDOK;
+}
+
+std::uintptr_t ConsoleWindow::SetTimer(std::uintptr_t id, UINT periodMs)
+{
+    m_timerRunning = true;
+    m_timerPeriod = periodMs;
+    m_nextTick = m_clock.GetTickCount() + periodMs;
+    return id;
+}
+
+void ConsoleWindow::KillTimer(std::uintptr_t)
+{
+    m_timerRunning = false;
+}
+
+void ConsoleWindow::DispatchOnePendingMessage()
+{
+    // The only pending message is the paint that the dialog posts; on a
+    // console everything is already printed.
+    std::fflush(m_out);
+}
+
+}  // namespace fwut
