@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running the project needs (Debian 12).
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build
+    qt6-base-dev libgl-dev fonts-liberation
+    libgtest-dev libgmock-dev
+    srecord
+    clang libclang-rt-14-dev
+    xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sets everything up, gives the HEX parser's fuzzer a short run, then builds
+# the normal and the sanitizer build and runs every test in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+jobs=$(nproc)
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs" --target fwut-fuzz-hex
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus"' EXIT
+cp fuzz/corpus/hex/* "$corpus"/
+build/fuzz/fuzz/fwut-fuzz-hex -max_total_time="${FWUT_FUZZ_SECONDS:-30}" -dict=fuzz/hex.dict "$corpus" 2>&1 | tail -n 2
+
+for preset in default asan; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    ctest --preset "$preset" -j "$jobs"
+done
