@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
-    qt6-base-dev libgl-dev fonts-liberation
+    qt6-base-dev libgl-dev fonts-liberation libx11-dev libxcb1-dev
     libgtest-dev libgmock-dev
     srecord
     clang libclang-rt-14-dev

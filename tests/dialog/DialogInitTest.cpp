@@ -7,14 +7,6 @@
 namespace fwut::test {
 namespace {
 
-std::vector<std::string> Without(const std::vector<std::string>& calls, const std::string& prefix)
-{
-    std::vector<std::string> kept;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(kept),
-                 [&](const std::string& call) { return call.rfind(prefix, 0) != 0; });
-    return kept;
-}
-
 TEST_F(DialogTest, InitialisationRunsItsStepsInOrder)
 {
     Open();

@@ -124,8 +124,8 @@ const std::vector<OptionSpec>& optionTable()
         {"--once", "", "exit after the first session ends (default: serve session after session)",
          flag([](SimOptions& o) { o.once = true; })},
         {"--throttle", "",
-         "emulate the serial wire's pace (line rate / 10 bytes per second) in both directions; pauses are judged on "
-         "the wire",
+         "emulate the serial wire's pace (line rate / 10 bytes per second) in both directions; pauses are still "
+         "judged on the program's writes",
          flag([](SimOptions& o) { o.throttle = true; })},
         {"--answer-after", "N", "answer the Nth wake-up poll with D0 (default 2)",
          intAtLeast(1, [](SimOptions& o, int v) { o.answerAfter = v; })},

@@ -72,13 +72,18 @@ void SimServer::receive()
 {
     std::uint8_t buffer[4096];
     while (pty_->isOpen()) {
-        RxByte stamp;
-        stamp.time = now();
+        // The bytes arrived after the line was last seen empty and before
+        // the read returned: stamped with the latter, with the difference as
+        // slack, a pause is never judged shorter than it was, even when the
+        // simulator is kept from running around the read.
+        const Millis beforeRead = now();
         const std::size_t count = pty_->read(buffer, sizeof buffer);
         if (count == 0) {
-            lineLastEmpty_ = stamp.time;
+            lineLastEmpty_ = beforeRead;
             return;
         }
+        RxByte stamp;
+        stamp.time = now();
         stamp.line = pty_->lineSample();
         stamp.slack = stamp.time - lineLastEmpty_;
         wire_.receive(buffer, count, stamp);

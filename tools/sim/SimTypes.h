@@ -26,7 +26,8 @@ struct LineSample {
 
 struct RxByte {
     std::uint8_t value = 0;
-    Millis time = 0;  // arrival, on the emulated wire when throttled
+    Millis time = 0;  // arrival from the program, when its write reached the line
+    Millis due = 0;   // when the relay has it: later on a throttled wire
     LineSample line;
     // How much earlier the byte may have arrived: the time since the
     // simulator last found the line empty. Large when it was kept from

@@ -30,14 +30,14 @@ void Wire::receive(const std::uint8_t* data, std::size_t size, const RxByte& sta
         RxByte byte = stamp;
         byte.value = data[i];
         lastRx_ = std::max(stamp.time, lastRx_ + byteTime(stamp.line));
-        byte.time = lastRx_;
+        byte.due = lastRx_;
         rx_.push_back(byte);
     }
 }
 
 std::optional<RxByte> Wire::takeDueRx(Millis now)
 {
-    if (rx_.empty() || rx_.front().time > now)
+    if (rx_.empty() || rx_.front().due > now)
         return std::nullopt;
     const RxByte byte = rx_.front();
     rx_.pop_front();
@@ -77,7 +77,7 @@ std::optional<Millis> Wire::nextDue() const
 {
     std::optional<Millis> next;
     if (!rx_.empty())
-        next = rx_.front().time;
+        next = rx_.front().due;
     if (!tx_.empty())
         next = std::min(tx_.front().due, next.value_or(tx_.front().due));
     return next;

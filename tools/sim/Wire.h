@@ -1,8 +1,11 @@
 // The serial wire between the program and the simulated relay. Unthrottled, a
 // byte arrives when the pseudo-terminal delivers it and an answer leaves at
 // once. Throttled, the wire's pace (line rate / 10 bytes per second, 8N1) is
-// emulated in both directions: a received byte counts as arrived no earlier
+// emulated in both directions: a received byte reaches the relay no earlier
 // than one byte time after the previous one, and answers leave no faster.
+// Pauses are still judged on the program's writes: a program that waits for
+// its bytes to leave (as a Windows serial write does, and tcdrain) keeps its
+// pauses on a real wire, which a pseudo-terminal cannot show.
 #pragma once
 
 #include "tools/sim/SimTypes.h"
