@@ -1,0 +1,36 @@
+// fwut-update: the desktop program. Start-up works out the folders and the
+// /C switch, then the main dialog runs modally; its end ends the program.
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "app/FWUT_UpdateApp.h"
+#include "app/gui/GuiPlatform.h"
+#include "platform/qt/DialogFonts.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "platform/qt/QtShell.h"
+#include "ui/FWUT_UpdateDlg.h"
+
+int main(int argc, char** argv)
+{
+    using namespace fwut;
+    QApplication application(argc, argv);
+    qt::InstallFontSubstitutes();
+
+    CFWUT_UpdateApp app;
+    app.InitFromArguments(std::vector<std::string>(argv, argv + argc));
+    const auto services = gui::CreateGuiPlatformServices(kApplicationName);
+
+    qt::QtShell shell;
+    SerialCommKey& ports = services->InstalledPorts();
+    qt::QtDialogWindow window([&ports](int port) { return ports.DevicePath(port); }, shell);
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports,
+                                                     services->Settings(), services->Windows(),
+                                                     app.m_comPortOverride, kApplicationName});
+    dialog.m_programDir = app.m_programDir;
+    dialog.m_tempDir = app.m_tempDir;
+    window.Attach(dialog);
+    window.RunModal();
+    // The exit code carries no meaning.
+    return 0;
+}

@@ -1,0 +1,115 @@
+// The main dialog's window in Qt Widgets: a fixed-size QDialog built from
+// template 102. It holds no update logic: it turns clicks, keys, the close
+// request, its timer and the dialog's posted messages into calls of the
+// dialog's HandleMessage / DeliverPostedMessages, and carries out what the
+// dialog asks of its controls.
+//
+// How the ordering guarantees of DialogWindow hold here:
+//  1. WakeForPostedMessage() queues a call of DeliverPostedMessages() in the
+//     event loop; the dialog drains its own queue before every WM_TIMER and
+//     WM_COMMAND as well, so a tick that Qt delivers first still finds the
+//     posted messages handled.
+//  2. Message boxes run QDialog::exec(), whose nested event loop keeps
+//     firing the QTimer, so WM_TIMER keeps arriving while a box is open.
+//  3. DispatchOnePendingMessage() repaints the status lines and processes
+//     the pending events once, excluding user input, without waiting.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/DialogWindow.h"
+#include "platform/Shell.h"
+#include "platform/qt/TemplateControls.h"
+
+namespace fwut::qt {
+
+class AutoRadioButton;
+
+class QtDialogWindow final : public QDialog, public DialogWindow {
+public:
+    // devicePathOfPort names the device behind COM<n> for the port buttons'
+    // tool tips; shell opens the About dialog's links.
+    QtDialogWindow(std::function<std::string(int)> devicePathOfPort, Shell& shell);
+    ~QtDialogWindow() override;
+
+    void Attach(MessageSink& dialog) { m_sink = &dialog; }
+
+    // WM_INITDIALOG, then the focus to the first tab stop when the dialog
+    // asks for it.
+    void InitDialog();
+    // WM_DESTROY, once; the dialog must still be alive.
+    void Destroy();
+    // The modal run of the application: InitDialog(), the modal loop until
+    // EndDialog(), Destroy(). Returns the EndDialog() result.
+    int RunModal();
+
+    // For tests and screenshots.
+    const TemplateControls& Controls() const { return m_controls; }
+    QWidget* Control(int id) const { return m_controls.Find(id); }
+
+    void SetDlgItemTextA(int id, const std::string& text) override;
+    std::string GetDlgItemTextA(int id) override;
+    void EnableDlgItem(int id, bool enable) override;
+    void ShowDlgItem(int id, bool show) override;
+    void CheckRadioButton(int firstId, int lastId, int checkId) override;
+    bool IsDlgButtonChecked(int id) override;
+    void SetWindowTextA(const std::string& caption) override;
+    // No system menu that a Qt program can extend on Linux: "Contact
+    // Information" is the way to the About dialog.
+    bool HasSystemMenu() override { return false; }
+    void AppendSystemMenuSeparator() override {}
+    void AppendSystemMenuItem(UINT, const std::string&) override {}
+    void EnableSystemMenuItem(UINT, bool) override {}
+    int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
+    void WakeForPostedMessage() override;
+    std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;
+    void KillTimer(std::uintptr_t id) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void RedrawDialog() override;
+    void DispatchOnePendingMessage() override;
+    IconHandle LoadProgramIcon() override;
+    void SetLargeIcon(IconHandle icon) override;
+    void PlaceWindow() override;
+    void CreateBoldFont() override;
+    bool IsIconic() override;
+    void DrawIconCentred(IconHandle icon) override;
+    void ShowAboutDialog() override;
+    void EndDialog(int result) override;
+
+protected:
+    // Escape and the window's Close command: "Done", while it can be used.
+    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void WireControls();
+    void SendCommand(int id);
+    void OnRadioChosen(AutoRadioButton& chosen);
+    void OnRadioArrow(AutoRadioButton& from, int step);
+    void UpdateRadioTabStop();
+    void UpdatePortToolTip(int id);
+    // Lets every static ask the colour rule again after a state change.
+    void RefreshColors();
+    ControlColors AskColorRule(int id);
+
+    std::function<std::string(int)> m_devicePathOfPort;
+    Shell& m_shell;
+    TemplateControls m_controls;
+    MessageSink* m_sink = nullptr;
+    std::map<std::uintptr_t, std::unique_ptr<QTimer>> m_timers;
+    QIcon m_icon;
+    QFont m_boldFont;
+    bool m_boldFontCreated = false;
+    bool m_destroyed = false;
+    QPainter* m_painter = nullptr;
+};
+
+}  // namespace fwut::qt

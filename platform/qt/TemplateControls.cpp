@@ -1,0 +1,130 @@
+#include "platform/qt/TemplateControls.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "platform/qt/AutoRadioButton.h"
+#include "platform/qt/LinkField.h"
+#include "platform/qt/StaticText.h"
+
+namespace fwut::qt {
+
+QString FromAnsi(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToAnsi(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+namespace {
+
+Qt::Alignment AlignmentOf(const ControlTemplate& control)
+{
+    return (control.align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
+}
+
+Qt::FocusPolicy FocusPolicyOf(const ControlTemplate& control)
+{
+    switch (control.kind) {
+    case ControlKind::Static:
+    case ControlKind::Icon:
+    case ControlKind::GroupBox: return Qt::NoFocus;
+    case ControlKind::LinkField: return Qt::ClickFocus;
+    case ControlKind::RadioButton:
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: return control.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
+    }
+    return Qt::NoFocus;
+}
+
+}  // namespace
+
+TemplateControls::TemplateControls(QWidget& dialog, const DialogTemplate& dialogTemplate)
+    : m_dotsPerInch(ScreenDotsPerInch()),
+      m_font(TemplateFont(dialogTemplate.fontFace, dialogTemplate.fontPoints * 10, m_dotsPerInch)),
+      m_units(BaseUnitsOf(m_font))
+{
+    dialog.setFont(m_font);
+    dialog.setFixedSize(DialogUnitsToPixels(m_units, 0, 0, dialogTemplate.cx, dialogTemplate.cy).size());
+    for (std::size_t i = 0; i < dialogTemplate.controlCount; ++i) {
+        const ControlTemplate& control = dialogTemplate.controls[i];
+        QWidget* widget = Create(control, dialog);
+        widget->setGeometry(DialogUnitsToPixels(m_units, control.x, control.y, control.cx, control.cy));
+        widget->setFocusPolicy(FocusPolicyOf(control));
+        m_built.push_back(Built{&control, widget});
+    }
+    ChainTabOrder();
+}
+
+QWidget* TemplateControls::Create(const ControlTemplate& control, QWidget& dialog) const
+{
+    const QString text = FromAnsi(control.text);
+    switch (control.kind) {
+    case ControlKind::Static: {
+        auto* label = new StaticText(control.id, m_font, &dialog);
+        label->setAlignment(AlignmentOf(control));
+        label->setText(text);
+        return label;
+    }
+    case ControlKind::Icon: return new QLabel(&dialog);
+    case ControlKind::GroupBox: {
+        // As on Windows: the frame's top line runs through the middle of the
+        // title, and the frame fills the control's rectangle.
+        auto* group = new QGroupBox(text, &dialog);
+        const int halfLine = QFontMetrics(m_font).height() / 2;
+        group->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                                            " margin-top: %1px; }"
+                                            "QGroupBox::title { subcontrol-origin: margin; left: 6px;"
+                                            " padding: 0px 2px; }")
+                                 .arg(halfLine));
+        return group;
+    }
+    case ControlKind::RadioButton: {
+        auto* radio = new AutoRadioButton(&dialog);
+        radio->setText(text);
+        return radio;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: {
+        auto* button = new QPushButton(text, &dialog);
+        button->setAutoDefault(false);
+        button->setDefault(control.kind == ControlKind::DefaultPushButton);
+        return button;
+    }
+    case ControlKind::LinkField: return new LinkField(&dialog);
+    }
+    return new QWidget(&dialog);
+}
+
+void TemplateControls::ChainTabOrder() const
+{
+    QWidget* previous = nullptr;
+    for (const Built& built : m_built) {
+        if (built.widget->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, built.widget);
+        }
+        previous = built.widget;
+    }
+}
+
+QWidget* TemplateControls::Find(int id) const
+{
+    if (id == kStaticUnlabelled) {
+        return nullptr;
+    }
+    for (const Built& built : m_built) {
+        if (built.control->id == id) {
+            return built.widget;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace fwut::qt

@@ -1,0 +1,141 @@
+#include "tests/gui/GuiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+
+namespace fwut::guitest {
+
+namespace {
+
+constexpr int kBoxPollMs = 20;
+constexpr int kSamplePollMs = 5;
+
+// The settings store reads its folder when it is made.
+std::string UseSettingsFolder(const simtest::TempDir& folder)
+{
+    const std::string config = folder.path("config");
+    std::system(("mkdir -p '" + config + "' '" + folder.path("program") + "' '" + folder.path("tmp") + "'").c_str());
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    return "fwut-update";
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+}  // namespace
+
+std::string FirmwareHex(int pages)
+{
+    std::string hex;
+    char line[64];
+    for (int address = 0; address < pages * 256; address += 16) {
+        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
+        std::snprintf(line, sizeof line, ":10%04X00", address);
+        hex += line;
+        for (int k = 0; k < 16; ++k) {
+            const unsigned byte = static_cast<unsigned>(address + k) & 0xFF;
+            sum += byte;
+            std::snprintf(line, sizeof line, "%02X", byte);
+            hex += line;
+        }
+        std::snprintf(line, sizeof line, "%02X\r\n", (256 - sum % 256) % 256);
+        hex += line;
+    }
+    return hex + ":00000001FF\r\n";
+}
+
+DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages)
+    : settings(UseSettingsFolder(folder)),
+      // No scan of the machine's own ports: COM5 is the only one.
+      ports({{kPort, device}}, folder.path("no-sys-class-tty")),
+      window([this](int port) { return ports.DevicePath(port); }, shell)
+{
+    WriteFile(folder.path("program/FieldGatherer_MM_Psion.txt"), "2.40\r\nFG_MM.hex\r\n");
+    WriteFile(folder.path("program/FG_MM.hex"), FirmwareHex(firmwarePages));
+    dialog = std::make_unique<CFWUT_UpdateDlg>(
+        window, UpdateEnvironment{serial, clock, ports, settings, windows, -1, "fwut-update"});
+    dialog->m_programDir = folder.path("program/");
+    dialog->m_tempDir = folder.path("tmp/");
+    window.Attach(*dialog);
+}
+
+DialogUnderTest::~DialogUnderTest()
+{
+    m_boxTimer.stop();
+    m_sampleTimer.stop();
+    window.Destroy();
+}
+
+void DialogUnderTest::Open()
+{
+    window.InitDialog();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        ADD_FAILURE() << "the dialog was never shown";
+    }
+}
+
+Look DialogUnderTest::LookOf(int id)
+{
+    Look look;
+    QWidget* control = window.Control(id);
+    if (control == nullptr) {
+        return look;
+    }
+    look.text = window.GetDlgItemTextA(id);
+    look.enabled = control->isEnabled();
+    look.visible = control->isVisible();
+    look.bold = control->font().bold();
+    look.color = control->palette().color(QPalette::WindowText);
+    return look;
+}
+
+PhaseSnapshot DialogUnderTest::Snapshot()
+{
+    return PhaseSnapshot{LookOf(IDC_BEGIN_UPDATE), LookOf(IDCANCEL),   LookOf(IDC_REFRESH_PORTS),
+                         LookOf(IDC_CONTACT_INFORMATION), LookOf(IDC_STATUS), LookOf(IDC_STEP),
+                         LookOf(IDC_USE_WITH),  LookOf(IDC_PROGRESS)};
+}
+
+void DialogUnderTest::Click(int id)
+{
+    QWidget* control = window.Control(id);
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
+}
+
+void DialogUnderTest::AnswerBoxes()
+{
+    m_boxTimer.setInterval(kBoxPollMs);
+    QObject::connect(&m_boxTimer, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        m_boxes.push_back(SeenBox{box->windowTitle(), box->text(), box->icon(), Snapshot()});
+        box->button(QMessageBox::Ok)->click();
+    });
+    m_boxTimer.start();
+}
+
+void DialogUnderTest::SampleWhile(std::function<bool()> pred)
+{
+    m_sampleTimer.setInterval(kSamplePollMs);
+    QObject::connect(&m_sampleTimer, &QTimer::timeout, [this, pred = std::move(pred)] {
+        if (pred()) {
+            m_samples.push_back(Snapshot());
+        }
+    });
+    m_sampleTimer.start();
+}
+
+}  // namespace fwut::guitest

@@ -1,0 +1,100 @@
+// The main dialog on its Qt window with the system's real parts: a real
+// settings store in a throw-away folder, firmware files in a throw-away
+// program folder, COM5 mapped onto a given device, the real serial port and
+// clock. Plus what the tests use to watch it: a recording shell, snapshots
+// of the controls, and an answerer for message boxes.
+#pragma once
+
+#include <QColor>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+#include "platform/TopLevelWindows.h"
+#include "platform/posix/PosixPortDirectory.h"
+#include "platform/posix/PosixSerialApi.h"
+#include "platform/posix/PosixTickClock.h"
+#include "platform/posix/QtSettingsStore.h"
+#include "platform/qt/QtDialogWindow.h"
+#include "tests/sim/SimHarness.h"
+#include "ui/FWUT_UpdateDlg.h"
+
+namespace fwut::guitest {
+
+constexpr int kPort = 5;
+constexpr COLORREF kTestDarkRed = Rgb(192, 0, 0);
+
+class RecordingShell final : public Shell {
+public:
+    void Open(const std::string& target) override { opened.push_back(target); }
+    std::vector<std::string> opened;
+};
+
+// Intel HEX of `pages` full pages of counting bytes.
+std::string FirmwareHex(int pages);
+
+// How one control looks now.
+struct Look {
+    std::string text;
+    bool enabled = false;
+    bool visible = false;
+    bool bold = false;
+    QColor color;
+};
+
+// The controls that change between the phases of an update.
+struct PhaseSnapshot {
+    Look beginUpdate, done, refresh, contact, status, step, useWith, progress;
+};
+
+// A message box as the operator saw it, with the dialog behind it.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+    PhaseSnapshot behind;
+};
+
+class DialogUnderTest {
+public:
+    // device: what COM5, the only port, is; windows: other programs' windows.
+    // firmwarePages: the size of the firmware the program folder offers.
+    DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages = 3);
+    ~DialogUnderTest();
+
+    // WM_INITDIALOG, then shown and exposed.
+    void Open();
+    Look LookOf(int id);
+    PhaseSnapshot Snapshot();
+    // Clicks a control with the mouse, as the operator would.
+    void Click(int id);
+
+    // Answers every message box that opens with OK, keeping what it showed.
+    void AnswerBoxes();
+    const std::vector<SeenBox>& Boxes() const { return m_boxes; }
+    // Samples the controls every few milliseconds while pred() holds, also
+    // inside long steps that let the dialog dispatch messages.
+    void SampleWhile(std::function<bool()> pred);
+    const std::vector<PhaseSnapshot>& Samples() const { return m_samples; }
+
+    simtest::TempDir folder;
+    QtSettingsStore settings;
+    PosixPortDirectory ports;
+    PosixSerialApi serial{ports};
+    PosixTickClock clock;
+    RecordingShell shell;
+    qt::QtDialogWindow window;
+    std::unique_ptr<CFWUT_UpdateDlg> dialog;
+
+private:
+    QTimer m_boxTimer;
+    QTimer m_sampleTimer;
+    std::vector<SeenBox> m_boxes;
+    std::vector<PhaseSnapshot> m_samples;
+};
+
+}  // namespace fwut::guitest

@@ -1,0 +1,188 @@
+// The main dialog as the Qt window builds it from template 102: sizes from
+// dialog units, texts, fonts, tab order, focus and the keys.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include "platform/qt/DialogFonts.h"
+#include "resources/resource.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "ui/DialogTemplates.h"
+
+namespace fwut::guitest {
+namespace {
+
+// A pseudo-terminal whose slave side stands for COM5.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        char name[128] = {};
+        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
+            m_path = name;
+        }
+    }
+    ~PseudoTerminal()
+    {
+        ::close(m_master);
+        ::close(m_slave);
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_path;
+};
+
+class QtDialogLayoutTest : public ::testing::Test {
+protected:
+    PseudoTerminal line;
+    NoTopLevelWindows noWindows;
+    DialogUnderTest under{line.Path(), noWindows};
+};
+
+std::string TextOf(QWidget* widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text().toStdString();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text().toStdString();
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        return group->title().toStdString();
+    }
+    return std::string();
+}
+
+TEST_F(QtDialogLayoutTest, TheDialogFontIsLiberationSansAtTheWindowsCharacterHeight)
+{
+    const QFont font = under.window.Controls().Font();
+    EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
+    // 8 points at 96 dots per inch: -MulDiv(8, 96, 72) = 11 pixels.
+    if (under.window.Controls().DotsPerInch() == 96) {
+        EXPECT_EQ(font.pixelSize(), 11);
+        // Liberation Sans at 11 pixels: the average width of "A".."z" comes
+        // to 6, ascent and descent to 12.
+        EXPECT_EQ(under.window.Controls().Units().x, 6);
+        EXPECT_EQ(under.window.Controls().Units().y, 12);
+        EXPECT_EQ(under.window.size(), QSize(971, 588));
+    }
+}
+
+TEST_F(QtDialogLayoutTest, EveryControlOfTheTemplateSitsAtItsConvertedRectangleWithItsText)
+{
+    const qt::DialogBaseUnits units = under.window.Controls().Units();
+    ASSERT_EQ(under.window.Controls().All().size(), kMainDialogControls.size());
+    for (const auto& built : under.window.Controls().All()) {
+        const ControlTemplate& control = *built.control;
+        SCOPED_TRACE(control.id);
+        const int left = (control.x * units.x + 2) / 4;
+        const int top = (control.y * units.y + 4) / 8;
+        const int right = ((control.x + control.cx) * units.x + 2) / 4;
+        const int bottom = ((control.y + control.cy) * units.y + 4) / 8;
+        EXPECT_EQ(built.widget->geometry(), QRect(left, top, right - left, bottom - top));
+        EXPECT_EQ(built.widget->parentWidget(), &under.window);
+        EXPECT_EQ(TextOf(built.widget), control.text);
+    }
+    const QRect done = under.window.Control(IDCANCEL)->geometry();
+    if (units.x == 6 && units.y == 12) {
+        EXPECT_EQ(done, QRect(680, 558, 150, 21));
+    }
+}
+
+TEST_F(QtDialogLayoutTest, AfterInitialisationTheTextsAndHighlightsAreThoseOfAnIdleDialog)
+{
+    under.Open();
+    EXPECT_EQ(under.window.windowTitle(), "FieldGatherer Mobile Module Firmware Update");
+    const Look useWith = under.LookOf(IDC_USE_WITH);
+    EXPECT_EQ(useWith.text,
+              "Use for updating FieldGatherer Digital Mobile Modules with wireless link from Psion Handheld.");
+    EXPECT_TRUE(useWith.bold);
+    EXPECT_EQ(useWith.color, QColor(192, 0, 0));
+    EXPECT_EQ(QFontInfo(under.window.Control(IDC_USE_WITH)->font()).family(), "Liberation Sans");
+    EXPECT_FALSE(under.LookOf(IDC_STATUS).bold);
+    EXPECT_NE(under.LookOf(IDC_STATUS).color, QColor(192, 0, 0));
+
+    // Static texts show "&" as it is: nothing is taken as a mnemonic.
+    auto* instructions = qobject_cast<QLabel*>(under.window.Control(IDC_INSTRUCTIONS));
+    EXPECT_NE(instructions->text().indexOf("Docking Station & connected"), -1);
+    EXPECT_EQ(instructions->textFormat(), Qt::PlainText);
+    EXPECT_EQ(instructions->buddy(), nullptr);
+
+    EXPECT_EQ(under.LookOf(IDC_FIRMWARE_VERSION).text, "Firmware version  =  2.40");
+    EXPECT_TRUE(under.LookOf(IDC_BEGIN_UPDATE).enabled);
+    // The one installed port takes the first slot.
+    EXPECT_EQ(under.LookOf(IDC_COM1).text, "COM5");
+    EXPECT_TRUE(under.window.IsDlgButtonChecked(IDC_COM1));
+    EXPECT_TRUE(under.LookOf(IDC_COM1).visible);
+    EXPECT_FALSE(under.LookOf(IDC_COM1 + 1).visible);
+    EXPECT_EQ(under.window.Control(IDC_COM1)->toolTip().toStdString(), line.Path());
+}
+
+TEST_F(QtDialogLayoutTest, DoneHasTheFocusAndTabGoesThroughTheTemplateOrder)
+{
+    under.Open();
+    QApplication::setActiveWindow(&under.window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&under.window));
+    EXPECT_EQ(QApplication::focusWidget(), under.window.Control(IDCANCEL));
+
+    std::vector<QWidget*> order;
+    for (int i = 0; i < 5; ++i) {
+        order.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<QWidget*>{under.window.Control(IDCANCEL), under.window.Control(IDC_COM1),
+                                            under.window.Control(IDC_REFRESH_PORTS),
+                                            under.window.Control(IDC_BEGIN_UPDATE),
+                                            under.window.Control(IDC_CONTACT_INFORMATION)}));
+    EXPECT_EQ(QApplication::focusWidget(), under.window.Control(IDCANCEL)) << "round again";
+}
+
+TEST_F(QtDialogLayoutTest, EnterDoesNothingAndEscapeActsAsDoneWhileIdle)
+{
+    under.Open();
+    QTest::keyClick(&under.window, Qt::Key_Return);
+    QTest::keyClick(under.window.Control(IDCANCEL), Qt::Key_Enter);
+    EXPECT_TRUE(under.window.isVisible());
+    QTest::keyClick(&under.window, Qt::Key_Escape);
+    EXPECT_FALSE(under.window.isVisible());
+    EXPECT_EQ(under.window.result(), IDCANCEL);
+}
+
+TEST_F(QtDialogLayoutTest, TheCloseCommandActsAsDoneWhileDoneCanBeUsed)
+{
+    under.Open();
+    under.window.EnableDlgItem(IDCANCEL, false);
+    EXPECT_FALSE(under.window.close());
+    EXPECT_TRUE(under.window.isVisible());
+    QTest::keyClick(&under.window, Qt::Key_Escape);
+    EXPECT_TRUE(under.window.isVisible());
+    under.window.EnableDlgItem(IDCANCEL, true);
+    under.window.close();
+    EXPECT_FALSE(under.window.isVisible());
+}
+
+TEST_F(QtDialogLayoutTest, CheckRadioButtonOutsideTheRangeUnchecksEveryPortButton)
+{
+    under.Open();
+    under.window.CheckRadioButton(IDC_COM1, IDC_COM22, -1);
+    for (int id = IDC_COM1; id <= IDC_COM22; ++id) {
+        EXPECT_FALSE(under.window.IsDlgButtonChecked(id)) << id;
+    }
+    under.Click(IDC_COM1);
+    EXPECT_TRUE(under.window.IsDlgButtonChecked(IDC_COM1));
+    under.Click(IDC_COM1);
+    EXPECT_TRUE(under.window.IsDlgButtonChecked(IDC_COM1)) << "a second click does not uncheck it";
+}
+
+}  // namespace
+}  // namespace fwut::guitest

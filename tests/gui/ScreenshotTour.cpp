@@ -1,0 +1,100 @@
+// fwut-screenshot-tour FOLDER: runs the desktop window through an update
+// against fwut-sim on the X server in $DISPLAY and takes what the screen
+// shows (the server's pixels, not a fresh rendering) at each phase:
+// main-idle.png, main-waiting.png, main-transferring.png, main-success.png
+// and about.png. scripts/screenshots.sh runs it on a private Xvfb.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTest>
+#include <cstdio>
+
+#include "platform/qt/DialogFonts.h"
+#include "platform/qt/QtAboutWindow.h"
+#include "resources/resource.h"
+#include "tests/gui/GuiTestSupport.h"
+
+namespace {
+
+constexpr int kSettleMs = 300;
+constexpr int kFirmwarePages = 48;
+
+bool Grab(const QWidget& window, const QDir& folder, const char* name)
+{
+    const QRect area = window.frameGeometry();
+    const QPixmap shot = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const bool saved = shot.save(folder.filePath(QString::fromLatin1(name)), "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", name);
+    return saved;
+}
+
+// Holds a message box open long enough to photograph it with the dialog behind.
+void AnswerAfterGrab(fwut::guitest::DialogUnderTest& under, const QDir& folder, int& boxes)
+{
+    auto* timer = new QTimer(&under.window);
+    QObject::connect(timer, &QTimer::timeout, [&under, &folder, &boxes, timer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        timer->stop();
+        QTest::qWait(kSettleMs);
+        Grab(under.window, folder, "main-success.png");
+        ++boxes;
+        box->button(QMessageBox::Ok)->click();
+    });
+    timer->start(50);
+}
+
+int Tour(const QDir& folder)
+{
+    using namespace fwut;
+    fwut::simtest::TempDir simFolder;
+    fwut::simtest::SimProcess sim(simFolder, {"--once", "--answer-after", "3"});
+    NoTopLevelWindows noWindows;
+    guitest::DialogUnderTest under(sim.link(), noWindows, kFirmwarePages);
+    under.Open();
+    QTest::qWait(kSettleMs);
+    Grab(under.window, folder, "main-idle.png");
+
+    bool transferShot = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        const std::string progress = under.window.GetDlgItemTextA(IDC_PROGRESS);
+        if (!transferShot && progress.find("page  20  ") != std::string::npos) {
+            transferShot = Grab(under.window, folder, "main-transferring.png");
+        }
+    });
+    sampler.start(5);
+    int boxes = 0;
+    AnswerAfterGrab(under, folder, boxes);
+
+    under.Click(IDC_BEGIN_UPDATE);
+    QTest::qWait(kSettleMs);
+    Grab(under.window, folder, "main-waiting.png");
+    if (!QTest::qWaitFor([&] { return boxes > 0; }, 60000)) {
+        std::fputs("fwut-screenshot-tour: the update did not finish\n", stderr);
+        return 1;
+    }
+
+    qt::QtAboutWindow about(under.shell, &under.window);
+    about.InitDialog();
+    about.show();
+    QTest::qWait(kSettleMs);
+    Grab(about, folder, "about.png");
+    return transferShot ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    fwut::qt::InstallFontSubstitutes();
+    if (argc != 2) {
+        std::fputs("usage: fwut-screenshot-tour FOLDER\n", stderr);
+        return 2;
+    }
+    return Tour(QDir(QString::fromLocal8Bit(argv[1])));
+}
