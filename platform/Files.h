@@ -30,14 +30,14 @@ public:
     // file is at its end and nothing was read.
     bool ReadLine(std::string& line, std::size_t limit);
     void Close();
-    bool IsOpen() const { return handle_ != nullptr; }
+    bool IsOpen() const { return m_handle != nullptr; }
 
 private:
     int Next();
 
-    void* handle_ = nullptr;
-    int pushedBack_ = -1;
-    bool atEnd_ = false;
+    void* m_handle = nullptr;
+    int m_pushedBack = -1;
+    bool m_atEnd = false;
 };
 
 class BinaryFile {
@@ -59,10 +59,10 @@ public:
     std::size_t Write(const void* buffer, std::size_t size);
     std::optional<std::uint64_t> Length();
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
 
 private:
-    std::intptr_t fd_ = -1;
+    std::intptr_t m_fd = -1;
 };
 
 bool Exists(const std::string& path);

@@ -27,14 +27,14 @@ MemorySerialCommKey::MemorySerialCommKey(const std::vector<std::string>& dataTex
 
 void MemorySerialCommKey::Add(const std::string& dataText, bool withTerminator)
 {
-    data_.push_back(withTerminator ? dataText + '\0' : dataText);
+    m_data.push_back(withTerminator ? dataText + '\0' : dataText);
 }
 
 bool MemorySerialCommKey::Open()
 {
-    ++openCount_;
-    isOpen_ = !openFails_;
-    return isOpen_;
+    ++m_openCount;
+    m_isOpen = !m_openFails;
+    return m_isOpen;
 }
 
 // Follows RegEnumValueA: the name with its terminator must fit nameCapacity
@@ -43,17 +43,17 @@ bool MemorySerialCommKey::Open()
 LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
                                     DWORD* dataCapacity)
 {
-    if (!isOpen_) {
+    if (!m_isOpen) {
         return static_cast<LONG>(ERROR_INVALID_HANDLE);
     }
-    if (const auto forced = forced_.find(index); forced != forced_.end()) {
+    if (const auto forced = m_forced.find(index); forced != m_forced.end()) {
         return forced->second;
     }
-    if (index >= data_.size()) {
+    if (index >= m_data.size()) {
         return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
     }
     const std::string valueName = "\\Device\\Serial" + std::to_string(index);
-    const std::string& bytes = data_[index];
+    const std::string& bytes = m_data[index];
     const DWORD dataSize = static_cast<DWORD>(bytes.size());
     const bool nameFits = name != nullptr && nameCapacity != nullptr && valueName.size() < *nameCapacity;
     const bool dataFits = data == nullptr || (dataCapacity != nullptr && dataSize <= *dataCapacity);
@@ -73,14 +73,14 @@ LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity
 
 void MemorySerialCommKey::Close()
 {
-    ++closeCount_;
-    isOpen_ = false;
+    ++m_closeCount;
+    m_isOpen = false;
 }
 
 std::string MemorySerialCommKey::DevicePath(int portNumber)
 {
     const std::string wanted = "COM" + std::to_string(portNumber);
-    for (const std::string& bytes : data_) {
+    for (const std::string& bytes : m_data) {
         if (SameTextIgnoringCase(bytes, wanted)) {
             return "/dev/fake" + std::to_string(portNumber);
         }

@@ -19,9 +19,9 @@ public:
     // Adds a value; withTerminator false stores the text without its zero byte.
     void Add(const std::string& dataText, bool withTerminator = true);
     // Makes every Open fail, as on a PC where the key does not exist.
-    void SetOpenFails(bool fails) { openFails_ = fails; }
+    void SetOpenFails(bool fails) { m_openFails = fails; }
     // EnumValue(index) returns result without copying anything (ERROR_MORE_DATA part-way).
-    void ForceResult(DWORD index, LONG result) { forced_[index] = result; }
+    void ForceResult(DWORD index, LONG result) { m_forced[index] = result; }
 
     bool Open() override;
     LONG EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity) override;
@@ -29,17 +29,17 @@ public:
     // "/dev/fake<n>" when a value's text is "COM<n>" (any case), else empty.
     std::string DevicePath(int portNumber) override;
 
-    bool IsOpen() const { return isOpen_; }
-    int OpenCount() const { return openCount_; }
-    int CloseCount() const { return closeCount_; }
+    bool IsOpen() const { return m_isOpen; }
+    int OpenCount() const { return m_openCount; }
+    int CloseCount() const { return m_closeCount; }
 
 private:
-    std::vector<std::string> data_;  // raw value bytes, terminator included when stored
-    std::map<DWORD, LONG> forced_;
-    bool openFails_ = false;
-    bool isOpen_ = false;
-    int openCount_ = 0;
-    int closeCount_ = 0;
+    std::vector<std::string> m_data;  // raw value bytes, terminator included when stored
+    std::map<DWORD, LONG> m_forced;
+    bool m_openFails = false;
+    bool m_isOpen = false;
+    int m_openCount = 0;
+    int m_closeCount = 0;
 };
 
 }  // namespace fwut

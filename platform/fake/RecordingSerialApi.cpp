@@ -7,15 +7,15 @@ namespace fwut {
 
 void RecordingSerialApi::FailCreateFile(int times, DWORD error, std::string text)
 {
-    createFailures_ = times;
-    scriptedError_ = error;
-    scriptedText_ = std::move(text);
+    m_createFailures = times;
+    m_scriptedError = error;
+    m_scriptedText = std::move(text);
 }
 
 std::vector<std::string> RecordingSerialApi::CallNames() const
 {
     std::vector<std::string> names;
-    for (const SerialCall& call : calls_) {
+    for (const SerialCall& call : m_calls) {
         names.push_back(call.name);
     }
     return names;
@@ -24,13 +24,13 @@ std::vector<std::string> RecordingSerialApi::CallNames() const
 int RecordingSerialApi::Count(const std::string& name) const
 {
     return static_cast<int>(
-        std::count_if(calls_.begin(), calls_.end(), [&](const SerialCall& call) { return call.name == name; }));
+        std::count_if(m_calls.begin(), m_calls.end(), [&](const SerialCall& call) { return call.name == name; }));
 }
 
 std::vector<BYTE> RecordingSerialApi::WrittenBytes() const
 {
     std::vector<BYTE> bytes;
-    for (const SerialCall& call : calls_) {
+    for (const SerialCall& call : m_calls) {
         if (call.name == "WriteFile") {
             bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());
         }
@@ -44,8 +44,8 @@ SerialCall& RecordingSerialApi::Record(const char* name, HANDLE port, std::vecto
     call.name = name;
     call.handle = port;
     call.args = std::move(args);
-    calls_.push_back(std::move(call));
-    return calls_.back();
+    m_calls.push_back(std::move(call));
+    return m_calls.back();
 }
 
 HANDLE RecordingSerialApi::CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
@@ -54,13 +54,13 @@ HANDLE RecordingSerialApi::CreateFileA(const char* fileName, DWORD desiredAccess
     SerialCall& call = Record("CreateFileA", nullptr, {desiredAccess, shareMode, creationDisposition, flagsAndAttributes});
     call.fileName = fileName != nullptr ? fileName : "";
     HANDLE handle = INVALID_HANDLE_VALUE;
-    lastErrorScripted_ = createFailures_ > 0;
-    if (lastErrorScripted_) {
-        --createFailures_;
-    } else if (inner_ != nullptr) {
-        handle = inner_->CreateFileA(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+    m_lastErrorScripted = m_createFailures > 0;
+    if (m_lastErrorScripted) {
+        --m_createFailures;
+    } else if (m_inner != nullptr) {
+        handle = m_inner->CreateFileA(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
     } else {
-        handle = reinterpret_cast<HANDLE>(nextHandle_++);
+        handle = reinterpret_cast<HANDLE>(m_nextHandle++);
     }
     call.handle = handle;
     call.result = reinterpret_cast<std::intptr_t>(handle);
@@ -70,7 +70,7 @@ HANDLE RecordingSerialApi::CreateFileA(const char* fileName, DWORD desiredAccess
 BOOL RecordingSerialApi::SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue)
 {
     SerialCall& call = Record("SetupComm", port, {inQueue, outQueue});
-    call.result = inner_ != nullptr ? inner_->SetupComm(port, inQueue, outQueue) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->SetupComm(port, inQueue, outQueue) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
@@ -80,7 +80,7 @@ BOOL RecordingSerialApi::SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeou
     if (timeouts != nullptr) {
         call.timeouts = *timeouts;
     }
-    call.result = inner_ != nullptr ? inner_->SetCommTimeouts(port, timeouts) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->SetCommTimeouts(port, timeouts) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
@@ -90,29 +90,29 @@ BOOL RecordingSerialApi::SetCommState(HANDLE port, const DCB* dcb)
     if (dcb != nullptr) {
         call.dcb = *dcb;
     }
-    call.result = inner_ != nullptr ? inner_->SetCommState(port, dcb) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->SetCommState(port, dcb) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
 BOOL RecordingSerialApi::SetCommMask(HANDLE port, DWORD eventMask)
 {
     SerialCall& call = Record("SetCommMask", port, {eventMask});
-    call.result = inner_ != nullptr ? inner_->SetCommMask(port, eventMask) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->SetCommMask(port, eventMask) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
 BOOL RecordingSerialApi::PurgeComm(HANDLE port, DWORD flags)
 {
     SerialCall& call = Record("PurgeComm", port, {flags});
-    call.result = inner_ != nullptr ? inner_->PurgeComm(port, flags) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->PurgeComm(port, flags) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
 BOOL RecordingSerialApi::ClearCommError(HANDLE port, DWORD* errors, COMSTAT* status)
 {
     SerialCall& call = Record("ClearCommError", port, {});
-    if (inner_ != nullptr) {
-        call.result = inner_->ClearCommError(port, errors, status);
+    if (m_inner != nullptr) {
+        call.result = m_inner->ClearCommError(port, errors, status);
         return static_cast<BOOL>(call.result);
     }
     if (errors != nullptr) {
@@ -129,7 +129,7 @@ BOOL RecordingSerialApi::ReadFile(HANDLE port, void* buffer, DWORD toRead, DWORD
 {
     SerialCall& call = Record("ReadFile", port, {toRead});
     DWORD got = 0;
-    call.result = inner_ != nullptr ? inner_->ReadFile(port, buffer, toRead, &got) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->ReadFile(port, buffer, toRead, &got) : TRUE;
     const auto* bytes = static_cast<const BYTE*>(buffer);
     call.bytes.assign(bytes, bytes + got);
     if (read != nullptr) {
@@ -144,7 +144,7 @@ BOOL RecordingSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrit
     const auto* bytes = static_cast<const BYTE*>(buffer);
     call.bytes.assign(bytes, bytes + toWrite);
     DWORD done = toWrite;
-    call.result = inner_ != nullptr ? inner_->WriteFile(port, buffer, toWrite, &done) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->WriteFile(port, buffer, toWrite, &done) : TRUE;
     if (written != nullptr) {
         *written = done;
     }
@@ -154,31 +154,31 @@ BOOL RecordingSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrit
 BOOL RecordingSerialApi::EscapeCommFunction(HANDLE port, DWORD function)
 {
     SerialCall& call = Record("EscapeCommFunction", port, {function});
-    call.result = inner_ != nullptr ? inner_->EscapeCommFunction(port, function) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->EscapeCommFunction(port, function) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
 BOOL RecordingSerialApi::CloseHandle(HANDLE port)
 {
     SerialCall& call = Record("CloseHandle", port, {});
-    call.result = inner_ != nullptr ? inner_->CloseHandle(port) : TRUE;
+    call.result = m_inner != nullptr ? m_inner->CloseHandle(port) : TRUE;
     return static_cast<BOOL>(call.result);
 }
 
 DWORD RecordingSerialApi::GetLastError() const
 {
-    if (lastErrorScripted_) {
-        return scriptedError_;
+    if (m_lastErrorScripted) {
+        return m_scriptedError;
     }
-    return inner_ != nullptr ? inner_->GetLastError() : ERROR_SUCCESS;
+    return m_inner != nullptr ? m_inner->GetLastError() : ERROR_SUCCESS;
 }
 
 const char* RecordingSerialApi::LastErrorText() const
 {
-    if (lastErrorScripted_) {
-        return scriptedText_.c_str();
+    if (m_lastErrorScripted) {
+        return m_scriptedText.c_str();
     }
-    return inner_ != nullptr ? inner_->LastErrorText() : "";
+    return m_inner != nullptr ? m_inner->LastErrorText() : "";
 }
 
 }  // namespace fwut

@@ -26,17 +26,17 @@ struct SerialCall {
 
 class RecordingSerialApi final : public SerialApi {
 public:
-    explicit RecordingSerialApi(SerialApi* inner = nullptr) : inner_(inner) {}
+    explicit RecordingSerialApi(SerialApi* inner = nullptr) : m_inner(inner) {}
 
     // The next `times` CreateFileA calls fail with error and text, without reaching the inner API.
     void FailCreateFile(int times, DWORD error = ERROR_ACCESS_DENIED, std::string text = "Access is denied.");
 
-    const std::vector<SerialCall>& Calls() const { return calls_; }
+    const std::vector<SerialCall>& Calls() const { return m_calls; }
     std::vector<std::string> CallNames() const;
     int Count(const std::string& name) const;
     // All bytes offered to WriteFile, in order.
     std::vector<BYTE> WrittenBytes() const;
-    void ClearCalls() { calls_.clear(); }
+    void ClearCalls() { m_calls.clear(); }
 
     HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
                        DWORD creationDisposition, DWORD flagsAndAttributes) override;
@@ -57,13 +57,13 @@ public:
 private:
     SerialCall& Record(const char* name, HANDLE port, std::vector<DWORD> args);
 
-    SerialApi* inner_;
-    std::vector<SerialCall> calls_;
-    int createFailures_ = 0;
-    DWORD scriptedError_ = ERROR_SUCCESS;
-    std::string scriptedText_;
-    bool lastErrorScripted_ = false;
-    std::intptr_t nextHandle_ = 0x100;
+    SerialApi* m_inner;
+    std::vector<SerialCall> m_calls;
+    int m_createFailures = 0;
+    DWORD m_scriptedError = ERROR_SUCCESS;
+    std::string m_scriptedText;
+    bool m_lastErrorScripted = false;
+    std::intptr_t m_nextHandle = 0x100;
 };
 
 }  // namespace fwut

@@ -4,14 +4,14 @@ namespace fwut {
 
 void VirtualClock::Sleep(DWORD ms)
 {
-    sleepCalls_.push_back(ms);
+    m_sleepCalls.push_back(ms);
     Advance(ms);
 }
 
 void VirtualClock::IdleUntilTick(DWORD targetTick)
 {
     // Unsigned difference, as the tick count wraps: over half the range ahead means past.
-    const DWORD ahead = targetTick - now_;
+    const DWORD ahead = targetTick - m_now;
     if (ahead != 0 && ahead <= 0x7FFFFFFFu) {
         Advance(ahead);
     }
@@ -24,18 +24,18 @@ void VirtualClock::IdleBriefly()
 
 void VirtualClock::Set(DWORD now)
 {
-    if (now == now_) {
+    if (now == m_now) {
         return;
     }
-    now_ = now;
-    if (onTimeMoved_) {
-        onTimeMoved_(now_);
+    m_now = now;
+    if (m_onTimeMoved) {
+        m_onTimeMoved(m_now);
     }
 }
 
 void VirtualClock::Advance(DWORD ms)
 {
-    Set(now_ + ms);
+    Set(m_now + ms);
 }
 
 }  // namespace fwut

@@ -12,9 +12,9 @@ namespace fwut {
 
 class VirtualClock final : public TickClock {
 public:
-    explicit VirtualClock(DWORD start = 0) : now_(start) {}
+    explicit VirtualClock(DWORD start = 0) : m_now(start) {}
 
-    DWORD GetTickCount() override { return now_; }
+    DWORD GetTickCount() override { return m_now; }
     // Recorded, then time jumps ms ahead.
     void Sleep(DWORD ms) override;
     // Jumps to targetTick unless it is reached or already past.
@@ -25,15 +25,15 @@ public:
     void Set(DWORD now);
     void Advance(DWORD ms);
 
-    const std::vector<DWORD>& SleepCalls() const { return sleepCalls_; }
+    const std::vector<DWORD>& SleepCalls() const { return m_sleepCalls; }
 
     // Called with the new count every time the count changes.
-    void OnTimeMoved(std::function<void(DWORD now)> callback) { onTimeMoved_ = std::move(callback); }
+    void OnTimeMoved(std::function<void(DWORD now)> callback) { m_onTimeMoved = std::move(callback); }
 
 private:
-    DWORD now_;
-    std::vector<DWORD> sleepCalls_;
-    std::function<void(DWORD)> onTimeMoved_;
+    DWORD m_now;
+    std::vector<DWORD> m_sleepCalls;
+    std::function<void(DWORD)> m_onTimeMoved;
 };
 
 }  // namespace fwut

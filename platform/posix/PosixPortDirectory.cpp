@@ -31,29 +31,29 @@ std::string Resolved(const std::string& path)
 // Collects ports in claim order, refusing taken numbers and devices.
 class PortClaims {
 public:
-    void Reserve(int number) { numbers_.insert(number); }
+    void Reserve(int number) { m_numbers.insert(number); }
 
     bool Claim(int number, const std::string& path)
     {
-        if (number < 1 || number > kHighestPort || numbers_.count(number) != 0 ||
-            !DeviceExists(path) || !devices_.insert(Resolved(path)).second) {
+        if (number < 1 || number > kHighestPort || m_numbers.count(number) != 0 ||
+            !DeviceExists(path) || !m_devices.insert(Resolved(path)).second) {
             return false;
         }
-        numbers_.insert(number);
-        ports_.emplace_back(number, path);
+        m_numbers.insert(number);
+        m_ports.emplace_back(number, path);
         return true;
     }
 
     std::vector<std::pair<int, std::string>> Sorted() &&
     {
-        std::sort(ports_.begin(), ports_.end());
-        return std::move(ports_);
+        std::sort(m_ports.begin(), m_ports.end());
+        return std::move(m_ports);
     }
 
 private:
-    std::set<int> numbers_;
-    std::set<std::string> devices_;
-    std::vector<std::pair<int, std::string>> ports_;
+    std::set<int> m_numbers;
+    std::set<std::string> m_devices;
+    std::vector<std::pair<int, std::string>> m_ports;
 };
 
 // k of "<prefix><k>" (decimal, no leading zeros), or -1.
@@ -143,24 +143,24 @@ LONG CopyValue(const std::string& valueName, const std::string& text, char* name
 
 PosixPortDirectory::PosixPortDirectory(std::map<int, std::string> explicitMap, std::string sysClassTty,
                                        std::string devDir)
-    : explicitMap_(std::move(explicitMap)), sysClassTty_(std::move(sysClassTty)), devDir_(std::move(devDir))
+    : m_explicitMap(std::move(explicitMap)), m_sysClassTty(std::move(sysClassTty)), m_devDir(std::move(devDir))
 {
 }
 
 std::vector<PosixPortDirectory::Port> PosixPortDirectory::Snapshot() const
 {
     PortClaims claims;
-    for (const auto& [number, path] : explicitMap_) {
+    for (const auto& [number, path] : m_explicitMap) {
         claims.Claim(number, path);
     }
     // An explicit number stays the user's even while its device is absent.
-    for (const auto& entry : explicitMap_) {
+    for (const auto& entry : m_explicitMap) {
         claims.Reserve(entry.first);
     }
-    for (const auto& [number, path] : runMap_) {
+    for (const auto& [number, path] : m_runMap) {
         claims.Claim(number, path);
     }
-    for (const auto& [number, path] : SystemPorts(sysClassTty_, devDir_)) {
+    for (const auto& [number, path] : SystemPorts(m_sysClassTty, m_devDir)) {
         claims.Claim(number, path);
     }
     std::vector<Port> ports;
@@ -172,28 +172,28 @@ std::vector<PosixPortDirectory::Port> PosixPortDirectory::Snapshot() const
 
 bool PosixPortDirectory::Open()
 {
-    listed_ = Snapshot();
-    isOpen_ = !listed_.empty();
-    return isOpen_;
+    m_listed = Snapshot();
+    m_isOpen = !m_listed.empty();
+    return m_isOpen;
 }
 
 LONG PosixPortDirectory::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
                                    DWORD* dataCapacity)
 {
-    if (!isOpen_) {
+    if (!m_isOpen) {
         return static_cast<LONG>(ERROR_INVALID_HANDLE);
     }
-    if (index >= listed_.size()) {
+    if (index >= m_listed.size()) {
         return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
     }
-    const Port& port = listed_[index];
+    const Port& port = m_listed[index];
     return CopyValue(port.path, "COM" + std::to_string(port.number), name, nameCapacity, data, dataCapacity);
 }
 
 void PosixPortDirectory::Close()
 {
-    listed_.clear();
-    isOpen_ = false;
+    m_listed.clear();
+    m_isOpen = false;
 }
 
 std::string PosixPortDirectory::DevicePath(int portNumber)
@@ -216,18 +216,18 @@ int PosixPortDirectory::MapDevice(const std::string& path)
         }
         taken.insert(port.number);
     }
-    for (const auto& [number, mapped] : runMap_) {
+    for (const auto& [number, mapped] : m_runMap) {
         if (Resolved(mapped) == device) {
             return number;
         }
         taken.insert(number);
     }
-    for (const auto& entry : explicitMap_) {
+    for (const auto& entry : m_explicitMap) {
         taken.insert(entry.first);
     }
     for (int number = 1; number <= kHighestPort; ++number) {
         if (taken.count(number) == 0) {
-            runMap_[number] = path;
+            m_runMap[number] = path;
             return number;
         }
     }

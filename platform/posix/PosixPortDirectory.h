@@ -45,12 +45,12 @@ private:
 
     std::vector<Port> Snapshot() const;
 
-    std::map<int, std::string> explicitMap_;
-    std::map<int, std::string> runMap_;
-    std::string sysClassTty_;
-    std::string devDir_;
-    std::vector<Port> listed_;
-    bool isOpen_ = false;
+    std::map<int, std::string> m_explicitMap;
+    std::map<int, std::string> m_runMap;
+    std::string m_sysClassTty;
+    std::string m_devDir;
+    std::vector<Port> m_listed;
+    bool m_isOpen = false;
 };
 
 }  // namespace fwut

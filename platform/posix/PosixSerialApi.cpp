@@ -146,12 +146,12 @@ int WaitWritable(int fd)
 
 }  // namespace
 
-PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : ports_(ports) {}
+PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : m_ports(ports) {}
 
 BOOL PosixSerialApi::Fail(int err)
 {
-    lastError_ = Win32ErrorFromErrno(err);
-    lastErrorText_ = std::generic_category().message(err);
+    m_lastError = Win32ErrorFromErrno(err);
+    m_lastErrorText = std::generic_category().message(err);
     return FALSE;
 }
 
@@ -166,7 +166,7 @@ BOOL PosixSerialApi::CheckHandle(HANDLE port)
 HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DWORD)
 {
     const int number = PortNumberOf(fileName);
-    const std::string path = number > 0 ? ports_.DevicePath(number) : std::string();
+    const std::string path = number > 0 ? m_ports.DevicePath(number) : std::string();
     if (path.empty()) {
         Fail(ENOENT);
         return INVALID_HANDLE_VALUE;

@@ -27,17 +27,17 @@ public:
     BOOL EscapeCommFunction(HANDLE port, DWORD function) override;
     BOOL CloseHandle(HANDLE port) override;
 
-    DWORD GetLastError() const override { return lastError_; }
-    const char* LastErrorText() const override { return lastErrorText_.c_str(); }
+    DWORD GetLastError() const override { return m_lastError; }
+    const char* LastErrorText() const override { return m_lastErrorText.c_str(); }
 
 private:
     // Records errno value err as the last error and returns FALSE.
     BOOL Fail(int err);
     BOOL CheckHandle(HANDLE port);
 
-    SerialCommKey& ports_;
-    DWORD lastError_ = ERROR_SUCCESS;
-    std::string lastErrorText_;
+    SerialCommKey& m_ports;
+    DWORD m_lastError = ERROR_SUCCESS;
+    std::string m_lastErrorText;
 };
 
 }  // namespace fwut

@@ -47,11 +47,11 @@ void ReduceTimerSlack()
 
 }  // namespace
 
-PosixTickClock::PosixTickClock(DWORD startTick) : origin_(MonotonicNs()), startTick_(startTick) {}
+PosixTickClock::PosixTickClock(DWORD startTick) : m_origin(MonotonicNs()), m_startTick(startTick) {}
 
 DWORD PosixTickClock::GetTickCount()
 {
-    return startTick_ + static_cast<DWORD>((MonotonicNs() - origin_) / kNsPerMs);
+    return m_startTick + static_cast<DWORD>((MonotonicNs() - m_origin) / kNsPerMs);
 }
 
 void PosixTickClock::Sleep(DWORD ms)
@@ -62,12 +62,12 @@ void PosixTickClock::Sleep(DWORD ms)
 void PosixTickClock::IdleUntilTick(DWORD targetTick)
 {
     const std::int64_t now = MonotonicNs();
-    const std::int64_t elapsedMs = (now - origin_) / kNsPerMs;
-    const DWORD ahead = targetTick - (startTick_ + static_cast<DWORD>(elapsedMs));
+    const std::int64_t elapsedMs = (now - m_origin) / kNsPerMs;
+    const DWORD ahead = targetTick - (m_startTick + static_cast<DWORD>(elapsedMs));
     if (ahead == 0 || ahead > kLatestAhead) {
         return;  // reached or already past
     }
-    const std::int64_t reachedAt = origin_ + (elapsedMs + ahead) * kNsPerMs;
+    const std::int64_t reachedAt = m_origin + (elapsedMs + ahead) * kNsPerMs;
     if (reachedAt - now <= kMinIdleNs) {
         return;
     }

@@ -21,8 +21,8 @@ public:
     void IdleBriefly() override;
 
 private:
-    std::int64_t origin_;  // CLOCK_MONOTONIC nanoseconds at which the count read startTick_
-    DWORD startTick_;
+    std::int64_t m_origin;  // CLOCK_MONOTONIC nanoseconds at which the count read m_startTick
+    DWORD m_startTick;
 };
 
 }  // namespace fwut

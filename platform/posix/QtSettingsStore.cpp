@@ -51,13 +51,13 @@ QString PathValue(const QVariant& value)
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const std::string& applicationName)
-    : path_(ConfigFolder() + "/Fernhollow Systems/" + applicationName + ".conf")
+    : m_path(ConfigFolder() + "/Fernhollow Systems/" + applicationName + ".conf")
 {
 }
 
 int QtSettingsStore::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
-    const QSettings settings(QFile::decodeName(path_.c_str()), QSettings::IniFormat);
+    const QSettings settings(QFile::decodeName(m_path.c_str()), QSettings::IniFormat);
     bool ok = false;
     const int value = settings.value(Key(section, entry)).toString().toInt(&ok, 10);
     return ok ? value : defaultValue;
@@ -65,7 +65,7 @@ int QtSettingsStore::GetProfileInt(const char* section, const char* entry, int d
 
 bool QtSettingsStore::WriteProfileInt(const char* section, const char* entry, int value)
 {
-    QSettings settings(QFile::decodeName(path_.c_str()), QSettings::IniFormat);
+    QSettings settings(QFile::decodeName(m_path.c_str()), QSettings::IniFormat);
     settings.setValue(Key(section, entry), value);
     settings.sync();
     return settings.status() == QSettings::NoError;
@@ -73,7 +73,7 @@ bool QtSettingsStore::WriteProfileInt(const char* section, const char* entry, in
 
 std::map<int, std::string> QtSettingsStore::ReadPortMap()
 {
-    QSettings settings(QFile::decodeName(path_.c_str()), QSettings::IniFormat);
+    QSettings settings(QFile::decodeName(m_path.c_str()), QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("Ports"));
     std::map<int, std::string> ports;
     for (const QString& key : settings.childKeys()) {

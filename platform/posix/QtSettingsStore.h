@@ -24,10 +24,10 @@ public:
     // in any case; other keys and empty paths are skipped.
     std::map<int, std::string> ReadPortMap();
 
-    const std::string& FilePath() const { return path_; }
+    const std::string& FilePath() const { return m_path; }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 }  // namespace fwut

@@ -79,25 +79,25 @@ bool TextFile::Open(const std::string& path, Access access)
         ::close(fd);
         return false;
     }
-    handle_ = stream;
-    pushedBack_ = -1;
-    atEnd_ = false;
+    m_handle = stream;
+    m_pushedBack = -1;
+    m_atEnd = false;
     return true;
 }
 
 int TextFile::Next()
 {
     const auto raw = [this]() -> int {
-        if (pushedBack_ >= 0) {
-            const int c = pushedBack_;
-            pushedBack_ = -1;
+        if (m_pushedBack >= 0) {
+            const int c = m_pushedBack;
+            m_pushedBack = -1;
             return c;
         }
-        if (atEnd_)
+        if (m_atEnd)
             return EOF;
-        const int c = std::getc(AsStream(handle_));
+        const int c = std::getc(AsStream(m_handle));
         if (c == EOF || c == kEndOfFileByte) {
-            atEnd_ = true;
+            m_atEnd = true;
             return EOF;
         }
         return c;
@@ -109,14 +109,14 @@ int TextFile::Next()
     if (following == '\n')
         return '\n';
     if (following != EOF)
-        pushedBack_ = following;
+        m_pushedBack = following;
     return '\r';
 }
 
 bool TextFile::ReadLine(std::string& line, std::size_t limit)
 {
     line.clear();
-    if (handle_ == nullptr)
+    if (m_handle == nullptr)
         return false;
     while (line.size() < limit) {
         const int c = Next();
@@ -131,11 +131,11 @@ bool TextFile::ReadLine(std::string& line, std::size_t limit)
 
 void TextFile::Close()
 {
-    if (handle_ != nullptr)
-        std::fclose(AsStream(handle_));
-    handle_ = nullptr;
-    pushedBack_ = -1;
-    atEnd_ = false;
+    if (m_handle != nullptr)
+        std::fclose(AsStream(m_handle));
+    m_handle = nullptr;
+    m_pushedBack = -1;
+    m_atEnd = false;
 }
 
 BinaryFile::~BinaryFile() { Close(); }
@@ -151,7 +151,7 @@ bool BinaryFile::CreateExclusive(const std::string& path)
         ::close(fd);
         return false;
     }
-    fd_ = fd;
+    m_fd = fd;
     return true;
 }
 
@@ -165,23 +165,23 @@ bool BinaryFile::OpenExclusive(const std::string& path)
         ::close(fd);
         return false;
     }
-    fd_ = fd;
+    m_fd = fd;
     return true;
 }
 
 bool BinaryFile::Seek(std::uint64_t offset)
 {
-    if (fd_ < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX))
+    if (m_fd < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX))
         return false;
-    return ::lseek(static_cast<int>(fd_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+    return ::lseek(static_cast<int>(m_fd), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 std::size_t BinaryFile::Read(void* buffer, std::size_t size)
 {
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
-    while (fd_ >= 0 && done < size) {
-        const ssize_t n = ::read(static_cast<int>(fd_), bytes + done, size - done);
+    while (m_fd >= 0 && done < size) {
+        const ssize_t n = ::read(static_cast<int>(m_fd), bytes + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -195,8 +195,8 @@ std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
 {
     const auto* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
-    while (fd_ >= 0 && done < size) {
-        const ssize_t n = ::write(static_cast<int>(fd_), bytes + done, size - done);
+    while (m_fd >= 0 && done < size) {
+        const ssize_t n = ::write(static_cast<int>(m_fd), bytes + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -209,7 +209,7 @@ std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
 std::optional<std::uint64_t> BinaryFile::Length()
 {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(static_cast<int>(fd_), &st) != 0)
+    if (m_fd < 0 || ::fstat(static_cast<int>(m_fd), &st) != 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
@@ -217,9 +217,9 @@ std::optional<std::uint64_t> BinaryFile::Length()
 void BinaryFile::Close()
 {
     // Closing the descriptor also releases its lock.
-    if (fd_ >= 0)
-        ::close(static_cast<int>(fd_));
-    fd_ = -1;
+    if (m_fd >= 0)
+        ::close(static_cast<int>(m_fd));
+    m_fd = -1;
 }
 
 // lstat, so that a dangling link counts: it is still something to delete.

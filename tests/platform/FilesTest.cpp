@@ -26,15 +26,15 @@ protected:
     {
         std::string pattern = (fs::temp_directory_path() / "fwut-files-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        m_dir = pattern;
     }
     void TearDown() override
     {
         std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        fs::remove_all(m_dir, ignored);
     }
 
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
 
     std::string Write(const std::string& name, const std::string& bytes) const
     {
@@ -61,7 +61,7 @@ protected:
         return lines;
     }
 
-    fs::path dir_;
+    fs::path m_dir;
 };
 
 using TextFileTest = FilesTest;
@@ -113,8 +113,8 @@ TEST_F(TextFileTest, MissingFileOrFolderCannotBeOpened)
 {
     TextFile file;
     EXPECT_FALSE(file.Open(PathOf("missing.txt"), Access::Shared));
-    EXPECT_FALSE(file.Open(dir_.string(), Access::Shared));
-    EXPECT_FALSE(file.Open(dir_.string() + "/", Access::Exclusive));
+    EXPECT_FALSE(file.Open(m_dir.string(), Access::Shared));
+    EXPECT_FALSE(file.Open(m_dir.string() + "/", Access::Exclusive));
     EXPECT_FALSE(file.IsOpen());
 }
 
@@ -256,22 +256,22 @@ TEST_F(FilesTest, ModificationTimeIsLocalTime)
 // Restores one environment variable when the test ends.
 class ScopedEnv {
 public:
-    explicit ScopedEnv(const char* name) : name_(name)
+    explicit ScopedEnv(const char* name) : m_name(name)
     {
         if (const char* value = std::getenv(name))
-            saved_ = value;
+            m_saved = value;
     }
     ~ScopedEnv()
     {
-        if (saved_)
-            ::setenv(name_, saved_->c_str(), 1);
+        if (m_saved)
+            ::setenv(m_name, m_saved->c_str(), 1);
         else
-            ::unsetenv(name_);
+            ::unsetenv(m_name);
     }
 
 private:
-    const char* name_;
-    std::optional<std::string> saved_;
+    const char* m_name;
+    std::optional<std::string> m_saved;
 };
 
 TEST(FilesFolderTest, TemporaryFolderEndsInSlash)

@@ -40,36 +40,36 @@ class PseudoTerminal {
 public:
     PseudoTerminal()
     {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
-            slavePath_ = ::ptsname(master_);
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0) {
+            m_slavePath = ::ptsname(m_master);
         }
     }
     ~PseudoTerminal() { CloseMaster(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    const std::string& SlavePath() const { return slavePath_; }
+    const std::string& SlavePath() const { return m_slavePath; }
 
     void CloseMaster()
     {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
+        if (m_master >= 0) {
+            ::close(m_master);
+            m_master = -1;
         }
     }
 
-    void Write(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void Write(const Bytes& bytes) { ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
 
     // Reads until count bytes have come or the port stays silent too long.
     Bytes Read(std::size_t count)
     {
         Bytes got;
         BYTE chunk[4096];
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{m_master, POLLIN, 0};
         while (got.size() < count &&
                ::poll(&p, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())) > 0) {
-            const ssize_t n = ::read(master_, chunk, std::min(sizeof(chunk), count - got.size()));
+            const ssize_t n = ::read(m_master, chunk, std::min(sizeof(chunk), count - got.size()));
             if (n <= 0) {
                 break;
             }
@@ -79,8 +79,8 @@ public:
     }
 
 private:
-    int master_ = -1;
-    std::string slavePath_;
+    int m_master = -1;
+    std::string m_slavePath;
 };
 
 class TempDir {
@@ -88,13 +88,13 @@ public:
     TempDir()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "fwut-serial-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        m_path = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
     }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::string& Path() const { return path_; }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    const std::string& Path() const { return m_path; }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 int FdOf(HANDLE handle)

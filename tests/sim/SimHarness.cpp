@@ -64,28 +64,28 @@ TempDir::TempDir()
     char pattern[] = "/tmp/fwut-sim-test-XXXXXX";
     if (!mkdtemp(pattern))
         fail("mkdtemp");
-    path_ = pattern;
+    m_path = pattern;
 }
 
 TempDir::~TempDir()
 {
-    std::string command = "rm -rf '" + path_ + "'";
+    std::string command = "rm -rf '" + m_path + "'";
     if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "cannot remove %s\n", path_.c_str());
+        std::fprintf(stderr, "cannot remove %s\n", m_path.c_str());
 }
 
 SimProcess::SimProcess(const TempDir& dir, const std::vector<std::string>& options)
-    : link_(dir.path("ttyFWUT")), transcriptPath_(dir.path("transcript.txt"))
+    : m_link(dir.path("ttyFWUT")), m_transcriptPath(dir.path("transcript.txt"))
 {
-    std::vector<std::string> args = {simulatorPath(), "--link", link_, "--transcript", transcriptPath_};
+    std::vector<std::string> args = {simulatorPath(), "--link", m_link, "--transcript", m_transcriptPath};
     args.insert(args.end(), options.begin(), options.end());
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         fail("pipe");
-    pid_ = fork();
-    if (pid_ < 0)
+    m_pid = fork();
+    if (m_pid < 0)
         fail("fork");
-    if (pid_ == 0) {
+    if (m_pid == 0) {
         dup2(pipeFds[1], STDOUT_FILENO);
         close(pipeFds[0]);
         std::vector<char*> argv;
@@ -112,33 +112,33 @@ void SimProcess::awaitAnnouncement(int stdoutPipe)
             throw std::runtime_error("fwut-sim did not announce its link; output so far: \"" + line + "\"");
         line += c;
     }
-    if (line.rfind("fwut-sim: link " + link_ + " -> ", 0) != 0)
+    if (line.rfind("fwut-sim: link " + m_link + " -> ", 0) != 0)
         throw std::runtime_error("unexpected announcement: " + line);
 }
 
 SimProcess::~SimProcess()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
     }
 }
 
 void SimProcess::signal(int number) const
 {
-    kill(pid_, number);
+    kill(m_pid, number);
 }
 
 int SimProcess::waitForExit(milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
+    while (waitpid(m_pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline)
             return -1;  // the destructor kills it
         pause(5);
     }
-    pid_ = -1;
+    m_pid = -1;
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
     return 128 + WTERMSIG(status);
@@ -146,40 +146,40 @@ int SimProcess::waitForExit(milliseconds limit)
 
 std::string SimProcess::transcript() const
 {
-    return readFile(transcriptPath_);
+    return readFile(m_transcriptPath);
 }
 
 ProgramSide::ProgramSide(const std::string& device)
 {
-    fd_ = open(device.c_str(), O_RDWR | O_NOCTTY);
-    if (fd_ < 0)
+    m_fd = open(device.c_str(), O_RDWR | O_NOCTTY);
+    if (m_fd < 0)
         fail("open " + device);
     termios settings{};
-    tcgetattr(fd_, &settings);
+    tcgetattr(m_fd, &settings);
     cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    tcsetattr(fd_, TCSANOW, &settings);
+    tcsetattr(m_fd, TCSANOW, &settings);
     setRate(57600);
 }
 
 ProgramSide::~ProgramSide()
 {
-    if (fd_ >= 0)
-        close(fd_);
+    if (m_fd >= 0)
+        close(m_fd);
 }
 
 void ProgramSide::setRate(int baud)
 {
     termios settings{};
-    tcgetattr(fd_, &settings);
+    tcgetattr(m_fd, &settings);
     cfsetspeed(&settings, speedCode(baud));
-    if (tcsetattr(fd_, TCSANOW, &settings) != 0)
+    if (tcsetattr(m_fd, TCSANOW, &settings) != 0)
         fail("tcsetattr");
 }
 
 void ProgramSide::write(const Bytes& bytes)
 {
-    if (::write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+    if (::write(m_fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
         fail("write");
 }
 
@@ -199,11 +199,11 @@ Bytes ProgramSide::read(std::size_t count, milliseconds limit)
     const auto deadline = std::chrono::steady_clock::now() + limit;
     Bytes bytes;
     while (bytes.size() < count) {
-        pollfd readable{fd_, POLLIN, 0};
+        pollfd readable{m_fd, POLLIN, 0};
         if (poll(&readable, 1, remainingMs(deadline)) <= 0)
             break;
         std::uint8_t buffer[256];
-        const ssize_t got = ::read(fd_, buffer, std::min(sizeof buffer, count - bytes.size()));
+        const ssize_t got = ::read(m_fd, buffer, std::min(sizeof buffer, count - bytes.size()));
         if (got <= 0)
             break;
         bytes.insert(bytes.end(), buffer, buffer + got);
@@ -215,14 +215,14 @@ bool ProgramSide::hangsUp(milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (true) {
-        pollfd readable{fd_, POLLIN, 0};
+        pollfd readable{m_fd, POLLIN, 0};
         const int ready = poll(&readable, 1, remainingMs(deadline));
         if (ready <= 0)
             return false;
         if (readable.revents & (POLLHUP | POLLERR))
             return true;
         std::uint8_t buffer[64];
-        if (::read(fd_, buffer, sizeof buffer) <= 0)
+        if (::read(m_fd, buffer, sizeof buffer) <= 0)
             return true;
     }
 }

@@ -22,10 +22,10 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string path(std::string_view name) const { return path_ + "/" + std::string(name); }
+    std::string path(std::string_view name) const { return m_path + "/" + std::string(name); }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 // fwut-sim with --link and --transcript in `dir`, plus `options`.
@@ -36,7 +36,7 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    const std::string& link() const { return link_; }
+    const std::string& link() const { return m_link; }
     void signal(int number) const;
     // The exit status, or -1 when it had to be killed after `limit`.
     int waitForExit(milliseconds limit);
@@ -45,9 +45,9 @@ public:
 private:
     void awaitAnnouncement(int stdoutPipe);
 
-    std::string link_;
-    std::string transcriptPath_;
-    pid_t pid_ = -1;
+    std::string m_link;
+    std::string m_transcriptPath;
+    pid_t m_pid = -1;
 };
 
 // The update program's end of the line.
@@ -69,7 +69,7 @@ public:
     bool hangsUp(milliseconds limit);
 
 private:
-    int fd_ = -1;
+    int m_fd = -1;
 };
 
 void pause(int ms);

@@ -42,10 +42,10 @@ class DescriptionFileTest : public ::testing::Test {
 protected:
     std::optional<FirmwareDescription> Read(const std::string& text)
     {
-        return ReadDescriptionFile(folder_.Write("FieldGatherer_MM_Psion.txt", text));
+        return ReadDescriptionFile(m_folder.Write("FieldGatherer_MM_Psion.txt", text));
     }
 
-    test::TempFolder folder_;
+    test::TempFolder m_folder;
 };
 
 TEST_F(DescriptionFileTest, VersionAndFileName)
@@ -96,8 +96,8 @@ TEST_F(DescriptionFileTest, LongLinesAreReadWhole)
 
 TEST_F(DescriptionFileTest, MissingFileOrFolderCannotBeRead)
 {
-    EXPECT_FALSE(ReadDescriptionFile(folder_.Path("FieldGatherer_MM_Psion.txt")).has_value());
-    EXPECT_FALSE(ReadDescriptionFile(folder_.Path("")).has_value());
+    EXPECT_FALSE(ReadDescriptionFile(m_folder.Path("FieldGatherer_MM_Psion.txt")).has_value());
+    EXPECT_FALSE(ReadDescriptionFile(m_folder.Path("")).has_value());
 }
 
 TEST(FirmwareFileDateTest, DateOfAnOpenableFileOnly)

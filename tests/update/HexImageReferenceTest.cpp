@@ -37,7 +37,7 @@ protected:
     // Where records overlap, the later data wins in both.
     std::string SrecImage(const std::string& hex)
     {
-        const auto bin = folder_.Path("srec.bin");
+        const auto bin = m_folder.Path("srec.bin");
         const int status = test::RunProgram({FWUT_SREC_CAT, "-redundant-bytes=ignore", "-contradictory-bytes=ignore",
                                              "-disable-sequence-warnings", hex, "-intel", "-fill", "0xFF", "0",
                                              "-maximum-address", hex, "-intel", "-o", bin, "-binary"},
@@ -51,15 +51,15 @@ protected:
     void ExpectSameImage(const hexgen::HexGenOptions& options)
     {
         SCOPED_TRACE("seed " + std::to_string(options.seed) + ", " + std::to_string(options.pages) + " pages");
-        const auto hex = folder_.Write("random.hex", hexgen::GenerateHex(options));
-        const auto image = folder_.Path("Hex.tmp");
+        const auto hex = m_folder.Write("random.hex", hexgen::GenerateHex(options));
+        const auto image = m_folder.Path("Hex.tmp");
         ASSERT_EQ(ConvertHexFileToImage(hex, image), HexImageResult::Complete);
         const auto ours = test::ReadBytes(image);
         EXPECT_EQ(ours.size(), options.pages * kPage);
         EXPECT_TRUE(ours == SrecImage(hex));
     }
 
-    test::TempFolder folder_;
+    test::TempFolder m_folder;
 };
 
 TEST_F(SrecCatTest, RandomOverlappingRecordsInAnyOrder)

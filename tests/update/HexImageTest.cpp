@@ -58,7 +58,7 @@ protected:
 
     Outcome Convert(const std::string& hexText)
     {
-        const auto hex = folder_.Write("firmware.hex", hexText);
+        const auto hex = m_folder.Write("firmware.hex", hexText);
         return ConvertTo(hex);
     }
 
@@ -79,9 +79,9 @@ protected:
         return outcome.image.value_or("");
     }
 
-    std::string ImagePath() const { return folder_.Path("Hex.tmp"); }
+    std::string ImagePath() const { return m_folder.Path("Hex.tmp"); }
 
-    test::TempFolder folder_;
+    test::TempFolder m_folder;
 };
 
 struct InvalidCase {
@@ -255,36 +255,36 @@ TEST_F(HexImageTest, RecordCrossingTheTopOfTheAddressSpaceRunsOn)
 
 TEST_F(HexImageTest, StaleImageIsReplaced)
 {
-    folder_.Write("Hex.tmp", std::string(3 * kPage, '\0'));
+    m_folder.Write("Hex.tmp", std::string(3 * kPage, '\0'));
     EXPECT_EQ(Image(Lines({DataRecord(0, {7}), kEndRecord})).size(), kPage);
 
-    folder_.Write("Hex.tmp", std::string(3 * kPage, '\0'));
+    m_folder.Write("Hex.tmp", std::string(3 * kPage, '\0'));
     EXPECT_FALSE(Convert(Lines({DataRecord(0, {7})})).image.has_value());
 }
 
 TEST_F(HexImageTest, UnsafeImagePathCannotBeCreated)
 {
-    const auto victim = folder_.Write("victim", "keep me");
+    const auto victim = m_folder.Write("victim", "keep me");
     std::filesystem::create_symlink(victim, ImagePath());
     const auto outcome = Convert(Lines({kGood, kEndRecord}));
     EXPECT_EQ(outcome.result, HexImageResult::CannotCreateImage);
     EXPECT_EQ(test::ReadBytes(victim), "keep me");
     EXPECT_TRUE(std::filesystem::is_symlink(ImagePath()));
 
-    const auto hex = folder_.Write("firmware.hex", Lines({kGood, kEndRecord}));
-    EXPECT_EQ(ConvertHexFileToImage(hex, folder_.Path("no-such-folder/Hex.tmp")), HexImageResult::CannotCreateImage);
+    const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
+    EXPECT_EQ(ConvertHexFileToImage(hex, m_folder.Path("no-such-folder/Hex.tmp")), HexImageResult::CannotCreateImage);
 }
 
 TEST_F(HexImageTest, UnreadableHexFileLeavesNoImage)
 {
-    EXPECT_EQ(ConvertTo(folder_.Path("missing.hex")).result, HexImageResult::CannotOpenHexFile);
+    EXPECT_EQ(ConvertTo(m_folder.Path("missing.hex")).result, HexImageResult::CannotOpenHexFile);
     EXPECT_FALSE(files::Exists(ImagePath()));
 
     // An empty firmware name leaves only the program folder as the path.
-    EXPECT_EQ(ConvertTo(folder_.Path("")).result, HexImageResult::CannotOpenHexFile);
+    EXPECT_EQ(ConvertTo(m_folder.Path("")).result, HexImageResult::CannotOpenHexFile);
     EXPECT_FALSE(files::Exists(ImagePath()));
 
-    const auto hex = folder_.Write("firmware.hex", Lines({kGood, kEndRecord}));
+    const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
     files::TextFile holder;
     ASSERT_TRUE(holder.Open(hex, files::Access::Shared));
     const auto outcome = ConvertTo(hex);

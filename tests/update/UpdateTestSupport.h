@@ -26,17 +26,17 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "fwut-update-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
+            m_path = pattern;
     }
     ~TempFolder()
     {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+    std::string Path(const std::string& name) const { return (m_path / name).string(); }
 
     std::string Write(const std::string& name, const std::string& bytes) const
     {
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 inline std::string ReadBytes(const std::string& path)

@@ -13,11 +13,11 @@ constexpr unsigned kPageSize = 256;
 // implementations, and the files must not.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
+    explicit Random(std::uint64_t seed) : m_state(seed) {}
 
     std::uint64_t Next()
     {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
@@ -27,7 +27,7 @@ public:
     unsigned Between(unsigned low, unsigned high) { return low + static_cast<unsigned>(Next() % (high - low + 1)); }
 
 private:
-    std::uint64_t state_;
+    std::uint64_t m_state;
 };
 
 struct Record {

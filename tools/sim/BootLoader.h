@@ -25,12 +25,12 @@ public:
     // Any frame after the request.
     void onFrame(const RxItem& item);
 
-    bool hangUpWanted() const { return hangUpWanted_; }
-    bool endMarkerSeen() const { return endMarkerSeen_; }
+    bool hangUpWanted() const { return m_hangUpWanted; }
+    bool endMarkerSeen() const { return m_endMarkerSeen; }
     // Not empty when the program stops in the middle of a page.
     std::string interruptedPage() const;
-    const PageStore& pages() const { return pages_; }
-    int rejectionsSent() const { return rejectionsSent_; }
+    const PageStore& pages() const { return m_pages; }
+    int rejectionsSent() const { return m_rejectionsSent; }
 
 private:
     enum class Step { Header, Data, Checksum };
@@ -53,21 +53,21 @@ private:
     void answerPage(Millis at);
     std::string pageName() const;
 
-    const SimOptions& options_;
-    ItemChecker& checker_;
-    ModuleLine& line_;
-    PageStore pages_;
-    std::map<int, int> rejectionsLeft_;
+    const SimOptions& m_options;
+    ItemChecker& m_checker;
+    ModuleLine& m_line;
+    PageStore m_pages;
+    std::map<int, int> m_rejectionsLeft;
 
-    Millis answerLeaves_ = 0;  // when the last answer (ready byte or page answer) left
-    Step step_ = Step::Header;
-    Transmission current_;
-    std::optional<std::vector<std::uint8_t>> rejectedData_;  // of a rejected page, until it is resent
-    bool lastPageUnanswered_ = false;
-    bool endMarkerSeen_ = false;
-    bool hangUpWanted_ = false;
-    int nextPage_ = 0;
-    int rejectionsSent_ = 0;
+    Millis m_answerLeaves = 0;  // when the last answer (ready byte or page answer) left
+    Step m_step = Step::Header;
+    Transmission m_current;
+    std::optional<std::vector<std::uint8_t>> m_rejectedData;  // of a rejected page, until it is resent
+    bool m_lastPageUnanswered = false;
+    bool m_endMarkerSeen = false;
+    bool m_hangUpWanted = false;
+    int m_nextPage = 0;
+    int m_rejectionsSent = 0;
 };
 
 }  // namespace fwut::sim

@@ -27,16 +27,16 @@ std::unique_ptr<DeviceLink> DeviceLink::create(const std::string& path, const st
     return std::unique_ptr<DeviceLink>(new DeviceLink(path, target));
 }
 
-DeviceLink::DeviceLink(std::string path, std::string target) : path_(std::move(path)), target_(std::move(target))
+DeviceLink::DeviceLink(std::string path, std::string target) : m_path(std::move(path)), m_target(std::move(target))
 {
 }
 
 DeviceLink::~DeviceLink()
 {
     char pointsAt[4096];
-    const ssize_t length = readlink(path_.c_str(), pointsAt, sizeof pointsAt - 1);
-    if (length >= 0 && std::string(pointsAt, static_cast<std::size_t>(length)) == target_)
-        unlink(path_.c_str());
+    const ssize_t length = readlink(m_path.c_str(), pointsAt, sizeof pointsAt - 1);
+    if (length >= 0 && std::string(pointsAt, static_cast<std::size_t>(length)) == m_target)
+        unlink(m_path.c_str());
 }
 
 }  // namespace fwut::sim

@@ -19,8 +19,8 @@ public:
 private:
     DeviceLink(std::string path, std::string target);
 
-    std::string path_;
-    std::string target_;
+    std::string m_path;
+    std::string m_target;
 };
 
 }  // namespace fwut::sim

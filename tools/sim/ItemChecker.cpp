@@ -13,21 +13,21 @@ constexpr Millis kTrustedSlack = 25;
 
 }  // namespace
 
-ItemChecker::ItemChecker(Transcript& transcript) : transcript_(transcript)
+ItemChecker::ItemChecker(Transcript& transcript) : m_transcript(transcript)
 {
 }
 
 void ItemChecker::accept(const RxItem& item, const std::string& what, int expectedBaud)
 {
-    transcript_.received(item, what);
+    m_transcript.received(item, what);
     checkLine(item, what, expectedBaud);
-    if (owed_ && lastEnd_ && certainlyShorter(item.start, item.start - *lastEnd_, lastEndSlack_, owed_->ms))
+    if (m_owed && m_lastEnd && certainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms))
         error(item.start,
-              what + " came " + formatMillis(item.start - *lastEnd_) + " ms after the " + owed_->after +
-                  "; the pause must be at least " + formatMillis(owed_->ms) + " ms");
-    owed_.reset();
-    lastEnd_ = item.end;
-    lastEndSlack_ = item.endSlack;
+              what + " came " + formatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
+                  "; the pause must be at least " + formatMillis(m_owed->ms) + " ms");
+    m_owed.reset();
+    m_lastEnd = item.end;
+    m_lastEndSlack = item.endSlack;
 }
 
 void ItemChecker::checkLine(const RxItem& item, const std::string& what, int expectedBaud)
@@ -35,7 +35,7 @@ void ItemChecker::checkLine(const RxItem& item, const std::string& what, int exp
     if (item.line.baud == expectedBaud && item.line.isEightNoneOne())
         return;
     if (item.startSlack > kTrustedSlack)
-        transcript_.note(item.start,
+        m_transcript.note(item.start,
                          "line settings " + item.line.describe() +
                              " not judged: the simulator had not looked at the line for " +
                              formatMillis(item.startSlack) + " ms before");
@@ -47,20 +47,20 @@ void ItemChecker::checkLine(const RxItem& item, const std::string& what, int exp
 
 void ItemChecker::record(const RxItem& item, const std::string& what)
 {
-    transcript_.received(item, what);
-    owed_.reset();
-    lastEnd_ = item.end;
-    lastEndSlack_ = item.endSlack;
+    m_transcript.received(item, what);
+    m_owed.reset();
+    m_lastEnd = item.end;
+    m_lastEndSlack = item.endSlack;
 }
 
 void ItemChecker::owePause(Millis ms, std::string after)
 {
-    owed_ = OwedPause{ms, std::move(after)};
+    m_owed = OwedPause{ms, std::move(after)};
 }
 
 void ItemChecker::error(Millis at, const std::string& what)
 {
-    transcript_.protocolError(at, what);
+    m_transcript.protocolError(at, what);
 }
 
 bool ItemChecker::certainlyShorter(Millis at, Millis gap, Millis slack, Millis required)
@@ -69,7 +69,7 @@ bool ItemChecker::certainlyShorter(Millis at, Millis gap, Millis slack, Millis r
         return false;
     if (gap + slack < required)
         return true;
-    transcript_.note(at,
+    m_transcript.note(at,
                      "pause of " + formatMillis(gap) + " ms not judged: the simulator had not looked at the line for " +
                          formatMillis(slack) + " ms before");
     return false;

@@ -27,7 +27,7 @@ public:
     // pause that was only possibly too short is noted, not judged.
     bool certainlyShorter(Millis at, Millis gap, Millis slack, Millis required);
 
-    Transcript& transcript() { return transcript_; }
+    Transcript& transcript() { return m_transcript; }
 
 private:
     void checkLine(const RxItem& item, const std::string& what, int expectedBaud);
@@ -37,10 +37,10 @@ private:
         std::string after;
     };
 
-    Transcript& transcript_;
-    std::optional<Millis> lastEnd_;
-    Millis lastEndSlack_ = 0;
-    std::optional<OwedPause> owed_;
+    Transcript& m_transcript;
+    std::optional<Millis> m_lastEnd;
+    Millis m_lastEndSlack = 0;
+    std::optional<OwedPause> m_owed;
 };
 
 // "12.3"

@@ -67,11 +67,11 @@ private:
     void endOfBurst();
     void emit(ItemKind kind, std::string problem = {});
 
-    Sink sink_;
-    std::vector<RxByte> pending_;
-    bool skipping_ = false;
-    bool heardAnything_ = false;  // since the last silence
-    Millis lastTime_ = 0;
+    Sink m_sink;
+    std::vector<RxByte> m_pending;
+    bool m_skipping = false;
+    bool m_heardAnything = false;  // since the last silence
+    Millis m_lastTime = 0;
 };
 
 }  // namespace fwut::sim

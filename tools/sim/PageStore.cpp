@@ -11,16 +11,16 @@ namespace fwut::sim {
 
 void PageStore::store(int index, const std::vector<std::uint8_t>& data)
 {
-    pages_[index] = data;
+    m_pages[index] = data;
 }
 
 std::vector<std::uint8_t> PageStore::image() const
 {
-    if (pages_.empty())
+    if (m_pages.empty())
         return {};
     const std::size_t pageSize = protocol::kPageSize;
-    std::vector<std::uint8_t> bytes((pages_.rbegin()->first + 1) * pageSize, 0xFF);
-    for (const auto& [index, data] : pages_)
+    std::vector<std::uint8_t> bytes((m_pages.rbegin()->first + 1) * pageSize, 0xFF);
+    for (const auto& [index, data] : m_pages)
         std::copy(data.begin(), data.begin() + std::min(data.size(), pageSize), bytes.begin() + index * pageSize);
     return bytes;
 }

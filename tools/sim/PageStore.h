@@ -12,8 +12,8 @@ namespace fwut::sim {
 class PageStore {
 public:
     void store(int index, const std::vector<std::uint8_t>& data);
-    bool empty() const { return pages_.empty(); }
-    int count() const { return static_cast<int>(pages_.size()); }
+    bool empty() const { return m_pages.empty(); }
+    int count() const { return static_cast<int>(m_pages.size()); }
 
     // Pages 0 to the highest stored, 256 bytes each; a page never stored reads 0xFF.
     std::vector<std::uint8_t> image() const;
@@ -21,7 +21,7 @@ public:
     std::string writeImage(const std::string& path) const;
 
 private:
-    std::map<int, std::vector<std::uint8_t>> pages_;
+    std::map<int, std::vector<std::uint8_t>> m_pages;
 };
 
 }  // namespace fwut::sim

@@ -96,7 +96,7 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::open(std::string& error)
 }
 
 PseudoTerminal::PseudoTerminal(int master, int slave, std::string slavePath)
-    : master_(master), slave_(slave), slavePath_(std::move(slavePath))
+    : m_master(master), m_slave(slave), m_slavePath(std::move(slavePath))
 {
 }
 
@@ -109,7 +109,7 @@ LineSample PseudoTerminal::lineSample() const
 {
     LineSample sample;
     termios settings{};
-    if (slave_ < 0 || tcgetattr(slave_, &settings) != 0)
+    if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0)
         return sample;
     sample.baud = baudOf(cfgetospeed(&settings));
     sample.dataBits = dataBitsOf(settings.c_cflag);
@@ -120,28 +120,28 @@ LineSample PseudoTerminal::lineSample() const
 
 std::size_t PseudoTerminal::read(std::uint8_t* buffer, std::size_t size)
 {
-    if (master_ < 0)
+    if (m_master < 0)
         return 0;
-    const ssize_t count = ::read(master_, buffer, size);
+    const ssize_t count = ::read(m_master, buffer, size);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 std::size_t PseudoTerminal::write(const std::uint8_t* data, std::size_t size)
 {
-    if (master_ < 0)
+    if (m_master < 0)
         return 0;
-    const ssize_t count = ::write(master_, data, size);
+    const ssize_t count = ::write(m_master, data, size);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 void PseudoTerminal::close()
 {
-    if (slave_ >= 0)
-        ::close(slave_);
-    if (master_ >= 0)
-        ::close(master_);
-    slave_ = -1;
-    master_ = -1;
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slave = -1;
+    m_master = -1;
 }
 
 }  // namespace fwut::sim

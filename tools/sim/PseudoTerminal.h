@@ -22,9 +22,9 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    const std::string& slavePath() const { return slavePath_; }
-    int masterFd() const { return master_; }
-    bool isOpen() const { return master_ >= 0; }
+    const std::string& slavePath() const { return m_slavePath; }
+    int masterFd() const { return m_master; }
+    bool isOpen() const { return m_master >= 0; }
 
     // The settings that the program's side has now.
     LineSample lineSample() const;
@@ -38,9 +38,9 @@ public:
 private:
     PseudoTerminal(int master, int slave, std::string slavePath);
 
-    int master_;
-    int slave_;
-    std::string slavePath_;
+    int m_master;
+    int m_slave;
+    std::string m_slavePath;
 };
 
 }  // namespace fwut::sim

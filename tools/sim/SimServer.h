@@ -41,20 +41,20 @@ private:
     void shutDown();
     Millis now() const;
 
-    const SimOptions& options_;
-    Transcript& transcript_;
-    const std::chrono::steady_clock::time_point start_;
-    std::unique_ptr<PseudoTerminal> pty_;
-    std::unique_ptr<DeviceLink> link_;
-    Wire wire_;
-    ItemParser parser_;
-    std::unique_ptr<UpdateSession> session_;
-    int sessionsStarted_ = 0;
-    int sessionsHeard_ = 0;
-    int sessionsCompleted_ = 0;
-    bool imageWriteFailed_ = false;
-    bool finished_ = false;
-    Millis lineLastEmpty_ = 0;
+    const SimOptions& m_options;
+    Transcript& m_transcript;
+    const std::chrono::steady_clock::time_point m_start;
+    std::unique_ptr<PseudoTerminal> m_pty;
+    std::unique_ptr<DeviceLink> m_link;
+    Wire m_wire;
+    ItemParser m_parser;
+    std::unique_ptr<UpdateSession> m_session;
+    int m_sessionsStarted = 0;
+    int m_sessionsHeard = 0;
+    int m_sessionsCompleted = 0;
+    bool m_imageWriteFailed = false;
+    bool m_finished = false;
+    Millis m_lineLastEmpty = 0;
 };
 
 }  // namespace fwut::sim

@@ -4,30 +4,30 @@
 
 namespace fwut::sim {
 
-Transcript::Transcript(std::FILE* out) : out_(out)
+Transcript::Transcript(std::FILE* out) : m_out(out)
 {
 }
 
 void Transcript::received(const RxItem& item, std::string_view what)
 {
     std::optional<Millis> gap;
-    if (lastReceivedEnd_)
-        gap = item.start - *lastReceivedEnd_;
+    if (m_lastReceivedEnd)
+        gap = item.start - *m_lastReceivedEnd;
     line(item.start, gap, &item.line, "rx " + std::string(what));
-    lastReceivedEnd_ = item.end;
+    m_lastReceivedEnd = item.end;
 }
 
 void Transcript::sent(Millis at, const LineSample& rate, std::string_view what)
 {
     std::optional<Millis> gap;
-    if (lastReceivedEnd_)
-        gap = at - *lastReceivedEnd_;
+    if (m_lastReceivedEnd)
+        gap = at - *m_lastReceivedEnd;
     line(at, gap, &rate, "tx " + std::string(what));
 }
 
 void Transcript::protocolError(Millis at, std::string_view what)
 {
-    ++protocolErrors_;
+    ++m_protocolErrors;
     line(at, std::nullopt, nullptr, "PROTOCOL ERROR: " + std::string(what));
 }
 
@@ -38,8 +38,8 @@ void Transcript::note(Millis at, std::string_view what)
 
 void Transcript::plain(std::string_view text)
 {
-    std::fprintf(out_, "%.*s\n", static_cast<int>(text.size()), text.data());
-    std::fflush(out_);
+    std::fprintf(m_out, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(m_out);
 }
 
 void Transcript::line(Millis at, std::optional<Millis> gap, const LineSample* rate, std::string_view text)
@@ -48,9 +48,9 @@ void Transcript::line(Millis at, std::optional<Millis> gap, const LineSample* ra
     if (gap)
         std::snprintf(gapText, sizeof gapText, "%+.1f", *gap);
     const std::string rateText = rate ? "@" + rate->describe() : "";
-    std::fprintf(out_, "%9.1f ms %9s  %-7s %.*s\n", at, gapText, rateText.c_str(), static_cast<int>(text.size()),
+    std::fprintf(m_out, "%9.1f ms %9s  %-7s %.*s\n", at, gapText, rateText.c_str(), static_cast<int>(text.size()),
                  text.data());
-    std::fflush(out_);
+    std::fflush(m_out);
 }
 
 }  // namespace fwut::sim

@@ -23,15 +23,15 @@ public:
     // A line without time, for summaries.
     void plain(std::string_view text);
 
-    int protocolErrors() const { return protocolErrors_; }
-    std::optional<Millis> lastReceivedEnd() const { return lastReceivedEnd_; }
+    int protocolErrors() const { return m_protocolErrors; }
+    std::optional<Millis> lastReceivedEnd() const { return m_lastReceivedEnd; }
 
 private:
     void line(Millis at, std::optional<Millis> gap, const LineSample* rate, std::string_view text);
 
-    std::FILE* out_;
-    int protocolErrors_ = 0;
-    std::optional<Millis> lastReceivedEnd_;
+    std::FILE* m_out;
+    int m_protocolErrors = 0;
+    std::optional<Millis> m_lastReceivedEnd;
 };
 
 }  // namespace fwut::sim

@@ -25,7 +25,7 @@ bool isRequest(const RxItem& item)
 }  // namespace
 
 UpdateSession::UpdateSession(int number, const SimOptions& options, Transcript& transcript, ModuleLine& line)
-    : number_(number), options_(options), checker_(transcript), line_(line), bootLoader_(options, checker_, line)
+    : m_number(number), m_options(options), m_checker(transcript), m_line(line), m_bootLoader(options, m_checker, line)
 {
 }
 
@@ -33,8 +33,8 @@ SessionStep UpdateSession::onItem(const RxItem& item)
 {
     if (startsNewSession(item))
         return SessionStep::Restart;
-    if (itemsReceived_++ == 0)
-        checker_.transcript().note(item.start, "session " + std::to_string(number_) + " begins");
+    if (m_itemsReceived++ == 0)
+        m_checker.transcript().note(item.start, "session " + std::to_string(m_number) + " begins");
     switch (item.kind) {
     case ItemKind::RateCommand:
         onRateCommand(item);
@@ -54,14 +54,14 @@ SessionStep UpdateSession::onItem(const RxItem& item)
         onFrame(item);
         break;
     case ItemKind::Skipped:
-        checker_.record(item, std::to_string(item.bytes.size()) + " bytes skipped up to the next pause");
+        m_checker.record(item, std::to_string(item.bytes.size()) + " bytes skipped up to the next pause");
         break;
     case ItemKind::Invalid:
     case ItemKind::Incomplete:
         onBadBytes(item);
         break;
     }
-    return bootLoader_.hangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
+    return m_bootLoader.hangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
 }
 
 // A start whose firmware check failed leaves the port open after the rate
@@ -69,20 +69,20 @@ SessionStep UpdateSession::onItem(const RxItem& item)
 // rate command at the working rate then opens a new session.
 bool UpdateSession::startsNewSession(const RxItem& item) const
 {
-    return item.kind == ItemKind::RateCommand && item.line.baud == p::kWorkingRate && phase_ != Phase::Idle &&
-        phase_ != Phase::FirstRate;
+    return item.kind == ItemKind::RateCommand && item.line.baud == p::kWorkingRate && m_phase != Phase::Idle &&
+        m_phase != Phase::FirstRate;
 }
 
 void UpdateSession::onRateCommand(const RxItem& item)
 {
-    if (phase_ == Phase::Idle) {
-        checker_.accept(item, "rate command", p::kWorkingRate);
-        phase_ = Phase::FirstRate;
-        checker_.owePause(p::kAfterFirstRateCommand, "first rate command");
-    } else if (phase_ == Phase::FirstRate) {
-        checker_.accept(item, "rate command", p::kSecondRate);
-        phase_ = Phase::SecondRate;
-        checker_.owePause(p::kAfterSecondRateCommand, "second rate command");
+    if (m_phase == Phase::Idle) {
+        m_checker.accept(item, "rate command", p::kWorkingRate);
+        m_phase = Phase::FirstRate;
+        m_checker.owePause(p::kAfterFirstRateCommand, "first rate command");
+    } else if (m_phase == Phase::FirstRate) {
+        m_checker.accept(item, "rate command", p::kSecondRate);
+        m_phase = Phase::SecondRate;
+        m_checker.owePause(p::kAfterSecondRateCommand, "second rate command");
     } else {
         expectedOther(item, "rate command");
     }
@@ -90,32 +90,32 @@ void UpdateSession::onRateCommand(const RxItem& item)
 
 void UpdateSession::onConfig(const RxItem& item, Phase required, Phase next, const std::string& what, Millis pauseAfter)
 {
-    if (phase_ != required) {
+    if (m_phase != required) {
         expectedOther(item, what);
     } else {
-        checker_.accept(item, what, p::kWorkingRate);
+        m_checker.accept(item, what, p::kWorkingRate);
     }
-    if (phase_ < next) {
-        phase_ = next;
-        checker_.owePause(pauseAfter, what);
+    if (m_phase < next) {
+        m_phase = next;
+        m_checker.owePause(pauseAfter, what);
     }
 }
 
 void UpdateSession::onClosing(const RxItem& item)
 {
-    checker_.accept(item, "closing command \"<W\"", p::kWorkingRate);
-    if (phase_ == Phase::Idle)
-        checker_.error(item.start, "closing command outside a session");
-    else if (const std::string page = bootLoader_.interruptedPage(); !page.empty())
-        checker_.error(item.start, "closing command in the middle of " + page);
-    ending_ = "closed by \"<W\" " + whereWeAre();
-    closed_ = true;
+    m_checker.accept(item, "closing command \"<W\"", p::kWorkingRate);
+    if (m_phase == Phase::Idle)
+        m_checker.error(item.start, "closing command outside a session");
+    else if (const std::string page = m_bootLoader.interruptedPage(); !page.empty())
+        m_checker.error(item.start, "closing command in the middle of " + page);
+    m_ending = "closed by \"<W\" " + whereWeAre();
+    m_closed = true;
 }
 
 void UpdateSession::onFrame(const RxItem& item)
 {
-    if (phase_ == Phase::Transfer)
-        bootLoader_.onFrame(item);
+    if (m_phase == Phase::Transfer)
+        m_bootLoader.onFrame(item);
     else if (isPoll(item))
         onPoll(item);
     else if (isRequest(item))
@@ -126,87 +126,87 @@ void UpdateSession::onFrame(const RxItem& item)
 
 void UpdateSession::onPoll(const RxItem& item)
 {
-    ++polls_;
-    std::string what = "wake-up poll " + std::to_string(polls_);
+    ++m_polls;
+    std::string what = "wake-up poll " + std::to_string(m_polls);
     std::optional<Millis> gap;
-    if (lastPollStart_) {
-        gap = item.start - *lastPollStart_;
+    if (m_lastPollStart) {
+        gap = item.start - *m_lastPollStart;
         what += " (" + formatMillis(*gap) + " ms after the previous poll)";
     }
-    if (phase_ == Phase::Answered)
+    if (m_phase == Phase::Answered)
         what += ", follows the answer";
-    checker_.accept(item, what, p::kWorkingRate);
+    m_checker.accept(item, what, p::kWorkingRate);
     if (gap)
         checkPollGap(item, *gap);
-    lastPollStart_ = item.start;
-    lastPollStartSlack_ = item.startSlack;
-    lastPollEnd_ = item.end;
-    lastPollEndSlack_ = item.endSlack;
-    if (phase_ < Phase::Waiting)
-        checker_.error(item.start, "expected " + expecting() + ", received a wake-up poll");
-    else if (phase_ == Phase::Waiting && !options_.neverAnswer && polls_ == options_.answerAfter)
+    m_lastPollStart = item.start;
+    m_lastPollStartSlack = item.startSlack;
+    m_lastPollEnd = item.end;
+    m_lastPollEndSlack = item.endSlack;
+    if (m_phase < Phase::Waiting)
+        m_checker.error(item.start, "expected " + expecting() + ", received a wake-up poll");
+    else if (m_phase == Phase::Waiting && !m_options.neverAnswer && m_polls == m_options.answerAfter)
         answerPoll(item);
-    else if (phase_ == Phase::Answered)
-        phase_ = Phase::AnsweredPolled;
-    else if (phase_ == Phase::AnsweredPolled)
-        checker_.error(item.start, "wake-up poll after the module had answered and one more poll had followed");
+    else if (m_phase == Phase::Answered)
+        m_phase = Phase::AnsweredPolled;
+    else if (m_phase == Phase::AnsweredPolled)
+        m_checker.error(item.start, "wake-up poll after the module had answered and one more poll had followed");
 }
 
 void UpdateSession::checkPollGap(const RxItem& item, Millis gap)
 {
-    shortestPollGap_ = std::min(gap, shortestPollGap_.value_or(gap));
-    longestPollGap_ = std::max(gap, longestPollGap_.value_or(gap));
-    if (checker_.certainlyShorter(item.start, gap, lastPollStartSlack_, options_.minPollGap))
-        checker_.error(item.start,
-                       "wake-up poll " + std::to_string(polls_) +
-                           " came too soon: one poll per 500 ms tick, at least " + formatMillis(options_.minPollGap) +
+    m_shortestPollGap = std::min(gap, m_shortestPollGap.value_or(gap));
+    m_longestPollGap = std::max(gap, m_longestPollGap.value_or(gap));
+    if (m_checker.certainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap))
+        m_checker.error(item.start,
+                       "wake-up poll " + std::to_string(m_polls) +
+                           " came too soon: one poll per 500 ms tick, at least " + formatMillis(m_options.minPollGap) +
                            " ms apart");
 }
 
 void UpdateSession::answerPoll(const RxItem& item)
 {
-    std::vector<std::uint8_t> bytes = options_.garbageBeforeD0;
+    std::vector<std::uint8_t> bytes = m_options.garbageBeforeD0;
     std::string what;
     if (!bytes.empty())
         what = hexBytes(bytes.data(), bytes.size()) + " (--garbage-before-d0), then ";
     bytes.push_back(p::kModuleReady);
-    line_.send(item.end, bytes, 0, what + "D0 (module ready)");
-    answeredPoll_ = polls_;
-    phase_ = Phase::Answered;
+    m_line.send(item.end, bytes, 0, what + "D0 (module ready)");
+    m_answeredPoll = m_polls;
+    m_phase = Phase::Answered;
 }
 
 void UpdateSession::onRequest(const RxItem& item)
 {
-    checker_.accept(item, kRequestName, p::kWorkingRate);
-    if (phase_ < Phase::Answered) {
-        checker_.error(item.start, kRequestName + " before the module answered");
+    m_checker.accept(item, kRequestName, p::kWorkingRate);
+    if (m_phase < Phase::Answered) {
+        m_checker.error(item.start, kRequestName + " before the module answered");
         return;
     }
-    if (phase_ == Phase::Answered)
-        checker_.error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
-    if (checker_.certainlyShorter(item.start, item.start - lastPollEnd_, lastPollEndSlack_, p::kPollToRequest))
-        checker_.error(item.start,
-                       kRequestName + " came " + formatMillis(item.start - lastPollEnd_) +
+    if (m_phase == Phase::Answered)
+        m_checker.error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
+    if (m_checker.certainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest))
+        m_checker.error(item.start,
+                       kRequestName + " came " + formatMillis(item.start - m_lastPollEnd) +
                            " ms after the last wake-up poll; the transfer waits 100 ms first");
-    phase_ = Phase::Transfer;
-    bootLoader_.answerRequest(item);
+    m_phase = Phase::Transfer;
+    m_bootLoader.answerRequest(item);
 }
 
 void UpdateSession::onBadBytes(const RxItem& item)
 {
-    checker_.record(item, "bytes " + hexBytes(item.bytes.data(), item.bytes.size()));
-    checker_.error(item.start, item.problem);
+    m_checker.record(item, "bytes " + hexBytes(item.bytes.data(), item.bytes.size()));
+    m_checker.error(item.start, item.problem);
 }
 
 void UpdateSession::expectedOther(const RxItem& item, const std::string& what)
 {
-    checker_.accept(item, what, p::kWorkingRate);
-    checker_.error(item.start, "expected " + expecting() + ", received a " + what);
+    m_checker.accept(item, what, p::kWorkingRate);
+    m_checker.error(item.start, "expected " + expecting() + ", received a " + what);
 }
 
 std::string UpdateSession::expecting() const
 {
-    switch (phase_) {
+    switch (m_phase) {
     case Phase::Idle:
         return "the rate command at 57600";
     case Phase::FirstRate:
@@ -229,7 +229,7 @@ std::string UpdateSession::expecting() const
 
 std::string UpdateSession::whereWeAre() const
 {
-    switch (phase_) {
+    switch (m_phase) {
     case Phase::Idle:
         return "before the session began";
     case Phase::FirstRate:
@@ -244,25 +244,25 @@ std::string UpdateSession::whereWeAre() const
     case Phase::Transfer:
         break;
     }
-    return bootLoader_.endMarkerSeen() ? "after the end marker" : "during the transfer";
+    return m_bootLoader.endMarkerSeen() ? "after the end marker" : "during the transfer";
 }
 
 void UpdateSession::setEnding(std::string ending)
 {
-    if (ending_.empty())
-        ending_ = std::move(ending);
+    if (m_ending.empty())
+        m_ending = std::move(ending);
 }
 
 std::string UpdateSession::summary() const
 {
-    std::string text = "session " + std::to_string(number_) + ": " + (ending_.empty() ? "unfinished" : ending_) + "; " +
-        countOf(polls_, "wake-up poll");
-    if (shortestPollGap_)
-        text += " (" + formatMillis(*shortestPollGap_) + " to " + formatMillis(*longestPollGap_) + " ms apart)";
-    text += answeredPoll_ > 0 ? ", answered poll " + std::to_string(answeredPoll_) : ", none answered";
-    if (phase_ == Phase::Transfer)
+    std::string text = "session " + std::to_string(m_number) + ": " + (m_ending.empty() ? "unfinished" : m_ending) + "; " +
+        countOf(m_polls, "wake-up poll");
+    if (m_shortestPollGap)
+        text += " (" + formatMillis(*m_shortestPollGap) + " to " + formatMillis(*m_longestPollGap) + " ms apart)";
+    text += m_answeredPoll > 0 ? ", answered poll " + std::to_string(m_answeredPoll) : ", none answered";
+    if (m_phase == Phase::Transfer)
         text += "; " + countOf(pages().count(), "page") + " accepted, " +
-            countOf(bootLoader_.rejectionsSent(), "rejection") + " sent";
+            countOf(m_bootLoader.rejectionsSent(), "rejection") + " sent";
     return text;
 }
 

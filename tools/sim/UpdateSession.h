@@ -28,10 +28,10 @@ public:
 
     SessionStep onItem(const RxItem& item);
 
-    bool heardAnything() const { return itemsReceived_ > 0; }
+    bool heardAnything() const { return m_itemsReceived > 0; }
     // Closed by "<W" after the end marker.
-    bool completed() const { return closed_ && bootLoader_.endMarkerSeen(); }
-    const PageStore& pages() const { return bootLoader_.pages(); }
+    bool completed() const { return m_closed && m_bootLoader.endMarkerSeen(); }
+    const PageStore& pages() const { return m_bootLoader.pages(); }
     // How the session ended, when it did not end with the closing command.
     void setEnding(std::string ending);
     std::string summary() const;
@@ -54,23 +54,23 @@ private:
     std::string expecting() const;
     std::string whereWeAre() const;
 
-    int number_;
-    const SimOptions& options_;
-    ItemChecker checker_;
-    ModuleLine& line_;
-    BootLoader bootLoader_;
-    Phase phase_ = Phase::Idle;
-    int itemsReceived_ = 0;
-    int polls_ = 0;
-    int answeredPoll_ = 0;
-    std::optional<Millis> lastPollStart_;
-    Millis lastPollStartSlack_ = 0;
-    Millis lastPollEnd_ = 0;
-    Millis lastPollEndSlack_ = 0;
-    std::optional<Millis> shortestPollGap_;
-    std::optional<Millis> longestPollGap_;
-    bool closed_ = false;
-    std::string ending_;
+    int m_number;
+    const SimOptions& m_options;
+    ItemChecker m_checker;
+    ModuleLine& m_line;
+    BootLoader m_bootLoader;
+    Phase m_phase = Phase::Idle;
+    int m_itemsReceived = 0;
+    int m_polls = 0;
+    int m_answeredPoll = 0;
+    std::optional<Millis> m_lastPollStart;
+    Millis m_lastPollStartSlack = 0;
+    Millis m_lastPollEnd = 0;
+    Millis m_lastPollEndSlack = 0;
+    std::optional<Millis> m_shortestPollGap;
+    std::optional<Millis> m_longestPollGap;
+    bool m_closed = false;
+    std::string m_ending;
 };
 
 }  // namespace fwut::sim

@@ -12,13 +12,13 @@ constexpr double kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 
 }  // namespace
 
-Wire::Wire(bool throttle) : throttle_(throttle)
+Wire::Wire(bool throttle) : m_throttle(throttle)
 {
 }
 
 Millis Wire::byteTime(const LineSample& line) const
 {
-    if (!throttle_)
+    if (!m_throttle)
         return 0;
     const int baud = line.baud > 0 ? line.baud : protocol::kWorkingRate;
     return kBitsPerByte * 1000.0 / baud;
@@ -29,38 +29,38 @@ void Wire::receive(const std::uint8_t* data, std::size_t size, const RxByte& sta
     for (std::size_t i = 0; i < size; ++i) {
         RxByte byte = stamp;
         byte.value = data[i];
-        lastRx_ = std::max(stamp.time, lastRx_ + byteTime(stamp.line));
-        byte.due = lastRx_;
-        rx_.push_back(byte);
+        m_lastRx = std::max(stamp.time, m_lastRx + byteTime(stamp.line));
+        byte.due = m_lastRx;
+        m_rx.push_back(byte);
     }
 }
 
 std::optional<RxByte> Wire::takeDueRx(Millis now)
 {
-    if (rx_.empty() || rx_.front().due > now)
+    if (m_rx.empty() || m_rx.front().due > now)
         return std::nullopt;
-    const RxByte byte = rx_.front();
-    rx_.pop_front();
+    const RxByte byte = m_rx.front();
+    m_rx.pop_front();
     return byte;
 }
 
 Millis Wire::scheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line)
 {
-    Millis due = std::max(at, lastTx_ + byteTime(line));
+    Millis due = std::max(at, m_lastTx + byteTime(line));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0)
             due += std::max(spacing, byteTime(line));
-        tx_.push_back(TxByte{bytes[i], due});
+        m_tx.push_back(TxByte{bytes[i], due});
     }
     if (!bytes.empty())
-        lastTx_ = due;
+        m_lastTx = due;
     return due;
 }
 
 std::vector<std::uint8_t> Wire::dueTx(Millis now) const
 {
     std::vector<std::uint8_t> bytes;
-    for (const TxByte& byte : tx_) {
+    for (const TxByte& byte : m_tx) {
         if (byte.due > now)
             break;
         bytes.push_back(byte.value);
@@ -70,16 +70,16 @@ std::vector<std::uint8_t> Wire::dueTx(Millis now) const
 
 void Wire::consumeTx(std::size_t count)
 {
-    tx_.erase(tx_.begin(), tx_.begin() + static_cast<std::ptrdiff_t>(std::min(count, tx_.size())));
+    m_tx.erase(m_tx.begin(), m_tx.begin() + static_cast<std::ptrdiff_t>(std::min(count, m_tx.size())));
 }
 
 std::optional<Millis> Wire::nextDue() const
 {
     std::optional<Millis> next;
-    if (!rx_.empty())
-        next = rx_.front().due;
-    if (!tx_.empty())
-        next = std::min(tx_.front().due, next.value_or(tx_.front().due));
+    if (!m_rx.empty())
+        next = m_rx.front().due;
+    if (!m_tx.empty())
+        next = std::min(m_tx.front().due, next.value_or(m_tx.front().due));
     return next;
 }
 

@@ -26,7 +26,7 @@ public:
     void receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp);
     // The next received byte whose arrival time has come.
     std::optional<RxByte> takeDueRx(Millis now);
-    bool rxPending() const { return !rx_.empty(); }
+    bool rxPending() const { return !m_rx.empty(); }
 
     // Queues an answer from `at` on, at least `spacing` ms between bytes;
     // returns when its last byte leaves.
@@ -34,7 +34,7 @@ public:
     // The answer bytes due by `now`; consumeTx takes away those that were written.
     std::vector<std::uint8_t> dueTx(Millis now) const;
     void consumeTx(std::size_t count);
-    void dropTx() { tx_.clear(); }
+    void dropTx() { m_tx.clear(); }
 
     // When the earliest queued byte falls due, if any is queued.
     std::optional<Millis> nextDue() const;
@@ -47,11 +47,11 @@ private:
 
     Millis byteTime(const LineSample& line) const;
 
-    bool throttle_;
-    std::deque<RxByte> rx_;
-    std::deque<TxByte> tx_;
-    Millis lastRx_ = 0;
-    Millis lastTx_ = 0;
+    bool m_throttle;
+    std::deque<RxByte> m_rx;
+    std::deque<TxByte> m_tx;
+    Millis m_lastRx = 0;
+    Millis m_lastTx = 0;
 };
 
 }  // namespace fwut::sim
