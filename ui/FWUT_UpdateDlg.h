@@ -168,9 +168,12 @@ private:
     };
     void RunTransfer();
     void TransferFirmware();
+    bool ReceiveByte(DWORD start, DWORD limitMs, TransferFailure onTimeout, TransferFailure onReadError,
+                     std::uint8_t& byte, TransferFailure& failure);
     bool ReceiveVersionResponse(TransferFailure& failure);
     bool ReceiveReadyResponse(TransferFailure& failure);
     bool SendPages(TransferFailure& failure);
+    void TransmitPage(int pageIndex, const std::uint8_t (&page)[256]);
     void CompleteUpdate();
     void ReportTransferFailure(TransferFailure kind);
     bool Interrupted() const { return m_interruptRequested != 0; }

@@ -79,6 +79,30 @@ void CFWUT_UpdateDlg::TransferFirmware()
     }
 }
 
+bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, TransferFailure onTimeout,
+                                  TransferFailure onReadError, std::uint8_t& byte, TransferFailure& failure)
+{
+    // Measured from start: arriving bytes never restart a time limit.
+    for (;;) {
+        if (m_env.clock.GetTickCount() - start >= limitMs) {
+            failure = onTimeout;
+            return false;
+        }
+        if (Interrupted()) {
+            failure = TransferFailure::Interrupted;
+            return false;
+        }
+        if (m_serialPort.GetInputCount() > 0) {
+            if (m_serialPort.Read(&byte, 1) != 1) {
+                failure = onReadError;
+                return false;
+            }
+            return true;
+        }
+        m_env.clock.IdleBriefly();
+    }
+}
+
 bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
 {
     m_serialPort.SendPacketString(kBootLoaderRequest);
@@ -86,25 +110,10 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
     const DWORD start = m_env.clock.GetTickCount();
     std::string response;
     std::size_t received = 0;
-    for (;;) {
-        if (m_env.clock.GetTickCount() - start >= kVersionLimitMs) {
-            failure = TransferFailure::NoResponse;
-            return false;
-        }
-        if (Interrupted()) {
-            failure = TransferFailure::Interrupted;
-            return false;
-        }
-        if (m_serialPort.GetInputCount() == 0) {
-            m_env.clock.IdleBriefly();
-            continue;
-        }
-        char c = 0;
-        if (m_serialPort.Read(&c, 1) != 1) {
-            failure = TransferFailure::InvalidVersionResponse;
-            return false;
-        }
-        if (c == '\r') {
+    std::uint8_t byte = 0;
+    while (ReceiveByte(start, kVersionLimitMs, TransferFailure::NoResponse,
+                       TransferFailure::InvalidVersionResponse, byte, failure)) {
+        if (byte == '\r') {
             if (received == kVersionLength && IsAcceptedVersion(response)) {
                 SetText(IDC_BOOTLOADER_VERSION, "Boot loader version  =  " + response);
                 return true;
@@ -114,36 +123,39 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
         }
         // Characters beyond the eleventh are counted, so the response fails at its CR.
         if (received < kVersionLength) {
-            response += c;
+            response += static_cast<char>(byte);
         }
         ++received;
     }
+    return false;
 }
 
 bool CFWUT_UpdateDlg::ReceiveReadyResponse(TransferFailure& failure)
 {
     SetText(IDC_STEP, "");
-    const DWORD start = m_env.clock.GetTickCount();
-    for (;;) {
-        if (m_env.clock.GetTickCount() - start >= kReadyLimitMs) {
-            failure = TransferFailure::NoReadyResponse;
-            return false;
-        }
-        if (Interrupted()) {
-            failure = TransferFailure::Interrupted;
-            return false;
-        }
-        if (m_serialPort.GetInputCount() == 0) {
-            m_env.clock.IdleBriefly();
-            continue;
-        }
-        std::uint8_t byte = 0;
-        if (m_serialPort.Read(&byte, 1) != 1 || byte != kAccepted) {
-            failure = TransferFailure::InvalidReadyResponse;
-            return false;
-        }
-        return true;
+    std::uint8_t byte = 0;
+    if (!ReceiveByte(m_env.clock.GetTickCount(), kReadyLimitMs, TransferFailure::NoReadyResponse,
+                     TransferFailure::InvalidReadyResponse, byte, failure)) {
+        return false;
     }
+    if (byte != kAccepted) {
+        failure = TransferFailure::InvalidReadyResponse;
+        return false;
+    }
+    return true;
+}
+
+void CFWUT_UpdateDlg::TransmitPage(int pageIndex, const std::uint8_t (&page)[256])
+{
+    const std::uint8_t header[2] = {static_cast<std::uint8_t>(pageIndex >> 8),
+                                    static_cast<std::uint8_t>(pageIndex & 0xFF)};
+    m_serialPort.SendPacket(header, sizeof header);
+    Delay(kPagePauseMs);
+    m_serialPort.SendPacket(page, sizeof page);
+    Delay(kPagePauseMs);
+    const std::uint8_t checksum = PageChecksum(page, sizeof page);
+    m_serialPort.SendPacket(&checksum, 1);
+    Delay(kPagePauseMs);
 }
 
 bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
@@ -176,35 +188,13 @@ bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
             }
         }
 
-        const std::uint8_t header[2] = {static_cast<std::uint8_t>(pageIndex >> 8),
-                                        static_cast<std::uint8_t>(pageIndex & 0xFF)};
-        m_serialPort.SendPacket(header, sizeof header);
-        Delay(kPagePauseMs);
-        m_serialPort.SendPacket(page, sizeof page);
-        Delay(kPagePauseMs);
-        const std::uint8_t checksum = PageChecksum(page, sizeof page);
-        m_serialPort.SendPacket(&checksum, 1);
-        Delay(kPagePauseMs);
+        TransmitPage(pageIndex, page);
 
-        const DWORD start = m_env.clock.GetTickCount();
+        // A read that delivers nothing counts as the byte 0x00: an invalid answer.
         std::uint8_t answer = 0;
-        for (;;) {
-            if (m_env.clock.GetTickCount() - start >= kPageAnswerLimitMs) {
-                failure = TransferFailure::NoResponse;
-                return false;
-            }
-            if (Interrupted()) {
-                failure = TransferFailure::Interrupted;
-                return false;
-            }
-            if (m_serialPort.GetInputCount() > 0) {
-                // A read that delivers nothing counts as the byte 0x00.
-                if (m_serialPort.Read(&answer, 1) != 1) {
-                    answer = 0x00;
-                }
-                break;
-            }
-            m_env.clock.IdleBriefly();
+        if (!ReceiveByte(m_env.clock.GetTickCount(), kPageAnswerLimitMs, TransferFailure::NoResponse,
+                         TransferFailure::InvalidReadyResponse, answer, failure)) {
+            return false;
         }
 
         if (answer == kAccepted) {
