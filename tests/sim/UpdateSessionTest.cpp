@@ -213,6 +213,19 @@ TEST_F(UpdateSessionTest, PollsFasterThanTheTimerAreCaught)
     expectOnlyError("wake-up poll 3 came too soon");
 }
 
+TEST_F(UpdateSessionTest, ALateFirstTickIsNotAFastPoll)
+{
+    options.neverAnswer = true;
+    feed(0, bytesOf("\x1B$:U9"));
+    feed(30, bytesOf("\x1B$:U9"), 19200);
+    feed(90, bytesOf("<#:M<#:P"));
+    feed(1100, bytesOf("<RS<#:C14"));
+    packet(1800, {0xC0});
+    packet(1900, {0xC0});
+    packet(2400, {0xC0});
+    EXPECT_EQ(countProtocolErrors(transcript()), 0) << transcript();
+}
+
 TEST_F(UpdateSessionTest, RequestRightAfterTheAnsweredPollIsCaught)
 {
     feed(0, bytesOf("\x1B$:U9"));

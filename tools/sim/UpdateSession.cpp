@@ -136,7 +136,10 @@ void UpdateSession::onPoll(const RxItem& item)
     if (m_phase == Phase::Answered)
         what += ", follows the answer";
     m_checker.accept(item, what, p::kWorkingRate);
-    if (gap)
+    // The first tick of the wait may come late (the start kept the program's
+    // thread busy) while the next keeps the timer's own period, so the gap
+    // between the first two polls may be short.
+    if (gap && m_polls > 2)
         checkPollGap(item, *gap);
     m_lastPollStart = item.start;
     m_lastPollStartSlack = item.startSlack;
