@@ -161,15 +161,14 @@ void CFWUT_UpdateDlg::TransmitPage(int pageIndex, const std::uint8_t (&page)[256
 bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
 {
     files::BinaryFile image;
-    const std::optional<std::uint64_t> length =
-        image.OpenExclusive(TempImagePath()) ? image.Length() : std::nullopt;
+    const std::uint64_t length = image.OpenExclusive(TempImagePath()) ? image.Length().value_or(0) : 0;
     const std::uint64_t pageSize = static_cast<std::uint64_t>(m_pageSize);
     // An image without a whole page cannot be sent; treat it as unreadable.
-    if (!length || *length < pageSize) {
+    if (length < pageSize) {
         failure = TransferFailure::TemporaryFile;
         return false;
     }
-    const int pageCount = static_cast<int>(*length / pageSize);
+    const int pageCount = static_cast<int>(length / pageSize);
 
     std::uint8_t page[256];
     int pageIndex = 0;
