@@ -2,6 +2,10 @@
 // Win32 profile calls read and write them.
 #pragma once
 
+// Included for its effect on Windows: <windows.h> renames GetProfileInt to
+// GetProfileIntA, and every user of this interface must see the same name.
+#include "platform/Win32Types.h"
+
 namespace fwut {
 
 class SettingsStore {

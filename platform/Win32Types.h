@@ -12,6 +12,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// A function-like macro of <windows.h> that would rewrite the member of that
+// name in TopLevelWindows.h; nothing here uses the macro.
+#undef GetNextWindow
 #else
 #include <cstdint>
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, gives the HEX parser's fuzzer a short run, then builds
-# the normal and the sanitizer build and runs every test in both.
+# Sets everything up, gives the HEX parser's fuzzer a short run, builds the
+# normal and the sanitizer build and runs every test in both, then builds the
+# Windows programs with mingw-w64 and tests them under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +21,5 @@ for preset in default asan; do
     cmake --build --preset "$preset" -j "$jobs"
     ctest --preset "$preset" -j "$jobs"
 done
+
+FWUT_SIM=$PWD/build/default/tools/sim/fwut-sim scripts/wine-tests.sh

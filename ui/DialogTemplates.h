@@ -76,7 +76,7 @@ inline constexpr std::array<ControlTemplate, 37> kMainDialogControls = {{
     {2020, ControlKind::RadioButton, "COM20", 472, 52, 36, 10},
     {2021, ControlKind::RadioButton, "COM21", 528, 52, 36, 10},
     {2022, ControlKind::RadioButton, "COM22", 584, 52, 36, 10},
-    {IDC_REFRESH_PORTS, ControlKind::PushButton, "Refresh Serial Ports", 213, 372, 100, 14, TextAlign::Center, false, true},
+    {IDC_REFRESH_PORTS, ControlKind::PushButton, "Refresh Serial Ports", 213, 372, 100, 14, TextAlign::Center, true, true},
     {IDC_BEGIN_UPDATE, ControlKind::PushButton, "Begin Update", 333, 372, 100, 14, TextAlign::Center, false, true},
     {IDC_CONTACT_INFORMATION, ControlKind::PushButton, "Contact Information", 93, 372, 100, 14, TextAlign::Center, false, true},
 }};

@@ -1,0 +1,51 @@
+// fwut-update.exe: the Windows program. Start-up prepares the common and
+// rich-edit controls, takes its folders and the /C switch from the full
+// command line, and shows the main dialog modally; the program ends with it.
+#include "platform/Win32Types.h"
+
+#include <commctrl.h>
+
+#include "app/CommandLine.h"
+#include "app/FWUT_UpdateApp.h"
+#include "platform/Files.h"
+#include "platform/PlatformServices.h"
+#include "platform/win32/Win32DialogWindow.h"
+#include "platform/win32/Win32Shell.h"
+#include "ui/FWUT_UpdateDlg.h"
+
+namespace {
+
+// The settings store is named after the program file, without folder and extension.
+std::string ProgramFileBaseName()
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return fwut::ApplicationNameOfPath(std::string(path, length < MAX_PATH ? length : 0));
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    using namespace fwut;
+    ::InitCommonControls();
+    // The About dialog's link fields; without the library they are simply missing.
+    ::LoadLibraryA("RICHED20.DLL");
+
+    const std::string applicationName = ProgramFileBaseName();
+    const auto services = CreatePlatformServices(applicationName);
+    CFWUT_UpdateApp app;
+    app.InitFromCommandLine(::GetCommandLineA(), files::TemporaryFolder());
+
+    Win32Shell shell;
+    Win32DialogWindow window(instance, shell);
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(),
+                                                     services->InstalledPorts(), services->Settings(),
+                                                     services->Windows(), app.m_comPortOverride,
+                                                     applicationName});
+    dialog.m_programDir = app.m_programDir;
+    dialog.m_tempDir = app.m_tempDir;
+    window.Attach(dialog);
+    window.RunModal();
+    return 0;
+}

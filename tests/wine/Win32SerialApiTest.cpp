@@ -1,0 +1,142 @@
+// The kernel32 serial backend on a real port: under wine, COM<n> mapped onto
+// a pseudo-terminal whose other side echoes every byte (scripts/wine-tests.sh
+// sets that up and names the port in FWUT_WINE_ECHO_PORT). The port object
+// drives it through a recording layer, so the calls it makes are checked as
+// well as what the system made of them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/fake/RecordingSerialApi.h"
+#include "platform/win32/Win32SerialApi.h"
+#include "platform/win32/Win32TickClock.h"
+#include "serial/RS232.h"
+
+namespace fwut {
+namespace {
+
+constexpr DWORD kEchoWaitMs = 3000;
+
+int EchoPort()
+{
+    const char* text = std::getenv("FWUT_WINE_ECHO_PORT");
+    return text != nullptr ? std::atoi(text) : 0;
+}
+
+class Win32SerialOverPty : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (EchoPort() <= 0) {
+            GTEST_SKIP() << "FWUT_WINE_ECHO_PORT names no echoing port";
+        }
+        ASSERT_TRUE(port.Open(EchoPort(), 57600, 'N', 8, 1)) << kernel32.LastErrorText();
+    }
+
+    HANDLE Handle() const
+    {
+        for (const SerialCall& call : recorder.Calls()) {
+            if (call.name == "CreateFileA") {
+                return call.handle;
+            }
+        }
+        return INVALID_HANDLE_VALUE;
+    }
+
+    // Everything that comes back within the wait, up to count bytes.
+    std::vector<BYTE> ReadBack(std::size_t count)
+    {
+        std::vector<BYTE> bytes;
+        const DWORD start = clock.GetTickCount();
+        while (bytes.size() < count && clock.GetTickCount() - start < kEchoWaitMs) {
+            BYTE chunk[256];
+            const int got = port.Read(chunk, sizeof chunk);
+            bytes.insert(bytes.end(), chunk, chunk + got);
+            if (got == 0) {
+                clock.IdleBriefly();
+            }
+        }
+        return bytes;
+    }
+
+    Win32SerialApi kernel32;
+    RecordingSerialApi recorder{&kernel32};
+    Win32TickClock clock;
+    CRS232 port{recorder, clock};
+};
+
+TEST_F(Win32SerialOverPty, OpenAppliesTheLineSettingsTheSystemReportsBack)
+{
+    DCB state{};
+    state.DCBlength = sizeof state;
+    ASSERT_TRUE(::GetCommState(Handle(), &state));
+    EXPECT_EQ(state.BaudRate, 57600u);
+    EXPECT_EQ(state.ByteSize, 8);
+    EXPECT_EQ(state.Parity, NOPARITY);
+    EXPECT_EQ(state.StopBits, ONESTOPBIT);
+
+    COMMTIMEOUTS timeouts{};
+    ASSERT_TRUE(::GetCommTimeouts(Handle(), &timeouts));
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
+}
+
+TEST_F(Win32SerialOverPty, ARateChangeReachesTheDevice)
+{
+    EXPECT_TRUE(port.SetLineSettings(19200, 'N', '8'));
+    DCB state{};
+    state.DCBlength = sizeof state;
+    ASSERT_TRUE(::GetCommState(Handle(), &state));
+    EXPECT_EQ(state.BaudRate, 19200u);
+}
+
+TEST_F(Win32SerialOverPty, AFrameGoesOutAndItsEchoIsReadWithoutBlocking)
+{
+    EXPECT_EQ(port.Read(nullptr, 0), 0);
+    const BYTE poll = 0xC0;
+    port.SendPacket(&poll, 1);
+    const std::vector<BYTE> echo = ReadBack(23);
+    ASSERT_EQ(echo.size(), 23u);
+    EXPECT_EQ(std::string(echo.begin(), echo.begin() + 7), "<$:P016");
+    EXPECT_EQ(echo[19], 1);
+    EXPECT_EQ(echo[20], 0xC0);
+    EXPECT_EQ(port.GetInputCount(), 0u);
+}
+
+TEST_F(Win32SerialOverPty, APurgeDiscardsWhatIsWaiting)
+{
+    port.WriteString("<W");
+    const DWORD start = clock.GetTickCount();
+    while (port.GetInputCount() < 2 && clock.GetTickCount() - start < kEchoWaitMs) {
+        clock.IdleBriefly();
+    }
+    ASSERT_EQ(port.GetInputCount(), 2u);
+    EXPECT_TRUE(port.PurgeInput());
+    EXPECT_EQ(port.GetInputCount(), 0u);
+}
+
+// A pseudo-terminal has no modem lines: the system refuses DTR and RTS, and
+// the port closes all the same.
+TEST_F(Win32SerialOverPty, CloseLowersTheLinesAndReleasesThePort)
+{
+    port.Close();
+    EXPECT_EQ(recorder.Count("EscapeCommFunction"), 2);
+    EXPECT_EQ(recorder.Count("CloseHandle"), 1);
+    EXPECT_EQ(port.GetPortNumber(), -1);
+    EXPECT_TRUE(port.Open(EchoPort(), 57600, 'N', 8, 1));
+}
+
+TEST(Win32SerialApi, AMissingPortFailsWithTheSystemsReason)
+{
+    Win32SerialApi kernel32;
+    const HANDLE port = kernel32.CreateFileA("\\\\.\\COM99", GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+    EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(kernel32.GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_STRNE(kernel32.LastErrorText(), "");
+}
+
+}  // namespace
+}  // namespace fwut

@@ -1,0 +1,388 @@
+// fwut-wine-driver: drives fwut-update.exe under wine as an operator would,
+// for the end-to-end test (scripts/wine-tests.sh), and plays the companion
+// program and the desktop's link handler. One command per run; each check
+// prints "ok:" or "FAIL:", and any failure makes the exit status 1.
+//
+//   main-ready PORTS CHECKED     the main dialog in its idle state
+//   update-succeeds              "Begin Update", the success message, OK
+//   update-cannot-open N         "Begin Update", the message that COM<N> cannot be opened, OK
+//   saved-port N                 the registry holds ComPort = N
+//   about TARGETS-FILE           the About dialog, its texts and link clicks
+//   done                         "Done" ends the program
+//   show-about                   "Contact Information", and the About dialog is up
+//   rect TITLE                   prints the window's screen rectangle: x y width height
+//   companion TITLE LOG-FILE     a companion window that logs hand-off messages
+//   record-target FILE TARGET    the link handler: appends TARGET to FILE
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+#include "resources/resource.h"
+#include "tests/wine/driver/WindowQueries.h"
+#include "ui/ContactInformation.h"
+#include "ui/DialogTexts.h"
+#include "update/TransferTexts.h"
+
+namespace fwut::driver {
+namespace {
+
+int g_failures = 0;
+
+void Check(bool condition, const std::string& what)
+{
+    std::printf("%s %s\n", condition ? "ok:  " : "FAIL:", what.c_str());
+    std::fflush(stdout);
+    if (!condition) {
+        ++g_failures;
+    }
+}
+
+void CheckText(const std::string& actual, const std::string& expected, const std::string& what)
+{
+    Check(actual == expected, what + (actual == expected ? "" : " is \"" + actual + "\", not \"" + expected + "\""));
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+HWND MainDialog(DWORD limitMs = kDefaultWaitMs)
+{
+    return WaitFor([] { return FindVisibleWindow(kWindowTitle); }, limitMs);
+}
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool IsShown(HWND dialog, int id)
+{
+    return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+// ports: the captions of the occupied slots ("COM1,COM12"); checked: the one checked.
+int MainReady(const std::string& ports, const std::string& checked)
+{
+    const HWND dialog = MainDialog();
+    Check(dialog != nullptr, "the main dialog is shown with its title");
+    if (dialog == nullptr) {
+        return 1;
+    }
+    CheckText(ItemText(dialog, IDC_USE_WITH), kUseWithLine, "use-with line");
+    CheckText(ItemText(dialog, IDC_INSTRUCTIONS), kInstructions, "instructions");
+    Check(ItemText(dialog, IDC_FIRMWARE_FILE).rfind("Firmware file  =  FG_MM_sample.hex     (", 0) == 0,
+          "firmware file line: " + ItemText(dialog, IDC_FIRMWARE_FILE));
+    CheckText(ItemText(dialog, IDC_FIRMWARE_VERSION), "Firmware version  =  2.40 (sample)", "firmware version line");
+    for (const int id : {IDC_BOOTLOADER_VERSION, IDC_PROGRESS, IDC_STATUS, IDC_STEP}) {
+        CheckText(ItemText(dialog, id), "", "status line " + std::to_string(id));
+    }
+    const std::vector<std::string> captions = Split(ports, ',');
+    for (int slot = 0; slot < 22; ++slot) {
+        const int id = IDC_COM1 + slot;
+        if (slot < static_cast<int>(captions.size())) {
+            CheckText(ItemText(dialog, id), captions[slot], "port button " + std::to_string(id));
+            Check(IsShown(dialog, id) && IsEnabled(dialog, id), captions[slot] + " is shown and enabled");
+            const bool isChecked = ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+            Check(isChecked == (captions[slot] == checked),
+                  captions[slot] + (captions[slot] == checked ? " is checked" : " is not checked"));
+        } else {
+            Check(!IsShown(dialog, id) && !IsEnabled(dialog, id), "empty slot " + std::to_string(id) + " is hidden");
+        }
+    }
+    CheckText(ItemText(dialog, IDC_BEGIN_UPDATE), kBeginUpdate, "button 1006");
+    for (const int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_REFRESH_PORTS, IDC_CONTACT_INFORMATION}) {
+        Check(IsEnabled(dialog, id), "button " + std::to_string(id) + " is enabled");
+    }
+    return g_failures == 0 ? 0 : 1;
+}
+
+// While the module is awaited or the transfer runs, nothing may close the dialog.
+void CheckLockedWhileUpdating(HWND dialog)
+{
+    const bool locked = WaitUntil([&] { return !IsEnabled(dialog, IDCANCEL); }, 10000);
+    Check(locked, "\"Done\" is disabled during the update");
+    Check(!IsEnabled(dialog, IDC_REFRESH_PORTS) && !IsEnabled(dialog, IDC_CONTACT_INFORMATION),
+          "Refresh and Contact Information are disabled during the update");
+}
+
+// The box's text is its one static control without an icon.
+std::string MessageTextOf(HWND box)
+{
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        ::GetClassNameA(child, className, sizeof className);
+        const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+        if (std::string(className) == "Static" && (style & SS_TYPEMASK) != SS_ICON && !TextOf(child).empty()) {
+            return TextOf(child);
+        }
+    }
+    return std::string();
+}
+
+// Waits for the message box that ends the update, checks it and presses OK.
+int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text)
+{
+    const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
+    Check(box != nullptr, "a message box owned by the main dialog appears");
+    if (box == nullptr) {
+        return 1;
+    }
+    CheckText(TextOf(box), caption, "message box caption");
+    CheckText(MessageTextOf(box), text, "message box text");
+    PostClick(box, IDOK);
+    Check(WaitUntil([&] { return !::IsWindow(box); }), "OK closes the message box");
+    Check(WaitUntil([&] { return IsEnabled(dialog, IDCANCEL) && IsEnabled(dialog, IDC_BEGIN_UPDATE); }),
+          "the buttons are enabled again");
+    CheckText(ItemText(dialog, IDC_BEGIN_UPDATE), kBeginUpdate, "button 1006 after the update");
+    return g_failures == 0 ? 0 : 1;
+}
+
+// locked: the update gets under way, so the dialog must refuse to close meanwhile.
+int Update(const std::string& caption, const std::string& text, bool locked)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    PostClick(dialog, IDC_BEGIN_UPDATE);
+    if (locked) {
+        CheckLockedWhileUpdating(dialog);
+        // Escape and the window's Close command reach the dialog, which must stay.
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    return AwaitOutcome(dialog, caption, text);
+}
+
+int SavedPort(int port)
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LONG result = ::RegGetValueA(HKEY_CURRENT_USER, "software\\Fernhollow Systems\\fwut-update\\Settings",
+                                       "ComPort", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    Check(result == ERROR_SUCCESS && value == static_cast<DWORD>(port),
+          "ComPort in the registry is " + std::to_string(result == ERROR_SUCCESS ? static_cast<int>(value) : -1));
+    return g_failures == 0 ? 0 : 1;
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Presses (or only moves over, or right-clicks) a link field near its left end.
+void PostMouse(HWND field, UINT message)
+{
+    RECT client{};
+    ::GetClientRect(field, &client);
+    const LPARAM at = MAKELPARAM(4, (client.bottom - client.top) / 2);
+    ::PostMessageA(field, WM_MOUSEMOVE, 0, at);
+    ::PostMessageA(field, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+    if (message == WM_LBUTTONDOWN) {
+        ::PostMessageA(field, WM_LBUTTONUP, 0, at);
+    }
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+int About(const std::string& targetsFile)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    PostClick(dialog, IDC_CONTACT_INFORMATION);
+    const std::string title = "About " + std::string(kProductName) + " Update";
+    const HWND about = WaitFor([&] { return FindVisibleWindow(title); });
+    Check(about != nullptr, "\"Contact Information\" shows the About dialog with its title");
+    if (about == nullptr) {
+        return 1;
+    }
+    Check(::GetWindow(about, GW_OWNER) == dialog, "the main dialog owns the About dialog");
+    CheckText(ItemText(about, IDC_ABOUT_TITLE), std::string(kProductName) + " Firmware Update", "title line");
+    CheckText(ItemText(about, IDC_ABOUT_VERSION), "Version 2.0.0.62", "version line");
+    CheckText(ItemText(about, IDC_ABOUT_RELEASED), "Released May 1, 2018", "release line");
+    CheckText(ItemText(about, IDC_LINK_WEB), contact::kWebAddress, "web link");
+    CheckText(ItemText(about, IDC_LINK_SALES), contact::kSalesEmail, "sales link");
+    CheckText(ItemText(about, IDC_LINK_SUPPORT), contact::kSupportEmail, "support link");
+    Check(FocusOf(about) == ::GetDlgItem(about, IDOK), "\"OK\" has the focus");
+
+    const std::string subject = "?Subject=Firmware Update Program";
+    const std::vector<std::string> expected = {
+        std::string("http://") + contact::kWebAddress,
+        std::string("mailto:") + contact::kSalesEmail + subject,
+        std::string("mailto:") + contact::kSupportEmail + subject,
+    };
+    const int links[] = {IDC_LINK_WEB, IDC_LINK_SALES, IDC_LINK_SUPPORT};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const HWND field = ::GetDlgItem(about, links[i]);
+        PostMouse(field, WM_RBUTTONDOWN);
+        PostMouse(field, WM_LBUTTONDOWN);
+        const bool opened = WaitUntil([&] { return ReadLines(targetsFile).size() > i; }, 20000);
+        const std::vector<std::string> seen = ReadLines(targetsFile);
+        Check(opened && seen.size() == i + 1 && seen[i] == expected[i],
+              "the click on link " + std::to_string(links[i]) + " opens " + expected[i] +
+                  (opened ? " (opened: " + seen.back() + ")" : " (nothing opened)"));
+        // Another program opening the link may take the activation, and with
+        // it any focus; a caret in the field is what must never be left.
+        Check(WaitUntil([&] { return FocusOf(about) != field; }, 5000), "the focus is not left in the link field");
+    }
+    PostClick(about, IDOK);
+    Check(WaitUntil([&] { return !::IsWindow(about); }), "OK closes the About dialog");
+    Check(ReadLines(targetsFile).size() == expected.size(), "the right button and the mouse opened nothing");
+    return g_failures == 0 ? 0 : 1;
+}
+
+int ShowAbout()
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        return 1;
+    }
+    PostClick(dialog, IDC_CONTACT_INFORMATION);
+    const std::string title = "About " + std::string(kProductName) + " Update";
+    return WaitFor([&] { return FindVisibleWindow(title); }) != nullptr ? 0 : 1;
+}
+
+int PrintRect(const std::string& title)
+{
+    const HWND window = WaitFor([&] { return FindVisibleWindow(title); });
+    RECT frame{};
+    if (window == nullptr || !::GetWindowRect(window, &frame)) {
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    return 0;
+}
+
+int Done()
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    PostClick(dialog, IDCANCEL);
+    Check(WaitUntil([&] { return !::IsWindow(dialog); }), "\"Done\" ends the dialog");
+    return g_failures == 0 ? 0 : 1;
+}
+
+// The companion serial test program, as far as the hand-off goes.
+std::FILE* g_companionLog = nullptr;
+
+LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP + 101) {
+        std::fprintf(g_companionLog, "%lu %s %ld\n", ::GetTickCount(),
+                     wParam == 1001 ? "release" : (wParam == 1002 ? "return" : "unknown"), static_cast<long>(lParam));
+        std::fflush(g_companionLog);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Companion(const std::string& title, const std::string& logFile)
+{
+    g_companionLog = std::fopen(logFile.c_str(), "wb");  // plain line feeds, for the shell script
+    if (g_companionLog == nullptr) {
+        return 1;
+    }
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CompanionProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "FwutCompanionStandIn";
+    ::RegisterClassA(&windowClass);
+    const HWND window = ::CreateWindowA(windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                        0, 0, 240, 80, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) {
+        return 1;
+    }
+    std::fprintf(g_companionLog, "%lu ready 0\n", ::GetTickCount());
+    std::fflush(g_companionLog);
+    MSG message{};
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        ::DispatchMessageA(&message);
+    }
+    std::fclose(g_companionLog);
+    return 0;
+}
+
+int RecordTarget(const std::string& file, const std::string& target)
+{
+    std::ofstream(file, std::ios::app) << target << '\n';
+    return 0;
+}
+
+}  // namespace
+}  // namespace fwut::driver
+
+int main(int argc, char** argv)
+{
+    using namespace fwut::driver;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto is = [&](const char* command, std::size_t count) {
+        return !args.empty() && args[0] == command && args.size() == count + 1;
+    };
+    if (is("main-ready", 2)) {
+        return MainReady(args[1], args[2]);
+    }
+    if (is("update-succeeds", 0)) {
+        return Update(fwut::kCaptionUpdateComplete, fwut::kUpdateSucceededMessage, true);
+    }
+    if (is("update-cannot-open", 1)) {
+        return Update(std::string(fwut::kUpdateErrorCaption), "Unable to open serial port COM" + args[1] + "     ",
+                      false);
+    }
+    if (is("saved-port", 1)) {
+        return SavedPort(std::atoi(args[1].c_str()));
+    }
+    if (is("about", 1)) {
+        return About(args[1]);
+    }
+    if (is("done", 0)) {
+        return Done();
+    }
+    if (is("show-about", 0)) {
+        return ShowAbout();
+    }
+    if (is("rect", 1)) {
+        return PrintRect(args[1]);
+    }
+    if (is("companion", 2)) {
+        return Companion(args[1], args[2]);
+    }
+    if (is("record-target", 2)) {
+        return RecordTarget(args[1], args[2]);
+    }
+    std::fputs("usage: fwut-wine-driver main-ready|update-succeeds|update-cannot-open|saved-port|about|done|show-about|rect|companion|record-target ...\n",
+               stderr);
+    return 2;
+}
