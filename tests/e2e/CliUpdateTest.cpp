@@ -167,6 +167,11 @@ struct FailureCase {
     bool relayGone = false;  // unplugged: nothing more reaches the simulator
 };
 
+void PrintTo(const FailureCase& failure, std::ostream* out)
+{
+    *out << failure.name;
+}
+
 class CliUpdateFailure : public CliUpdate, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(CliUpdateFailure, EndsWithTheClosingCommandAndTheDocumentedExitCode)
