@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running the project needs (Debian 12).
+# Installs what building, testing and running the project needs (Debian 12),
+# and any further packages named on the command line.
 set -euo pipefail
 
-packages=(
+packages=("$@"
     build-essential cmake ninja-build
     qt6-base-dev libgl-dev fonts-liberation libx11-dev libxcb1-dev
     libgtest-dev libgmock-dev

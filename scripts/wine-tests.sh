@@ -14,17 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xauth python3)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 googletest python3
 
 jobs=$(nproc)
 if [[ -z ${FWUT_SIM:-} ]]; then

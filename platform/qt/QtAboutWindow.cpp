@@ -58,14 +58,7 @@ int QtAboutWindow::RunModal()
 
 void QtAboutWindow::PlaceWindow()
 {
-    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect free = screen->availableGeometry();
-    const QSize size = frameGeometry().size();
-    const Point position = DialogPosition(free.width(), free.height(), size.width(), size.height());
-    move(free.x() + position.x, free.y() + position.y);
+    PlaceLikeWindowsDialogs(*this);
 }
 
 void QtAboutWindow::SetWindowTextA(const std::string& caption)

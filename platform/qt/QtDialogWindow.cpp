@@ -407,14 +407,7 @@ void QtDialogWindow::SetLargeIcon(IconHandle icon)
 
 void QtDialogWindow::PlaceWindow()
 {
-    const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect free = screen->availableGeometry();
-    const QSize size = frameGeometry().size();
-    const Point position = DialogPosition(free.width(), free.height(), size.width(), size.height());
-    move(free.x() + position.x, free.y() + position.y);
+    PlaceLikeWindowsDialogs(*this);
 }
 
 void QtDialogWindow::CreateBoldFont()

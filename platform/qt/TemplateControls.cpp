@@ -1,14 +1,29 @@
 #include "platform/qt/TemplateControls.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QPushButton>
 
+#include "platform/DialogPlacement.h"
 #include "platform/qt/AutoRadioButton.h"
 #include "platform/qt/LinkField.h"
 #include "platform/qt/StaticText.h"
 
 namespace fwut::qt {
+
+void PlaceLikeWindowsDialogs(QWidget& dialog)
+{
+    const QScreen* screen = dialog.screen() != nullptr ? dialog.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect free = screen->availableGeometry();
+    const QSize size = dialog.frameGeometry().size();
+    const Point position = DialogPosition(free.width(), free.height(), size.width(), size.height());
+    dialog.move(free.x() + position.x, free.y() + position.y);
+}
 
 QString FromAnsi(const std::string& text)
 {

@@ -18,6 +18,10 @@
 
 namespace fwut::qt {
 
+// Centred across its screen's free area and a quarter of the free height
+// from the top, as both dialogs have always placed themselves.
+void PlaceLikeWindowsDialogs(QWidget& dialog);
+
 // Texts cross between the dialogs' 8-bit strings and Qt in the locale's encoding.
 QString FromAnsi(const std::string& text);
 std::string ToAnsi(const QString& text);

@@ -1,4 +1,5 @@
 #include "tests/gui/GuiTestSupport.h"
+#include "tools/hexgen/HexGenerator.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -36,22 +37,11 @@ void WriteFile(const std::string& path, const std::string& content)
 
 std::string FirmwareHex(int pages)
 {
-    std::string hex;
-    char line[64];
-    for (int address = 0; address < pages * 256; address += 16) {
-        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
-        std::snprintf(line, sizeof line, ":10%04X00", address);
-        hex += line;
-        for (int k = 0; k < 16; ++k) {
-            const unsigned byte = static_cast<unsigned>(address + k) & 0xFF;
-            sum += byte;
-            std::snprintf(line, sizeof line, "%02X", byte);
-            hex += line;
-        }
-        std::snprintf(line, sizeof line, "%02X\r\n", (256 - sum % 256) % 256);
-        hex += line;
-    }
-    return hex + ":00000001FF\r\n";
+    hexgen::HexGenOptions options;
+    options.pages = static_cast<unsigned>(pages);
+    options.fill = true;
+    options.crlf = true;
+    return hexgen::GenerateHex(options);
 }
 
 DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages)
