@@ -13,7 +13,7 @@ namespace {
 
 using Apply = std::function<std::string(SimOptions&, const std::string&)>;
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     std::string_view valueName;  // empty: a switch
     std::string_view help;
@@ -109,9 +109,9 @@ std::string applyGarbage(SimOptions& options, const std::string& text)
     return {};
 }
 
-const std::vector<OptionSpec>& optionTable()
+const std::vector<OptionEntry>& optionTable()
 {
-    static const std::vector<OptionSpec> table = {
+    static const std::vector<OptionEntry> table = {
         {"--link", "PATH",
          "symbolic link to the pseudo-terminal's slave side, for the program to open (required; a symbolic link "
          "already there is replaced)",
@@ -154,11 +154,11 @@ const std::vector<OptionSpec>& optionTable()
     return table;
 }
 
-const OptionSpec* findOption(std::string_view name)
+const OptionEntry* findOption(std::string_view name)
 {
-    for (const auto& spec : optionTable())
-        if (spec.name == name)
-            return &spec;
+    for (const auto& entry : optionTable())
+        if (entry.name == name)
+            return &entry;
     return nullptr;
 }
 
@@ -202,25 +202,25 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args)
             value = name.substr(equals + 1);
             name.resize(equals);
         }
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionEntry* entry = findOption(name);
+        if (!entry) {
             parsed.error = "unknown option \"" + args[i] + "\"";
             return parsed;
         }
         if (name == "--help")
             parsed.helpWanted = true;
-        if (!spec->valueName.empty() && !value) {
+        if (!entry->valueName.empty() && !value) {
             if (i + 1 >= args.size()) {
-                parsed.error = name + " needs a value " + std::string(spec->valueName);
+                parsed.error = name + " needs a value " + std::string(entry->valueName);
                 return parsed;
             }
             value = args[++i];
         }
-        if (spec->valueName.empty() && value) {
+        if (entry->valueName.empty() && value) {
             parsed.error = name + " takes no value";
             return parsed;
         }
-        if (const auto problem = spec->apply(parsed.options, value.value_or("")); !problem.empty()) {
+        if (const auto problem = entry->apply(parsed.options, value.value_or("")); !problem.empty()) {
             parsed.error = name + " " + problem;
             return parsed;
         }
@@ -240,11 +240,11 @@ std::string usageText()
                        "the gap since the program's previous write and the line rate.\n"
                        "\n"
                        "Options:\n";
-    for (const auto& spec : optionTable()) {
-        std::string head = "  " + std::string(spec.name);
-        if (!spec.valueName.empty())
-            head += " " + std::string(spec.valueName);
-        text += head + wrapped(spec.help, head.size()) + "\n";
+    for (const auto& entry : optionTable()) {
+        std::string head = "  " + std::string(entry.name);
+        if (!entry.valueName.empty())
+            head += " " + std::string(entry.valueName);
+        text += head + wrapped(entry.help, head.size()) + "\n";
     }
     const auto ms = [](Millis value) { return std::to_string(static_cast<int>(value)) + " ms"; };
     text += "\nPauses always checked: " + ms(protocol::kAfterFirstRateCommand) + " after the first rate command, " +
