@@ -1,6 +1,5 @@
 // The installed ports on the radio buttons 2001 to 2022, and the choice among them.
 #include <cstdio>
-#include <cstring>
 
 #include "resources/resource.h"
 #include "serial/AsciiCase.h"

@@ -82,13 +82,13 @@ void ConsoleWindow::SetDlgItemTextA(int id, const std::string& text)
     if (id == IDC_PROGRESS) {
         PrintProgress(text);
     } else if (IsStatusLine(id) && !text.empty()) {
-        PrintStatus(id, text);
+        PrintStatus(text);
     } else if (id == IDC_BEGIN_UPDATE && text == "Cancel Update") {
-        PrintStatus(id, "Waiting for the module to answer (Ctrl-C cancels)...");
+        PrintStatus("Waiting for the module to answer (Ctrl-C cancels)...");
     }
 }
 
-void ConsoleWindow::PrintStatus(int, const std::string& text)
+void ConsoleWindow::PrintStatus(const std::string& text)
 {
     EndProgressLine();
     std::fprintf(m_out, "%s\n", text.c_str());
@@ -104,7 +104,7 @@ void ConsoleWindow::PrintProgress(const std::string& text)
     }
     if (!m_isTerminal || std::sscanf(text.c_str(), "Sending firmware page %d of %d", &page, &pageCount) != 2 ||
         pageCount <= 0) {
-        PrintStatus(IDC_PROGRESS, text);
+        PrintStatus(text);
         return;
     }
     const int filled = kProgressBarWidth * page / pageCount;

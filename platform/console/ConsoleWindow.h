@@ -64,7 +64,7 @@ private:
         bool checked = false;
     };
 
-    void PrintStatus(int id, const std::string& text);
+    void PrintStatus(const std::string& text);
     void PrintProgress(const std::string& text);
     void EndProgressLine();
     void DeliverTimerTickIfDue();

@@ -42,6 +42,9 @@ public:
     bool IsWindowVisible(WindowRef window) override { return m_windows[window - 1].visible; }
     int GetWindowTextA(WindowRef window, char* buffer, int capacity) override
     {
+        if (capacity <= 0) {
+            return 0;
+        }
         const std::string& title = m_windows[window - 1].title;
         const int length = static_cast<int>(title.size()) < capacity - 1 ? static_cast<int>(title.size())
                                                                          : capacity - 1;

@@ -84,14 +84,20 @@ int ClaimAndMakeRaw(int fd)
         return errno;
     }
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
-        return errno;
+    if (::tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        if (::tcsetattr(fd, TCSANOW, &tio) == 0) {
+            return 0;
+        }
     }
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? 0 : errno;
+    // The exclusive mode outlives this descriptor (see CloseHandle), so a
+    // failed open must not leave it behind.
+    const int err = errno;
+    ::ioctl(fd, TIOCNXCL);
+    return err;
 }
 
 bool ChangeModemLines(int fd, unsigned long request, int lines)

@@ -1,11 +1,8 @@
 #include "platform/qt/QtAboutWindow.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
-#include "platform/DialogPlacement.h"
 #include "platform/qt/LinkField.h"
 #include "platform/qt/ProgramIcon.h"
 #include "resources/resource.h"

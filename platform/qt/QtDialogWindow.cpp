@@ -1,16 +1,13 @@
 #include "platform/qt/QtDialogWindow.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScreen>
 
-#include "platform/DialogPlacement.h"
 #include "platform/qt/AutoRadioButton.h"
 #include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtAboutWindow.h"

@@ -107,7 +107,6 @@ private:
     std::map<std::uintptr_t, std::unique_ptr<QTimer>> m_timers;
     QIcon m_icon;
     QFont m_boldFont;
-    bool m_boldFontCreated = false;
     bool m_destroyed = false;
     QPainter* m_painter = nullptr;
 };
