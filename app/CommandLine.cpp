@@ -115,13 +115,13 @@ std::string ProgramPathFromCommandLine(const std::string& commandLine)
     if (!commandLine.empty() && commandLine[0] == '"') {
         std::string text = commandLine;
         text[0] = ' ';
-        const std::size_t start = text.find_first_not_of(" \t\r\n\v\f");
         const std::size_t quote = text.find('"');
         if (quote == std::string::npos) {
             return std::string();
         }
-        return start == std::string::npos || start > quote ? std::string()
-                                                           : text.substr(start, quote - start);
+        // The quote is no white space, so the path starts at or before it.
+        const std::size_t start = text.find_first_not_of(" \t\r\n\v\f");
+        return text.substr(start, quote - start);
     }
     const std::size_t blank = commandLine.find(' ');
     return blank == std::string::npos ? commandLine : commandLine.substr(0, blank);

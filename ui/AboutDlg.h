@@ -10,8 +10,6 @@ namespace fwut {
 
 constexpr const char* kProgramVersion = "2.0.0.62";
 constexpr const char* kReleaseDate = "May 1, 2018";
-constexpr UINT EN_LINK_NOTIFICATION = 0x070B;
-constexpr UINT EN_SETFOCUS_NOTIFICATION = 0x0100;
 
 class CAboutDlg {
 public:

@@ -197,6 +197,7 @@ MessageResult CFWUT_UpdateDlg::OnTimer(WPARAM, LPARAM)
 
 MessageResult CFWUT_UpdateDlg::OnDestroy(WPARAM, LPARAM)
 {
+    // Queued messages die with the window: a pending cancel must not send "<W".
     m_postedMessages.clear();
     if (m_timerId != 0) {
         m_window.KillTimer(kWaitTimerId);

@@ -10,7 +10,6 @@
 #include "app/cli/ExitCodes.h"
 #include "app/cli/PortAdvice.h"
 #include "platform/ConsoleSignals.h"
-#include "platform/Files.h"
 #include "platform/PlatformServices.h"
 #include "platform/console/ConsoleWindow.h"
 #include "resources/resource.h"

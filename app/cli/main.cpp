@@ -1,6 +1,5 @@
 // fwut-cli: the firmware update and its file tools, without a window.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -1,6 +1,4 @@
 // The main dialog's initialisation, port list, colour rule, "Done" and destroy.
-#include <algorithm>
-
 #include "DialogTestSupport.h"
 #include "ui/DialogTexts.h"
 
@@ -205,7 +203,7 @@ TEST_F(DialogTest, TheColourRuleDependsOnControlAndPhase)
     EXPECT_TRUE(colors(IDC_STATUS).boldFont);
 }
 
-TEST_F(DialogTest, EnterDoesNothingAndDoneClosesThePortAndEndsTheDialog)
+TEST_F(DialogTest, EnterDoesNothingAndDoneEndsTheDialog)
 {
     Open();
     dialog->HandleMessage(WM_COMMAND, IDOK, 0);

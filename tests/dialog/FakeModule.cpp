@@ -1,5 +1,6 @@
 #include "FakeModule.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fwut::test {

@@ -271,7 +271,6 @@ TEST_F(TransferTest, AnUnpluggedAdapterEndsInAFailureReportWithThePortClosed)
 
 TEST_F(TransferTest, AnUnreadableImageHasItsOwnMessageAndNoStatus)
 {
-    module.answerVersion = true;
     WriteFirmware("2.40", "FG_MM.hex", HexForPages(2));
     Open();
     window.Click(IDC_BEGIN_UPDATE);

@@ -1,7 +1,5 @@
 // From "Begin Update" to the module's ready byte and back: the bytes, their
 // rates and pauses, the locked controls, the hand-off and every way back.
-#include <algorithm>
-
 #include "DialogTestSupport.h"
 
 namespace fwut::test {
@@ -228,6 +226,8 @@ TEST_F(UpdateStartTest, APortThatNeverFreesIsReportedAndNothingChanges)
 
 TEST_F(UpdateStartTest, AVanishedFirmwareFileLeavesThePortOpenUntilDone)
 {
+    serial.AddPort(1, 1);
+    const auto companion = windows.Add("Fernhollow LineProbeTool");
     Open();
     fs::remove(programDir + "FG_MM.hex");
     window.Click(IDC_BEGIN_UPDATE);
@@ -243,6 +243,8 @@ TEST_F(UpdateStartTest, AVanishedFirmwareFileLeavesThePortOpenUntilDone)
     window.Click(IDCANCEL);
     EXPECT_FALSE(serial.IsOpen());
     EXPECT_EQ(WrittenText().find("<W"), std::string::npos) << "Done sends nothing";
+    ASSERT_EQ(windows.At(companion).posted.size(), 2u);
+    EXPECT_EQ(windows.At(companion).posted[1].wParam, 1002u) << "Done gives the borrowed port back";
 }
 
 TEST_F(UpdateStartTest, AFailedConversionCancelsBeforeAnyPoll)

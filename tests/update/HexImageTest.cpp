@@ -11,9 +11,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/Files.h"
 #include "tools/hexgen/HexGenerator.h"
 #include "tests/update/UpdateTestSupport.h"
