@@ -7,7 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${FWUT_BUILD:-build/default}
 work=$(mktemp -d /tmp/fwut-bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+sim=""
+cleanup() {  # a failed update leaves its --once simulator waiting
+    if [[ -n "$sim" ]]; then kill "$sim" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 "$build"/tools/hexgen/fwut-hexgen --pages 256 --fill --seed 7 --output "$work/full.hex"
 printf '2.40 (benchmark)\nfull.hex\n' > "$work/FieldGatherer_MM_Psion.txt"
@@ -18,7 +23,7 @@ run() {  # run NAME [simulator options...]
     shift
     "$build"/tools/sim/fwut-sim --link "$work/tty" --once --answer-after 1 "$@" \
         --transcript "$work/$name.log" --image-out "$work/$name.bin" &
-    local sim=$!
+    sim=$!
     for _ in $(seq 50); do [[ -e "$work/tty" ]] && break; sleep 0.1; done
     local start end
     start=$(date +%s.%N)
@@ -26,6 +31,7 @@ run() {  # run NAME [simulator options...]
         >"$work/$name.times"
     end=$(date +%s.%N)
     wait "$sim" || { echo "$name: the simulator reported a protocol error:"; grep -m3 "PROTOCOL ERROR" "$work/$name.log"; }
+    sim=""
     local cpu
     cpu=$(awk 'NR==2 { split($1, u, "m"); split($2, s, "m");
                        print u[1] * 60 + u[2] + s[1] * 60 + s[2] }' "$work/$name.times")

@@ -10,12 +10,17 @@ root=$(pwd)
 
 scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target fwut-cli fwut-sim $( [[ -n "${DISPLAY:-}" ]] && echo fwut-update )
+targets=(fwut-cli fwut-sim)
+[[ -n "${DISPLAY:-}" ]] && targets+=(fwut-update)
+cmake --build --preset default -j "$(nproc)" --target "${targets[@]}"
 
 demo=$(mktemp -d /tmp/fwut-demo.XXXXXX)
 sim_pid=""
-cleanup() {
-    [[ -n "$sim_pid" ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+cleanup() {  # under set -e: a simulator that already ended must not stop the clean-up
+    if [[ -n "$sim_pid" ]]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
     rm -rf "$demo"
 }
 trap cleanup EXIT

@@ -47,7 +47,8 @@ wineserver -p >"$work/wineserver.log" 2>&1
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 
 # A new wineserver rewrites com1 to /dev/ttyS0 when it fills SERIALCOMM, so
 # the links are made once the key is there. The key is volatile: its values
@@ -140,7 +141,7 @@ step "the main dialog at start" drive main-ready COM1,COM12 COM1
 step "the About dialog and its links" drive about "$(winepath -w "$work/targets.txt")"
 step "an update on COM1" drive update-succeeds
 step "COM1 is saved" drive saved-port 1
-step "Done ends the program" drive done
+step "Done ends the program" drive "done"
 step "the program has ended" wait_program
 
 start_program /C12
@@ -156,7 +157,7 @@ start_companion "fernhollow serial test program" "$work/companion2.log"
 step "a port the companion keeps cannot be opened" drive update-cannot-open 12
 step "release, one second, return: the second companion" handoff_ok "$work/companion2.log"
 step "release, one second, return: the first companion too" handoff_ok "$work/companion1.log"
-step "Done ends the program" drive done
+step "Done ends the program" drive "done"
 step "the program has ended" wait_program
 
 # The simulators write their summary as they end.

@@ -3,12 +3,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QTest>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include "resources/resource.h"
 
@@ -23,7 +24,9 @@ constexpr int kSamplePollMs = 5;
 std::string UseSettingsFolder(const simtest::TempDir& folder)
 {
     const std::string config = folder.path("config");
-    std::system(("mkdir -p '" + config + "' '" + folder.path("program") + "' '" + folder.path("tmp") + "'").c_str());
+    for (const std::string& path : {config, folder.path("program"), folder.path("tmp")}) {
+        std::filesystem::create_directories(path);
+    }
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     return "fwut-update";
 }
@@ -34,6 +37,22 @@ void WriteFile(const std::string& path, const std::string& content)
 }
 
 }  // namespace
+
+PseudoTerminal::PseudoTerminal()
+{
+    char name[128] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
+        m_path = name;
+    }
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    if (!m_path.empty()) {
+        ::close(m_master);
+        ::close(m_slave);
+    }
+}
 
 std::string FirmwareHex(int pages)
 {

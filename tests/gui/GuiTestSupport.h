@@ -34,7 +34,25 @@ public:
     std::vector<std::string> opened;
 };
 
-// Intel HEX of `pages` full pages of counting bytes.
+// A pseudo-terminal, open while this lives; Path() names its slave side
+// (empty when none could be opened).
+class PseudoTerminal {
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_path;
+};
+
+// Intel HEX (CR LF line ends) that fills `pages` pages with fwut-hexgen's
+// deterministic data.
 std::string FirmwareHex(int pages);
 
 // How one control looks now.

@@ -8,8 +8,6 @@
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include "platform/qt/DialogFonts.h"
 #include "resources/resource.h"
@@ -19,32 +17,9 @@
 namespace fwut::guitest {
 namespace {
 
-// A pseudo-terminal whose slave side stands for COM5.
-class PseudoTerminal {
-public:
-    PseudoTerminal()
-    {
-        char name[128] = {};
-        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
-            m_path = name;
-        }
-    }
-    ~PseudoTerminal()
-    {
-        ::close(m_master);
-        ::close(m_slave);
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_path;
-};
-
 class QtDialogLayoutTest : public ::testing::Test {
 protected:
-    PseudoTerminal line;
+    PseudoTerminal line;  // stands for COM5
     NoTopLevelWindows noWindows;
     DialogUnderTest under{line.Path(), noWindows};
 };

@@ -6,8 +6,6 @@
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include "platform/x11/X11TopLevelWindows.h"
 #include "resources/resource.h"
@@ -76,20 +74,20 @@ TEST(X11Handoff, TheCompanionLendsItsPortForTheUpdateAndTakesItBackAfterwards)
     // Serving session after session, so the line is still there to be taken back.
     simtest::SimProcess sim(simFolder, {"--answer-after", "2"});
 
-    int master = -1;
-    int slave = -1;
-    char otherLine[128] = {};
-    ASSERT_EQ(::openpty(&master, &slave, otherLine, nullptr, nullptr), 0);
+    const PseudoTerminal other;  // a second line, for the hidden companion to hold
+    const std::string otherLine = other.Path();
+    ASSERT_FALSE(otherLine.empty());
 
     Companion companion(sim.link(), {});
     ASSERT_TRUE(companion.WaitForLine(QString::fromStdString("holding " + sim.link())));
     Companion hidden(otherLine, {"--hidden"});
-    ASSERT_TRUE(hidden.WaitForLine(QString::fromStdString("holding ") + otherLine));
+    ASSERT_TRUE(hidden.WaitForLine(QString::fromStdString("holding " + otherLine)));
 
     const std::string title = "Fernhollow LineProbeTool - " + sim.link();
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindByTitle(windows, title).visible; }, kStartLimitMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FindByTitle(windows, std::string("Fernhollow LineProbeTool - ") + otherLine).window != 0; }, kStartLimitMs));
-    EXPECT_FALSE(FindByTitle(windows, std::string("Fernhollow LineProbeTool - ") + otherLine).visible);
+    const std::string hiddenTitle = "Fernhollow LineProbeTool - " + otherLine;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FindByTitle(windows, hiddenTitle).window != 0; }, kStartLimitMs));
+    EXPECT_FALSE(FindByTitle(windows, hiddenTitle).visible);
 
     DialogUnderTest under(sim.link(), windows);
     under.Open();
@@ -110,8 +108,6 @@ TEST(X11Handoff, TheCompanionLendsItsPortForTheUpdateAndTakesItBackAfterwards)
     EXPECT_EQ(under.dialog->m_handedOffPort, -1);
     EXPECT_EQ(hidden.Log().filter("received").size(), 0);
     EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Succeeded);
-    ::close(master);
-    ::close(slave);
 }
 
 TEST(X11Handoff, WithoutADisplayNoWindowIsFound)

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <poll.h>
@@ -69,9 +71,10 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
-    std::string command = "rm -rf '" + m_path + "'";
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "cannot remove %s\n", m_path.c_str());
+    std::error_code error;
+    std::filesystem::remove_all(m_path, error);
+    if (error)
+        std::fprintf(stderr, "cannot remove %s: %s\n", m_path.c_str(), error.message().c_str());
 }
 
 SimProcess::SimProcess(const TempDir& dir, const std::vector<std::string>& options)
@@ -83,11 +86,15 @@ SimProcess::SimProcess(const TempDir& dir, const std::vector<std::string>& optio
     if (pipe(pipeFds) != 0)
         fail("pipe");
     m_pid = fork();
-    if (m_pid < 0)
+    if (m_pid < 0) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
         fail("fork");
+    }
     if (m_pid == 0) {
         dup2(pipeFds[1], STDOUT_FILENO);
         close(pipeFds[0]);
+        close(pipeFds[1]);
         std::vector<char*> argv;
         for (auto& arg : args)
             argv.push_back(arg.data());
@@ -96,7 +103,15 @@ SimProcess::SimProcess(const TempDir& dir, const std::vector<std::string>& optio
         _exit(127);
     }
     close(pipeFds[1]);
-    awaitAnnouncement(pipeFds[0]);
+    try {
+        awaitAnnouncement(pipeFds[0]);
+    } catch (...) {
+        // A throwing constructor runs no destructor: end the child here.
+        close(pipeFds[0]);
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+        throw;
+    }
     close(pipeFds[0]);
 }
 

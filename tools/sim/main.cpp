@@ -4,6 +4,7 @@
 #include "tools/sim/SimServer.h"
 #include "tools/sim/Transcript.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
