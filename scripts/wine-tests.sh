@@ -14,7 +14,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 googletest python3
+# wine's X11 driver loads these at run time; libwine only recommends them.
+scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 googletest python3 \
+    libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1 \
+    libgl1 libfreetype6 libfontconfig1
 
 jobs=$(nproc)
 if [[ -z ${FWUT_SIM:-} ]]; then
