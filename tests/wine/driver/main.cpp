@@ -110,10 +110,13 @@ int MainReady(const std::string& ports, const std::string& checked)
 // While the module is awaited or the transfer runs, nothing may close the dialog.
 void CheckLockedWhileUpdating(HWND dialog)
 {
+    // The start disables "Done", then "Contact Information", then "Refresh
+    // Serial Ports"; this process may look between two of them.
     const bool locked = WaitUntil([&] { return !IsEnabled(dialog, IDCANCEL); }, 10000);
     Check(locked, "\"Done\" is disabled during the update");
-    Check(!IsEnabled(dialog, IDC_REFRESH_PORTS) && !IsEnabled(dialog, IDC_CONTACT_INFORMATION),
-          "Refresh and Contact Information are disabled during the update");
+    const bool othersLocked = WaitUntil(
+        [&] { return !IsEnabled(dialog, IDC_REFRESH_PORTS) && !IsEnabled(dialog, IDC_CONTACT_INFORMATION); }, 1000);
+    Check(othersLocked, "Refresh and Contact Information are disabled during the update");
 }
 
 // The box's text is its one static control without an icon.
