@@ -55,14 +55,19 @@ protected:
     }
     void closing(double time) { feed(time, bytesOf("<W")); }
 
-    // Rate commands, configuration, a poll answered with D0, the poll that
-    // follows and the request, at the program's pace; ends at 2100 ms.
-    void playUntilTransfer()
+    // Rate commands and configuration at the program's pace; ends at 1100 ms.
+    void playStart()
     {
         feed(0, bytesOf("\x1B$:U9"));
         feed(30, bytesOf("\x1B$:U9"), 19200);
         feed(90, bytesOf("<#:M<#:P"));
         feed(1100, bytesOf("<RS<#:C14"));
+    }
+    // playStart, a poll answered with D0, the poll that follows and the
+    // request; ends at 2100 ms.
+    void playUntilTransfer()
+    {
+        playStart();
         packet(1500, {0xC0});
         packet(2000, {0xC0});
         packet(2100, bytesOf("^#+-QX-RTB-427-6.05"));
@@ -188,10 +193,7 @@ TEST_F(UpdateSessionTest, ClosingInTheMiddleOfAPageIsCaught)
 
 TEST_F(UpdateSessionTest, PollsMustStopOnceTheModuleHasAnswered)
 {
-    feed(0, bytesOf("\x1B$:U9"));
-    feed(30, bytesOf("\x1B$:U9"), 19200);
-    feed(90, bytesOf("<#:M<#:P"));
-    feed(1100, bytesOf("<RS<#:C14"));
+    playStart();
     packet(1500, {0xC0});
     packet(2000, {0xC0});
     packet(2500, {0xC0});
@@ -202,10 +204,7 @@ TEST_F(UpdateSessionTest, PollsMustStopOnceTheModuleHasAnswered)
 TEST_F(UpdateSessionTest, PollsFasterThanTheTimerAreCaught)
 {
     options.neverAnswer = true;
-    feed(0, bytesOf("\x1B$:U9"));
-    feed(30, bytesOf("\x1B$:U9"), 19200);
-    feed(90, bytesOf("<#:M<#:P"));
-    feed(1100, bytesOf("<RS<#:C14"));
+    playStart();
     packet(1500, {0xC0});
     packet(2000, {0xC0});
     packet(2100, {0xC0});
@@ -216,10 +215,7 @@ TEST_F(UpdateSessionTest, PollsFasterThanTheTimerAreCaught)
 TEST_F(UpdateSessionTest, ALateFirstTickIsNotAFastPoll)
 {
     options.neverAnswer = true;
-    feed(0, bytesOf("\x1B$:U9"));
-    feed(30, bytesOf("\x1B$:U9"), 19200);
-    feed(90, bytesOf("<#:M<#:P"));
-    feed(1100, bytesOf("<RS<#:C14"));
+    playStart();
     packet(1800, {0xC0});
     packet(1900, {0xC0});
     packet(2400, {0xC0});
@@ -228,10 +224,7 @@ TEST_F(UpdateSessionTest, ALateFirstTickIsNotAFastPoll)
 
 TEST_F(UpdateSessionTest, RequestRightAfterTheAnsweredPollIsCaught)
 {
-    feed(0, bytesOf("\x1B$:U9"));
-    feed(30, bytesOf("\x1B$:U9"), 19200);
-    feed(90, bytesOf("<#:M<#:P"));
-    feed(1100, bytesOf("<RS<#:C14"));
+    playStart();
     packet(1500, {0xC0});
     packet(1600, bytesOf("^#+-QX-RTB-427-6.05"));
     expectOnlyError("without the wake-up poll that follows the module's answer");
