@@ -48,8 +48,10 @@ public:
     ~BinaryFile();
 
     // Creates the file, or empties an existing one, for reading and writing
-    // with exclusive access. A symbolic link, or a file owned by another user,
-    // at that path is refused rather than followed or truncated.
+    // with exclusive access, which lasts until Close(). A symbolic link, a
+    // file owned by another user, a file with other names, or a file in a
+    // folder where others could replace it, is refused rather than followed
+    // or truncated; so is a file another program holds.
     bool CreateExclusive(const std::string& path);
     // Opens an existing file for reading and writing with exclusive access.
     bool OpenExclusive(const std::string& path);
@@ -59,18 +61,27 @@ public:
     std::size_t Write(const void* buffer, std::size_t size);
     std::optional<std::uint64_t> Length();
     void Close();
+    // Removes the file this object holds, but only while its path still names
+    // that very file, then closes it. Another program's file that has taken
+    // the name meanwhile is left alone.
+    void DeleteAndClose() noexcept;
     bool IsOpen() const { return m_fd >= 0; }
 
 private:
     std::intptr_t m_fd = -1;
+    std::string m_path;
 };
 
 bool Exists(const std::string& path);
+// True when both paths name one existing file, through links too.
+bool SameFile(const std::string& first, const std::string& second);
 // Removes the file if it is there; any error is ignored.
 void Delete(const std::string& path) noexcept;
 std::optional<std::tm> ModificationTimeLocal(const std::string& path);
 
-// The user's temporary folder, ending in the path separator.
+// The user's own temporary folder, ending in the path separator. On Windows
+// the system's; on POSIX systems TMPDIR when set, else XDG_RUNTIME_DIR when it
+// is private to the user, else a private folder of the user's under /tmp.
 std::string TemporaryFolder();
 // The folder of the running program file, ending in the path separator, or
 // empty when it cannot be found.

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/DialogWindow.h"
+#include "platform/Files.h"
 #include "platform/SerialApi.h"
 #include "platform/SerialCommKey.h"
 #include "platform/SettingsStore.h"
@@ -205,6 +206,8 @@ public:
     COLORREF m_stepColor = kGreen;
     int m_handedOffPort = -1;
     IconHandle m_hIcon = nullptr;
+    // The temporary image, held from its conversion until it is deleted.
+    files::BinaryFile m_tempImage;
 };
 
 }  // namespace fwut

@@ -47,20 +47,27 @@ bool CFWUT_UpdateDlg::VerifyFirmwareFile()
     return modified.has_value();
 }
 
+// The image stays open and held exclusively until DeleteTempImage(), and the
+// transfer reads it through the same handle: another copy of the program
+// cannot convert over it, and nothing else can change what is sent.
 bool CFWUT_UpdateDlg::ConvertHexFile()
 {
     const HexImageResult result =
-        ConvertHexFileToImage(m_programDir + m_firmwareFileName, TempImagePath());
+        ConvertHexFileToImage(m_programDir + m_firmwareFileName, TempImagePath(), m_tempImage);
     if (result == HexImageResult::Complete) {
         return true;
     }
+    const bool imageProblem =
+        result == HexImageResult::CannotCreateImage || result == HexImageResult::ImageIsHexFile;
+    m_lastOutcome = imageProblem ? UpdateOutcome::TemporaryFile : UpdateOutcome::ConversionFailed;
     m_window.MessageBoxA(std::string(HexImageMessage(result)), std::string(kUpdateErrorCaption), MB_OK);
     return false;
 }
 
+// Only the image this run made: a "Hex.tmp" that another copy holds stays.
 void CFWUT_UpdateDlg::DeleteTempImage()
 {
-    files::Delete(TempImagePath());
+    m_tempImage.DeleteAndClose();
 }
 
 }  // namespace fwut

@@ -114,10 +114,9 @@ bool ReadImage(files::TextFile& hex, std::vector<std::uint8_t>& image)
     return false;
 }
 
-HexImageResult Abandon(files::BinaryFile& image, const std::string& imagePath, HexImageResult result)
+HexImageResult Abandon(files::BinaryFile& image, HexImageResult result)
 {
-    image.Close();
-    files::Delete(imagePath);
+    image.DeleteAndClose();
     return result;
 }
 
@@ -126,24 +125,32 @@ HexImageResult Abandon(files::BinaryFile& image, const std::string& imagePath, H
 // The image is built in memory and written once it is known to be complete;
 // the file itself is still created before the hex file is opened, so a busy
 // or unsafe temporary file is reported first, as the operator expects.
-HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath)
+HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
+                                     files::BinaryFile& image)
 {
-    files::BinaryFile image;
+    // Creating the image empties it: the HEX file must never be that file.
+    if (files::SameFile(hexPath, imagePath))
+        return HexImageResult::ImageIsHexFile;
     if (!image.CreateExclusive(imagePath))
         return HexImageResult::CannotCreateImage;
     files::TextFile hex;
     if (!hex.Open(hexPath, files::Access::Exclusive))
-        return Abandon(image, imagePath, HexImageResult::CannotOpenHexFile);
+        return Abandon(image, HexImageResult::CannotOpenHexFile);
     std::vector<std::uint8_t> bytes(kImagePageSize, 0xFF);
     const bool complete = ReadImage(hex, bytes);
     hex.Close();
     if (!complete)
-        return Abandon(image, imagePath, HexImageResult::InvalidHexFile);
+        return Abandon(image, HexImageResult::InvalidHexFile);
     // A short write (a full disk) would send a truncated image to the module.
     if (image.Write(bytes.data(), bytes.size()) != bytes.size())
-        return Abandon(image, imagePath, HexImageResult::CannotCreateImage);
-    image.Close();
+        return Abandon(image, HexImageResult::CannotCreateImage);
     return HexImageResult::Complete;
+}
+
+HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath)
+{
+    files::BinaryFile image;
+    return ConvertHexFileToImage(hexPath, imagePath, image);
 }
 
 std::string_view HexImageMessage(HexImageResult result)
@@ -152,6 +159,7 @@ std::string_view HexImageMessage(HexImageResult result)
     case HexImageResult::Complete:
         return {};
     case HexImageResult::CannotCreateImage:
+    case HexImageResult::ImageIsHexFile:
         return kCannotCreateImageMessage;
     case HexImageResult::CannotOpenHexFile:
         return kCannotOpenFirmwareMessage;

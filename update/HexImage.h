@@ -7,15 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Files.h"
+
 namespace fwut {
 
 inline constexpr std::size_t kImagePageSize = 256;
 
-enum class HexImageResult { Complete, CannotCreateImage, CannotOpenHexFile, InvalidHexFile };
+enum class HexImageResult { Complete, CannotCreateImage, ImageIsHexFile, CannotOpenHexFile, InvalidHexFile };
 
-// Creates imagePath exclusively (refusing a link or another user's file),
-// then reads hexPath with exclusive access. Anything but Complete leaves no
-// image file behind.
+// Creates imagePath exclusively (refusing a link, another user's file or a
+// file another program holds), then reads hexPath with exclusive access.
+// An image path that names the HEX file itself is refused before anything is
+// written. On Complete, image holds the finished image, still open and held
+// exclusively; anything else leaves no image file behind and image closed.
+HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
+                                     files::BinaryFile& image);
+// The same, closing the finished image.
 HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath);
 
 // The message box text for a failed conversion; empty for Complete.

@@ -160,8 +160,8 @@ void CFWUT_UpdateDlg::TransmitPage(int pageIndex, const std::uint8_t (&page)[256
 
 bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
 {
-    files::BinaryFile image;
-    const std::uint64_t length = image.OpenExclusive(TempImagePath()) ? image.Length().value_or(0) : 0;
+    files::BinaryFile& image = m_tempImage;
+    const std::uint64_t length = image.IsOpen() ? image.Length().value_or(0) : 0;
     const std::uint64_t pageSize = static_cast<std::uint64_t>(m_pageSize);
     // An image without a whole page cannot be sent; treat it as unreadable.
     if (length < pageSize) {

@@ -71,7 +71,6 @@ void CFWUT_UpdateDlg::StartUpdate()
 
     if (!ConvertHexFile()) {
         // Handled before the next timer tick, so no wake-up poll goes out.
-        m_lastOutcome = UpdateOutcome::ConversionFailed;
         PostPrivateMessage(WM_REPEAT_BEGIN_UPDATE);
     }
     // Armed only now: the message boxes above run their own message loops, in
@@ -96,7 +95,7 @@ void CFWUT_UpdateDlg::CancelUpdate()
     Enable(IDC_CONTACT_INFORMATION, true);
     EnableCloseAndAbout(true);
     DeleteTempImage();
-    if (m_lastOutcome != UpdateOutcome::ConversionFailed) {
+    if (m_lastOutcome == UpdateOutcome::None) {
         m_lastOutcome = UpdateOutcome::Cancelled;
     }
 }

@@ -56,6 +56,43 @@ std::string WithTrailingSlash(std::string folder)
     return folder;
 }
 
+bool OwnedByUserOrRoot(const struct stat& st)
+{
+    return st.st_uid == ::geteuid() || st.st_uid == 0;
+}
+
+// A folder in which nobody else can replace or remove our file: it belongs to
+// the user or to root, and others may not write to it unless it is sticky,
+// as /tmp is. A link to the folder counts only when the link is the user's
+// or root's, since its owner decides where it points.
+bool IsSafeFolder(std::string folder)
+{
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (folder.empty())
+        folder = ".";
+    struct stat link {};
+    struct stat st {};
+    if (::lstat(folder.c_str(), &link) != 0 || (S_ISLNK(link.st_mode) && !OwnedByUserOrRoot(link)) ||
+        ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !OwnedByUserOrRoot(st))
+        return false;
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A folder that exists, is not a link, and only the user can enter.
+bool IsPrivateFolder(const std::string& folder)
+{
+    struct stat st {};
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
 }  // namespace
 
 bool TextFile::Open(const std::string& path, Access access)
@@ -84,6 +121,8 @@ BinaryFile::~BinaryFile() { Close(); }
 bool BinaryFile::CreateExclusive(const std::string& path)
 {
     Close();
+    if (!IsSafeFolder(FolderOf(path)))
+        return false;
     const int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0)
         return false;
@@ -93,6 +132,7 @@ bool BinaryFile::CreateExclusive(const std::string& path)
         return false;
     }
     m_fd = fd;
+    m_path = path;
     return true;
 }
 
@@ -107,6 +147,7 @@ bool BinaryFile::OpenExclusive(const std::string& path)
         return false;
     }
     m_fd = fd;
+    m_path = path;
     return true;
 }
 
@@ -161,6 +202,18 @@ void BinaryFile::Close()
     if (m_fd >= 0)
         ::close(static_cast<int>(m_fd));
     m_fd = -1;
+    m_path.clear();
+}
+
+void BinaryFile::DeleteAndClose() noexcept
+{
+    struct stat held {};
+    struct stat named {};
+    // Unlinked while the lock is still held, so no other run can have taken the file.
+    if (m_fd >= 0 && ::fstat(static_cast<int>(m_fd), &held) == 0 && ::lstat(m_path.c_str(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+        ::unlink(m_path.c_str());
+    Close();
 }
 
 // lstat, so that a dangling link counts: it is still something to delete.
@@ -171,6 +224,14 @@ bool Exists(const std::string& path)
 }
 
 void Delete(const std::string& path) noexcept { ::unlink(path.c_str()); }
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
 
 std::optional<std::tm> ModificationTimeLocal(const std::string& path)
 {
@@ -184,10 +245,20 @@ std::optional<std::tm> ModificationTimeLocal(const std::string& path)
     return local;
 }
 
+// Never /tmp itself: there any local user could plant a "Hex.tmp" that
+// blocks everyone's updates. The fallback folder is made private here and
+// checked again at every file created in it (CreateExclusive).
 std::string TemporaryFolder()
 {
     const char* tmpdir = std::getenv("TMPDIR");
-    return WithTrailingSlash((tmpdir != nullptr && *tmpdir != '\0') ? tmpdir : "/tmp");
+    if (tmpdir != nullptr && *tmpdir != '\0')
+        return WithTrailingSlash(tmpdir);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime == '/' && IsPrivateFolder(runtime))
+        return WithTrailingSlash(runtime);
+    const std::string own = "/tmp/fwut-" + std::to_string(::geteuid());
+    ::mkdir(own.c_str(), 0700);
+    return own + '/';
 }
 
 // /proc/self/exe rather than argv[0], which may be a bare name found through PATH.

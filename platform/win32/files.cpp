@@ -31,10 +31,24 @@ bool IsReparsePoint(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// DELETE access lets the holder remove the file while it still holds it.
 HANDLE OpenForReadWrite(const std::string& path, DWORD disposition)
 {
-    return ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+    return ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Volume and file index: what names one file whatever path reaches it.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    // No access asked, so a file that another program holds exclusively can still be looked at.
+    const HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool known = ::GetFileInformationByHandle(file, &info) != FALSE;
+    ::CloseHandle(file);
+    return known;
 }
 
 }  // namespace
@@ -78,6 +92,8 @@ bool BinaryFile::CreateExclusive(const std::string& path)
     if (IsReparsePoint(path))
         return false;
     m_fd = AsValue(OpenForReadWrite(path, CREATE_ALWAYS));
+    if (m_fd >= 0)
+        m_path = path;
     return m_fd >= 0;
 }
 
@@ -92,6 +108,8 @@ bool BinaryFile::OpenExclusive(const std::string& path)
         return false;
     }
     m_fd = AsValue(file);
+    if (m_fd >= 0)
+        m_path = path;
     return m_fd >= 0;
 }
 
@@ -144,6 +162,20 @@ void BinaryFile::Close()
     if (m_fd >= 0)
         ::CloseHandle(AsHandle(m_fd));
     m_fd = -1;
+    m_path.clear();
+}
+
+// The held handle is marked for deletion, so the name can only go with the
+// very file this object holds; no other program can have opened it meanwhile
+// (share mode 0).
+void BinaryFile::DeleteAndClose() noexcept
+{
+    if (m_fd >= 0) {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        ::SetFileInformationByHandle(AsHandle(m_fd), FileDispositionInfo, &disposition, sizeof disposition);
+    }
+    Close();
 }
 
 bool Exists(const std::string& path)
@@ -152,6 +184,14 @@ bool Exists(const std::string& path)
 }
 
 void Delete(const std::string& path) noexcept { ::DeleteFileA(path.c_str()); }
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    return FileIdentity(first, a) && FileIdentity(second, b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
 
 std::optional<std::tm> ModificationTimeLocal(const std::string& path)
 {

@@ -274,7 +274,7 @@ TEST_F(TransferTest, AnUnreadableImageHasItsOwnMessageAndNoStatus)
     WriteFirmware("2.40", "FG_MM.hex", HexForPages(2));
     Open();
     window.Click(IDC_BEGIN_UPDATE);
-    fs::remove(tempDir + "Hex.tmp");
+    fs::resize_file(tempDir + "Hex.tmp", 100);
     window.RunUntil([&] { return !dialog->IsWaitingForModule() && !serial.IsOpen(); }, 60000);
     ASSERT_EQ(window.Boxes().size(), 1u);
     EXPECT_EQ(window.Boxes()[0].text, "Unable to open the temporary firmware file.               ");

@@ -281,10 +281,21 @@ TEST(FilesFolderTest, TemporaryFolderEndsInSlash)
     EXPECT_EQ(TemporaryFolder(), "/var/tmp/user one/");
     ::setenv("TMPDIR", "/scratch/", 1);
     EXPECT_EQ(TemporaryFolder(), "/scratch/");
-    ::setenv("TMPDIR", "", 1);
-    EXPECT_EQ(TemporaryFolder(), "/tmp/");
+}
+
+TEST(FilesFolderTest, WithoutTmpdirTheTemporaryFolderIsTheUsersOwn)
+{
+    ScopedEnv restoreTmpdir("TMPDIR");
+    ScopedEnv restoreRuntime("XDG_RUNTIME_DIR");
     ::unsetenv("TMPDIR");
-    EXPECT_EQ(TemporaryFolder(), "/tmp/");
+    ::setenv("XDG_RUNTIME_DIR", "/tmp", 1);  // shared with everyone: not taken
+    const std::string own = "/tmp/fwut-" + std::to_string(::geteuid()) + "/";
+    EXPECT_EQ(TemporaryFolder(), own);
+    struct stat st {};
+    ASSERT_EQ(::lstat(own.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 077, 0u) << "others may not enter it";
+    EXPECT_EQ(st.st_uid, ::geteuid());
 }
 
 TEST(FilesFolderTest, ProgramFolderHoldsTheRunningProgram)
