@@ -12,6 +12,14 @@ namespace fwut::console {
 // so it may only set flags of type volatile std::sig_atomic_t or atomics.
 void OnInterruptRequest(void (*onInterrupt)());
 
+// True once such a request has come. Waits that the system cannot bound
+// (a write to a line that has stopped) give up when it is.
+bool StopRequested();
+
+// Output that the reader has closed (a pipe into "head") makes writes fail
+// quietly instead of ending the process.
+void KeepRunningWhenOutputCloses();
+
 bool IsTerminal(std::FILE* stream);
 
 unsigned long ProcessId();

@@ -11,6 +11,10 @@ namespace fwut {
 namespace {
 
 constexpr DWORD kQueueSize = 32768;
+// A write is at most one relay frame (108 bytes, 19 ms at 57600 baud). A line
+// that takes nothing for this long has stopped (a hung adapter driver), and
+// the write fails as if the adapter were unplugged.
+constexpr DWORD kWriteStallLimitMs = 5000;
 
 DWORD OpenBaudRate(int rate)
 {
@@ -110,6 +114,8 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     }
     m_hPort = port;
     m_isOpen = 1;
+    m_writeFailed = false;
+    m_statusFailed = false;
     m_inQueueSize = kQueueSize;
     m_outQueueSize = kQueueSize;
 
@@ -117,6 +123,7 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     m_api.SetupComm(m_hPort, m_inQueueSize, m_outQueueSize);
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;  // a read returns at once with what is queued
+    timeouts.WriteTotalTimeoutConstant = kWriteStallLimitMs;
     m_api.SetCommTimeouts(m_hPort, &timeouts);
     m_api.SetCommState(m_hPort, &m_dcb);
     m_api.SetCommMask(m_hPort, EV_RXCHAR | EV_TXEMPTY);
@@ -154,11 +161,17 @@ BOOL CRS232::SetLineSettings(int baudRate, int parity, int dataBits)
 
 BOOL CRS232::WriteBuffer(const void* data, int length)
 {
-    if (!m_isOpen || length < 0) {
+    if (!m_isOpen || length < 0 || m_writeFailed) {
         return FALSE;
     }
     DWORD written = 0;
-    return m_api.WriteFile(m_hPort, data, static_cast<DWORD>(length), &written);
+    // A write that times out on Windows reports success with fewer bytes written.
+    if (!m_api.WriteFile(m_hPort, data, static_cast<DWORD>(length), &written) ||
+        written != static_cast<DWORD>(length)) {
+        m_writeFailed = true;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CRS232::WriteString(const char* text)
@@ -174,6 +187,7 @@ DWORD CRS232::GetInputCount()
     DWORD errors = 0;
     COMSTAT status{};
     if (!m_api.ClearCommError(m_hPort, &errors, &status)) {
+        m_statusFailed = true;
         return 0;
     }
     return status.cbInQue;

@@ -36,6 +36,9 @@ public:
 
     bool IsOpen() const { return m_isOpen != 0; }
     const DCB& LineSettings() const { return m_dcb; }
+    // The line stopped working since the port was opened: a write failed or
+    // timed out, or the port's status could not be read (an unplugged adapter).
+    bool IsLineLost() const { return m_writeFailed || m_statusFailed; }
 
 private:
     void FillLineSettings(int baudRate, int parity, int dataBits, int stopBits);
@@ -49,6 +52,10 @@ private:
     HANDLE m_hPort = INVALID_HANDLE_VALUE;
     DWORD m_inQueueSize = 0;
     DWORD m_outQueueSize = 0;
+    // After a write has failed, later writes are not tried: each would wait
+    // out the write time-out again on a line that takes nothing.
+    bool m_writeFailed = false;
+    bool m_statusFailed = false;
 };
 
 }  // namespace fwut

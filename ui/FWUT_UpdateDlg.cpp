@@ -117,9 +117,15 @@ void CFWUT_UpdateDlg::EnableCloseAndAbout(bool enable)
     m_window.EnableSystemMenuItem(IDM_ABOUTBOX, enable);
 }
 
+// A request to stop cuts the pauses short, so that the update reaches its
+// closing steps at once; the closing command's own pause is kept
+// (SendClosingCommand).
 void CFWUT_UpdateDlg::Delay(DWORD ms)
 {
-    fwut::Delay(m_env.clock, ms);
+    const DWORD start = m_env.clock.GetTickCount();
+    while (!Interrupted() && m_env.clock.GetTickCount() - start < ms) {
+        m_env.clock.IdleUntilTick(start + ms);
+    }
 }
 
 MessageResult CFWUT_UpdateDlg::OnInitDialog(WPARAM, LPARAM)

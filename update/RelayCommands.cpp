@@ -2,6 +2,7 @@
 // link. None is acknowledged: only the module's ready byte is ever read.
 #include <cstdint>
 
+#include "serial/Delay.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut {
@@ -62,7 +63,7 @@ void CFWUT_UpdateDlg::SendWakeUpPoll()
 void CFWUT_UpdateDlg::SendClosingCommand()
 {
     m_serialPort.WriteString(kClosingCommand);
-    Delay(200);
+    fwut::Delay(m_env.clock, 200);
     m_serialPort.Close();
 }
 

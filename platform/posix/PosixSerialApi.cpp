@@ -12,7 +12,10 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/ConsoleSignals.h"
 #include "platform/posix/DcbTermios.h"
+#include "platform/posix/DrainWatch.h"
+#include "platform/posix/SerialDevice.h"
 #include "platform/posix/TermiosBaudRate.h"
 
 namespace fwut {
@@ -34,7 +37,6 @@ DWORD Win32ErrorFromErrno(int err)
     case ENOENT:
     case ENXIO:
     case ENODEV:
-    case ENOTTY:  // the name reaches something that is not a serial device
         return ERROR_FILE_NOT_FOUND;
     case EACCES:
     case EPERM:
@@ -44,6 +46,12 @@ DWORD Win32ErrorFromErrno(int err)
         return ERROR_SHARING_VIOLATION;
     case EBADF:
         return ERROR_INVALID_HANDLE;
+    case EISDIR:
+        return ERROR_BAD_DEVICE;
+    case ETIMEDOUT:
+        return ERROR_TIMEOUT;
+    case ECANCELED:
+        return ERROR_OPERATION_ABORTED;
     case EINVAL:
         return ERROR_INVALID_PARAMETER;
     default:
@@ -76,28 +84,27 @@ int PortNumberOf(const char* fileName)
 
 // Claims the open device for this process and makes it a raw byte pipe.
 // Returns 0 or the errno of the step that failed.
+//
+// No sharing, as a Win32 open of a COM port: an advisory lock, which every
+// copy of this program (and the companion stand-in) takes, and which the
+// system drops with the last descriptor even when the process is killed.
+// TIOCEXCL would also turn away programs that take no lock, but it belongs
+// to the terminal and outlives a killed process while anything else keeps
+// the terminal open, leaving the port refused to every later run.
 int ClaimAndMakeRaw(int fd)
 {
-    // No sharing, as a Win32 open of a COM port: TIOCEXCL turns away later
-    // opens, but not those of root, which the advisory lock still stops.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         return errno;
     }
     termios tio{};
-    if (::tcgetattr(fd, &tio) == 0) {
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
-        if (::tcsetattr(fd, TCSANOW, &tio) == 0) {
-            return 0;
-        }
+    if (::tcgetattr(fd, &tio) != 0) {
+        return errno;
     }
-    // The exclusive mode outlives this descriptor (see CloseHandle), so a
-    // failed open must not leave it behind.
-    const int err = errno;
-    ::ioctl(fd, TIOCNXCL);
-    return err;
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? 0 : errno;
 }
 
 bool ChangeModemLines(int fd, unsigned long request, int lines)
@@ -135,19 +142,73 @@ int HangUpError(int fd)
     return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
 }
 
-// Waits until fd can take more bytes. Returns 0 or the errno that ends the write.
-int WaitWritable(int fd)
+std::int64_t NowMs()
 {
-    pollfd p{fd, POLLOUT, 0};
-    while (::poll(&p, 1, -1) < 0) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+constexpr int kPollSliceMs = 100;
+
+int OutputQueued(int fd)
+{
+    int queued = 0;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+// Waits until fd can take more bytes. Returns 0, or the errno that ends the
+// write: ETIMEDOUT when the line took nothing for stallMs (0: no limit),
+// ECANCELED when the user asked the program to stop while the line is blocked.
+int WaitWritable(int fd, DWORD stallMs, std::int64_t lastProgressMs)
+{
+    for (;;) {
+        if (console::StopRequested()) {
+            return ECANCELED;
+        }
+        pollfd p{fd, POLLOUT, 0};
+        const int ready = ::poll(&p, 1, kPollSliceMs);
+        if (ready < 0 && errno != EINTR) {
+            return errno;
+        }
+        if (ready > 0) {
+            if ((p.revents & POLLNVAL) != 0) {
+                return EBADF;
+            }
+            return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
+        }
+        if (stallMs != 0 && NowMs() - lastProgressMs >= stallMs) {
+            return ETIMEDOUT;
+        }
+    }
+}
+
+// tcdrain, bounded: a line whose output queue does not shrink for stallMs
+// (0: no limit) has stopped, and the user's request to stop ends the wait. A
+// periodic watch interrupts the drain so that both can be looked at.
+int BoundedDrain(int fd, DWORD stallMs)
+{
+    DrainWatch watch(kPollSliceMs);
+    int lastQueued = OutputQueued(fd);
+    std::int64_t lastProgressMs = NowMs();
+    for (;;) {
+        if (::tcdrain(fd) == 0) {
+            return 0;
+        }
         if (errno != EINTR) {
             return errno;
         }
+        if (console::StopRequested()) {
+            return ECANCELED;
+        }
+        const int queued = OutputQueued(fd);
+        if (queued < lastQueued) {
+            lastQueued = queued;
+            lastProgressMs = NowMs();
+        } else if (stallMs != 0 && NowMs() - lastProgressMs >= stallMs) {
+            return ETIMEDOUT;
+        }
     }
-    if ((p.revents & POLLNVAL) != 0) {
-        return EBADF;
-    }
-    return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
 }
 
 }  // namespace
@@ -156,8 +217,13 @@ PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : m_ports(ports) {}
 
 BOOL PosixSerialApi::Fail(int err)
 {
-    m_lastError = Win32ErrorFromErrno(err);
-    m_lastErrorText = std::generic_category().message(err);
+    return Fail(Win32ErrorFromErrno(err), std::generic_category().message(err));
+}
+
+BOOL PosixSerialApi::Fail(DWORD error, std::string text)
+{
+    m_lastError = error;
+    m_lastErrorText = std::move(text);
     return FALSE;
 }
 
@@ -182,11 +248,17 @@ HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DW
         Fail(errno);
         return INVALID_HANDLE_VALUE;
     }
+    if (const std::string problem = SerialDeviceProblem(fd); !problem.empty()) {
+        ::close(fd);
+        Fail(ERROR_BAD_DEVICE, problem);
+        return INVALID_HANDLE_VALUE;
+    }
     if (const int err = ClaimAndMakeRaw(fd); err != 0) {
         ::close(fd);
         Fail(err);
         return INVALID_HANDLE_VALUE;
     }
+    m_writeStallMs[fd] = 0;
     return HandleOf(fd);
 }
 
@@ -196,12 +268,21 @@ BOOL PosixSerialApi::SetupComm(HANDLE port, DWORD, DWORD)
     return CheckHandle(port);
 }
 
-// Reads never wait (VMIN = VTIME = 0 on a non-blocking descriptor) and writes
-// have no time-out, which is what the port object asks for with a MAXDWORD read
-// interval and zero totals.
+// Reads never wait (VMIN = VTIME = 0 on a non-blocking descriptor), which is
+// what the port object asks for with a MAXDWORD read interval. The write
+// total's constant bounds how long a write may go without the line taking a
+// byte; the port object's writes are at most one frame long, so it bounds
+// the whole write as on Windows. Zero means no limit.
 BOOL PosixSerialApi::SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts)
 {
-    return timeouts == nullptr ? Fail(EINVAL) : CheckHandle(port);
+    if (timeouts == nullptr) {
+        return Fail(EINVAL);
+    }
+    if (!CheckHandle(port)) {
+        return FALSE;
+    }
+    m_writeStallMs[FdOf(port)] = timeouts->WriteTotalTimeoutConstant;
+    return TRUE;
 }
 
 BOOL PosixSerialApi::SetCommState(HANDLE port, const DCB* dcb)
@@ -294,15 +375,19 @@ BOOL PosixSerialApi::ReadFile(HANDLE port, void* buffer, DWORD toRead, DWORD* re
 BOOL PosixSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrite, DWORD* written)
 {
     const int fd = FdOf(port);
+    const auto stall = m_writeStallMs.find(fd);
+    const DWORD stallMs = stall == m_writeStallMs.end() ? 0 : stall->second;
     const auto* bytes = static_cast<const BYTE*>(buffer);
     DWORD done = 0;
     int err = 0;
+    std::int64_t lastProgressMs = NowMs();
     while (done < toWrite && err == 0) {
         const ssize_t n = ::write(fd, bytes + done, toWrite - done);
         if (n > 0) {
             done += static_cast<DWORD>(n);
+            lastProgressMs = NowMs();
         } else if (n < 0 && errno == EAGAIN) {
-            err = WaitWritable(fd);
+            err = WaitWritable(fd, stallMs, lastProgressMs);
         } else if (n == 0 || errno != EINTR) {
             err = n == 0 ? EIO : errno;
         }
@@ -312,8 +397,7 @@ BOOL PosixSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrite, D
     // wire; without this, the tty layer's buffer would swallow the pauses the
     // boot loader relies on.
     if (err == 0) {
-        while (::tcdrain(fd) != 0 && errno == EINTR) {
-        }
+        err = BoundedDrain(fd, stallMs);
     }
     if (written != nullptr) {
         *written = done;
@@ -347,10 +431,10 @@ BOOL PosixSerialApi::EscapeCommFunction(HANDLE port, DWORD function)
 BOOL PosixSerialApi::CloseHandle(HANDLE port)
 {
     const int fd = FdOf(port);
-    // The exclusive mode belongs to the terminal, not to this descriptor: a
-    // terminal that stays open elsewhere (a pty whose master lives on) would
-    // otherwise stay closed to everyone else after this close.
-    ::ioctl(fd, TIOCNXCL);
+    m_writeStallMs.erase(fd);
+    // Bytes a stopped line never took would make close() wait for them (up to
+    // 30 s on a serial port); a Windows handle closes at once.
+    ::tcflush(fd, TCOFLUSH);
     return ::close(fd) == 0 ? TRUE : Fail(errno);
 }
 

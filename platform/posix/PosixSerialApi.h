@@ -2,6 +2,7 @@
 // is looked up in the port directory; the HANDLE is the file descriptor.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "platform/SerialApi.h"
@@ -33,9 +34,12 @@ public:
 private:
     // Records errno value err as the last error and returns FALSE.
     BOOL Fail(int err);
+    BOOL Fail(DWORD error, std::string text);
     BOOL CheckHandle(HANDLE port);
 
     SerialCommKey& m_ports;
+    // The write time-out of each open port (COMMTIMEOUTS' write constant).
+    std::map<int, DWORD> m_writeStallMs;
     DWORD m_lastError = ERROR_SUCCESS;
     std::string m_lastErrorText;
 };

@@ -3,7 +3,6 @@
 #include <sys/prctl.h>
 #include <time.h>
 
-#include <cerrno>
 
 namespace fwut {
 namespace {
@@ -25,11 +24,12 @@ std::int64_t MonotonicNs()
     return static_cast<std::int64_t>(now.tv_sec) * kNsPerSecond + now.tv_nsec;
 }
 
+// Returns early when a signal arrives, so that a waiting loop can look at a
+// request to stop; the loop decides whether to wait on.
 void SleepUntil(std::int64_t wakeNs)
 {
     const timespec at{static_cast<time_t>(wakeNs / kNsPerSecond), static_cast<long>(wakeNs % kNsPerSecond)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
 }
 
 // The kernel may defer a sleeping thread's wake-up by its timer slack (50 µs
@@ -56,7 +56,10 @@ DWORD PosixTickClock::GetTickCount()
 
 void PosixTickClock::Sleep(DWORD ms)
 {
-    SleepUntil(MonotonicNs() + static_cast<std::int64_t>(ms) * kNsPerMs);
+    const std::int64_t wakeNs = MonotonicNs() + static_cast<std::int64_t>(ms) * kNsPerMs;
+    while (MonotonicNs() < wakeNs) {
+        SleepUntil(wakeNs);
+    }
 }
 
 void PosixTickClock::IdleUntilTick(DWORD targetTick)

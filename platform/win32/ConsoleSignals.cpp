@@ -8,12 +8,14 @@ namespace fwut::console {
 namespace {
 
 void (*g_onInterrupt)() = nullptr;
+volatile LONG g_stopRequested = 0;
 
 // Runs on a thread that the system starts for the event. Returning TRUE keeps
 // the process alive so the update can end cleanly; for a closing console the
 // system ends the process a few seconds later all the same.
 BOOL WINAPI OnControlEvent(DWORD)
 {
+    ::InterlockedExchange(&g_stopRequested, 1);
     g_onInterrupt();
     return TRUE;
 }
@@ -24,6 +26,14 @@ void OnInterruptRequest(void (*onInterrupt)())
 {
     g_onInterrupt = onInterrupt;
     ::SetConsoleCtrlHandler(OnControlEvent, TRUE);
+}
+
+// A write to a closed pipe fails with an error here; there is no signal to ignore.
+void KeepRunningWhenOutputCloses() {}
+
+bool StopRequested()
+{
+    return ::InterlockedCompareExchange(&g_stopRequested, 0, 0) != 0;
 }
 
 bool IsTerminal(std::FILE* stream)

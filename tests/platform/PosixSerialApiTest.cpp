@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -245,24 +246,30 @@ int OpenAsOtherUser(const std::string& path)
             ::_exit(255);
         }
         const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ::_exit(fd >= 0 ? 0 : errno);
+        ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
-TEST_F(PosixSerialApiTest, OtherUsersAreTurnedAwayUntilTheClose)
+TEST_F(PosixSerialApiTest, AKilledHolderLeavesThePortFreeForOtherUsers)
 {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to act as another user";
     }
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0666), 0);
-    const HANDLE port = Open();
-    ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), EBUSY);
-    api.CloseHandle(port);
-    EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), 0) << "the terminal stayed exclusive after the close";
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::_exit(Open() != INVALID_HANDLE_VALUE ? (::pause(), 0) : 1);
+    }
+    for (int i = 0; i < 200 && OpenAsOtherUser(pty.SlavePath()) == 0; ++i) {
+        ::usleep(10'000);
+    }
+    EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), EWOULDBLOCK) << "held while the holder lives";
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), 0) << "a killed holder left the port refused";
 }
 
 TEST_F(PosixSerialApiTest, NamesThatReachNoDeviceFailAsMissing)

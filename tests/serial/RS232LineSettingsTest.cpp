@@ -44,7 +44,7 @@ TEST_F(RS232Recorded, OpenMakesTheCallsInOrderWithTheFixedSettings)
     EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 0u);
     EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
     EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 0u);
-    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 5000u) << "a line that takes nothing for 5 s has stopped";
     EXPECT_EQ(calls[4].args, (std::vector<DWORD>{EV_RXCHAR | EV_TXEMPTY}));
 
     const DCB& dcb = *calls[3].dcb;
