@@ -12,6 +12,13 @@
 
 namespace fwut {
 
+// A device named by the user for one run, and the COM number it got.
+struct MappedDevice {
+    int port = -1;             // -1: the device cannot be used; problem says why
+    bool forThisRun = false;   // the number was given for this run only
+    std::string problem;
+};
+
 class PlatformServices {
 public:
     virtual ~PlatformServices() = default;
@@ -22,9 +29,11 @@ public:
     virtual TickClock& Clock() = 0;
     virtual TopLevelWindows& Windows() = 0;
 
-    // Gives a device (such as "/dev/ttyUSB0") a free COM number for this run;
-    // -1 when the system names its ports itself or none is free.
-    virtual int MapDevice(const std::string& devicePath) = 0;
+    // Gives a device (such as "/dev/ttyUSB0") its COM number: the one it has
+    // among the installed ports, else a free one for this run. Refused when
+    // the system names its ports itself, when the device is missing or no
+    // serial port, or when no number is free.
+    virtual MappedDevice MapDevice(const std::string& devicePath) = 0;
 };
 
 // The services of this system, with the settings store of applicationName.

@@ -6,6 +6,8 @@
 // GetProfileIntA, and every user of this interface must see the same name.
 #include "platform/Win32Types.h"
 
+#include <string>
+
 namespace fwut {
 
 class SettingsStore {
@@ -16,6 +18,8 @@ public:
     // registry backend creates the store's keys (not the value) on first read.
     virtual int GetProfileInt(const char* section, const char* entry, int defaultValue) = 0;
     virtual bool WriteProfileInt(const char* section, const char* entry, int value) = 0;
+    // Why the last write failed, for the operator; empty after a success.
+    virtual std::string LastWriteProblem() const = 0;
 };
 
 }  // namespace fwut

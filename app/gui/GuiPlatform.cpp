@@ -15,7 +15,7 @@ public:
     SerialApi& Serial() override { return m_system->Serial(); }
     TickClock& Clock() override { return m_system->Clock(); }
     TopLevelWindows& Windows() override { return m_windows; }
-    int MapDevice(const std::string& devicePath) override { return m_system->MapDevice(devicePath); }
+    MappedDevice MapDevice(const std::string& devicePath) override { return m_system->MapDevice(devicePath); }
 
 private:
     std::unique_ptr<PlatformServices> m_system;

@@ -2,7 +2,8 @@
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
 #include "platform/posix/PosixTickClock.h"
-#include "platform/posix/QtSettingsStore.h"
+#include "platform/posix/SerialDevice.h"
+#include "platform/posix/IniSettingsStore.h"
 
 namespace fwut {
 
@@ -20,10 +21,23 @@ public:
     SerialApi& Serial() override { return m_serial; }
     TickClock& Clock() override { return m_clock; }
     TopLevelWindows& Windows() override { return m_windows; }
-    int MapDevice(const std::string& devicePath) override { return m_ports.MapDevice(devicePath); }
+    MappedDevice MapDevice(const std::string& devicePath) override
+    {
+        MappedDevice mapped;
+        mapped.problem = SerialDeviceProblem(devicePath);
+        if (!mapped.problem.empty()) {
+            return mapped;
+        }
+        mapped.port = m_ports.MapDevice(devicePath);
+        mapped.forThisRun = m_ports.IsMappedForThisRun(mapped.port);
+        if (mapped.port == -1) {
+            mapped.problem = "no COM number is free for it";
+        }
+        return mapped;
+    }
 
 private:
-    QtSettingsStore m_settings;
+    IniSettingsStore m_settings;
     PosixPortDirectory m_ports;
     PosixSerialApi m_serial;
     PosixTickClock m_clock;

@@ -36,6 +36,8 @@ public:
     // A device whose node is missing keeps its number and is offered once the
     // node appears; until then opening it fails as for any absent port.
     int MapDevice(const std::string& path);
+    // True when portNumber was given by MapDevice for this run only.
+    bool IsMappedForThisRun(int portNumber) const { return m_runMap.count(portNumber) != 0; }
 
 private:
     struct Port {

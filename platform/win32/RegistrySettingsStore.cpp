@@ -62,14 +62,19 @@ int RegistrySettingsStore::GetProfileInt(const char* section, const char* entry,
 
 bool RegistrySettingsStore::WriteProfileInt(const char* section, const char* entry, int value)
 {
+    m_problem.clear();
     const HKEY key = OpenSectionKey(section);
     if (key == nullptr) {
+        m_problem = "the registry key of the settings cannot be opened";
         return false;
     }
     const DWORD data = static_cast<DWORD>(value);
     const LONG result =
         ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS) {
+        m_problem = "the registry refused the value (error " + std::to_string(result) + ")";
+    }
     return result == ERROR_SUCCESS;
 }
 

@@ -21,6 +21,7 @@ public:
     // A REG_DWORD value; any other type or a missing value gives defaultValue.
     int GetProfileInt(const char* section, const char* entry, int defaultValue) override;
     bool WriteProfileInt(const char* section, const char* entry, int value) override;
+    std::string LastWriteProblem() const override { return m_problem; }
 
 private:
     // The section's key, opened (created where missing) for reading and
@@ -29,6 +30,7 @@ private:
 
     std::string m_applicationName;
     HKEY m_root;
+    std::string m_problem;
 };
 
 }  // namespace fwut

@@ -18,8 +18,10 @@ public:
     SerialApi& Serial() override { return m_serial; }
     TickClock& Clock() override { return m_clock; }
     TopLevelWindows& Windows() override { return m_windows; }
-    // Windows names its ports itself.
-    int MapDevice(const std::string&) override { return -1; }
+    MappedDevice MapDevice(const std::string&) override
+    {
+        return MappedDevice{-1, false, "Windows names its serial ports itself: use --port"};
+    }
 
 private:
     RegistrySettingsStore m_settings;

@@ -23,7 +23,7 @@
 #include "platform/fake/RecorderWindow.h"
 #include "platform/fake/ScriptedSerialApi.h"
 #include "platform/fake/VirtualClock.h"
-#include "platform/posix/QtSettingsStore.h"
+#include "platform/posix/IniSettingsStore.h"
 #include "resources/resource.h"
 #include "ui/DialogTemplates.h"
 #include "ui/FWUT_UpdateDlg.h"
@@ -89,7 +89,7 @@ protected:
         programDir = (base / "program").string() + "/";
         tempDir = (base / "tmp").string() + "/";
         ::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
-        settings = std::make_unique<QtSettingsStore>("fwut-update");
+        settings = std::make_unique<IniSettingsStore>("fwut-update");
         WriteFirmware("2.40", "FG_MM.hex", HexForPages(3));
         serial.AddPort(1);
         serial.AddPort(3);
@@ -140,7 +140,7 @@ protected:
     ScriptedSerialApi serial{clock};
     FakeModule module{serial, clock};
     MemorySerialCommKey ports{{"COM1", "COM3", "COM12"}};
-    std::unique_ptr<QtSettingsStore> settings;
+    std::unique_ptr<IniSettingsStore> settings;
     FakeTopLevelWindows windows;
     RecorderWindow window{clock, TemplateTexts()};
     std::unique_ptr<CFWUT_UpdateDlg> dialog;

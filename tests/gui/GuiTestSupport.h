@@ -18,7 +18,7 @@
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
 #include "platform/posix/PosixTickClock.h"
-#include "platform/posix/QtSettingsStore.h"
+#include "platform/posix/IniSettingsStore.h"
 #include "platform/qt/QtDialogWindow.h"
 #include "tests/sim/SimHarness.h"
 #include "ui/FWUT_UpdateDlg.h"
@@ -100,7 +100,7 @@ public:
     const std::vector<PhaseSnapshot>& Samples() const { return m_samples; }
 
     simtest::TempDir folder;
-    QtSettingsStore settings;
+    IniSettingsStore settings;
     PosixPortDirectory ports;
     PosixSerialApi serial{ports};
     PosixTickClock clock;

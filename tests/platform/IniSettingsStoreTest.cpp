@@ -1,5 +1,5 @@
 // The settings store as a real INI file under a temporary XDG_CONFIG_HOME.
-#include "platform/posix/QtSettingsStore.h"
+#include "platform/posix/IniSettingsStore.h"
 
 #include <stdlib.h>
 
@@ -36,7 +36,7 @@ void Restore(const char* name, const std::optional<std::string>& value)
     }
 }
 
-class QtSettingsStoreTest : public ::testing::Test {
+class IniSettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -73,35 +73,35 @@ protected:
     std::string root;
 };
 
-TEST_F(QtSettingsStoreTest, FileLivesInTheUsersConfigFolder)
+TEST_F(IniSettingsStoreTest, FileLivesInTheUsersConfigFolder)
 {
-    EXPECT_EQ(QtSettingsStore("fwut-update").FilePath(), StorePath());
+    EXPECT_EQ(IniSettingsStore("fwut-update").FilePath(), StorePath());
 
     ::setenv("HOME", (root + "/home").c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(QtSettingsStore("fwut-update").FilePath(), root + "/home/.config/Fernhollow Systems/fwut-update.conf");
+    EXPECT_EQ(IniSettingsStore("fwut-update").FilePath(), root + "/home/.config/Fernhollow Systems/fwut-update.conf");
     ::setenv("XDG_CONFIG_HOME", "", 1);
-    EXPECT_EQ(QtSettingsStore("tool").FilePath(), root + "/home/.config/Fernhollow Systems/tool.conf");
+    EXPECT_EQ(IniSettingsStore("tool").FilePath(), root + "/home/.config/Fernhollow Systems/tool.conf");
 }
 
-TEST_F(QtSettingsStoreTest, WrittenValueIsReadBackByTheNextRun)
+TEST_F(IniSettingsStoreTest, WrittenValueIsReadBackByTheNextRun)
 {
-    QtSettingsStore store("fwut-update");
+    IniSettingsStore store("fwut-update");
     EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), -1);
 
     ASSERT_TRUE(store.WriteProfileInt("Settings", "ComPort", 5));
     EXPECT_THAT(ReadStore(), HasSubstr("[Settings]\nComPort=5\n"));
-    EXPECT_EQ(QtSettingsStore("fwut-update").GetProfileInt("Settings", "ComPort", -1), 5);
+    EXPECT_EQ(IniSettingsStore("fwut-update").GetProfileInt("Settings", "ComPort", -1), 5);
 
     ASSERT_TRUE(store.WriteProfileInt("Settings", "ComPort", 12));
-    EXPECT_EQ(QtSettingsStore("fwut-update").GetProfileInt("Settings", "ComPort", -1), 12);
+    EXPECT_EQ(IniSettingsStore("fwut-update").GetProfileInt("Settings", "ComPort", -1), 12);
     EXPECT_EQ(store.GetProfileInt("Settings", "Other", 7), 7);
 }
 
-TEST_F(QtSettingsStoreTest, UnreadableValuesGiveTheDefault)
+TEST_F(IniSettingsStoreTest, UnreadableValuesGiveTheDefault)
 {
     WriteStore("[Settings]\nComPort=abc\nEmpty=\nHuge=99999999999\nMixed=5x\nNegative=-3\n");
-    QtSettingsStore store("fwut-update");
+    IniSettingsStore store("fwut-update");
     EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), -1);
     EXPECT_EQ(store.GetProfileInt("Settings", "Empty", -1), -1);
     EXPECT_EQ(store.GetProfileInt("Settings", "Huge", -1), -1);
@@ -110,17 +110,17 @@ TEST_F(QtSettingsStoreTest, UnreadableValuesGiveTheDefault)
     EXPECT_EQ(store.GetProfileInt("Missing", "ComPort", 4), 4);
 }
 
-TEST_F(QtSettingsStoreTest, WriteFailsWhenTheFolderCannotBeMade)
+TEST_F(IniSettingsStoreTest, WriteFailsWhenTheFolderCannotBeMade)
 {
     const std::string blocker = root + "/not-a-folder";
     std::ofstream(blocker) << "x";
     ::setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
-    QtSettingsStore store("fwut-update");
+    IniSettingsStore store("fwut-update");
     EXPECT_FALSE(store.WriteProfileInt("Settings", "ComPort", 5));
     EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), -1);
 }
 
-TEST_F(QtSettingsStoreTest, PortMapTakesComKeysUpTo100)
+TEST_F(IniSettingsStoreTest, PortMapTakesComKeysUpTo100)
 {
     WriteStore("[Ports]\n"
                "COM7=/dev/ttyUSB0\n"
@@ -134,14 +134,14 @@ TEST_F(QtSettingsStoreTest, PortMapTakesComKeysUpTo100)
                "LPT1=/dev/lp0\n"
                "[Settings]\n"
                "ComPort=3\n");
-    EXPECT_THAT(QtSettingsStore("fwut-update").ReadPortMap(),
+    EXPECT_THAT(IniSettingsStore("fwut-update").ReadPortMap(),
                 ElementsAre(Pair(7, "/dev/ttyUSB0"), Pair(8, "/dev/ttyACM0"),
                             Pair(10, "/dev/serial/by-id/usb-Maker,Model-if00"), Pair(100, "/dev/ttyS4")));
 }
 
-TEST_F(QtSettingsStoreTest, NoStoreMeansNoPortMap)
+TEST_F(IniSettingsStoreTest, NoStoreMeansNoPortMap)
 {
-    EXPECT_THAT(QtSettingsStore("fwut-update").ReadPortMap(), IsEmpty());
+    EXPECT_THAT(IniSettingsStore("fwut-update").ReadPortMap(), IsEmpty());
 }
 
 }  // namespace
