@@ -1,16 +1,21 @@
-// The subcommands of fwut-cli.
+// The subcommands of fwut-cli and what the command line gives each.
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace fwut::cli {
 
-int RunConvert(const std::vector<std::string>& arguments);
-int RunCheck(const std::vector<std::string>& arguments);
-int RunPorts(const std::vector<std::string>& arguments);
-int RunUpdate(const std::vector<std::string>& arguments);
+struct UpdateOptions {
+    int port = -1;
+    std::string device;
+    std::string folder;
+    int waitTimeoutSeconds = 0;  // 0: wait as long as it takes
+    int repeat = 1;              // 0: until Ctrl-C
+};
 
-void PrintUsage();
+int RunConvert(const std::string& hexPath, const std::string& imagePath);
+int RunCheck(const std::string& folder);
+int RunPorts();
+int RunUpdate(const UpdateOptions& options);
 
 }  // namespace fwut::cli

@@ -50,6 +50,10 @@ std::string PortOpenAdvice(DWORD error, const std::string& systemText, const std
                   ". On Linux this is often ModemManager, which probes new serial adapters;\n"
                   "'fuser " + device + "' names the process. Close it, or stop ModemManager, and try again.";
         break;
+    case ERROR_BAD_DEVICE:
+        advice += device + " is no line to the relay: name the USB/RS232 adapter's device ('fwut-cli ports' lists\n"
+                  "the installed ports).";
+        break;
     default:
         advice += "Check the adapter and its cable, then try again.";
         break;

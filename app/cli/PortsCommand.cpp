@@ -7,15 +7,12 @@
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
 #include "platform/PlatformServices.h"
+#include "platform/console/Printable.h"
 
 namespace fwut::cli {
 
-int RunPorts(const std::vector<std::string>& arguments)
+int RunPorts()
 {
-    if (!arguments.empty()) {
-        std::fputs("Usage: fwut-cli ports\n", stderr);
-        return kExitUsage;
-    }
     const auto services = CreatePlatformServices(kApplicationName);
     SerialCommKey& ports = services->InstalledPorts();
     if (!ports.Open()) {
@@ -43,7 +40,7 @@ int RunPorts(const std::vector<std::string>& arguments)
         std::puts("No serial ports are installed.");
     }
     for (const auto& [number, text] : found) {
-        std::printf("%-6s %s%s\n", text.c_str(), ports.DevicePath(number).c_str(),
+        std::printf("%-6s %s%s\n", text.c_str(), Printable(ports.DevicePath(number)).c_str(),
                     number == saved ? "   (last successful update)" : "");
     }
     return kExitSuccess;

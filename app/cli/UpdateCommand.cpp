@@ -2,8 +2,9 @@
 // window: the same dialog logic, the same settings, the same messages.
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
@@ -12,19 +13,13 @@
 #include "platform/ConsoleSignals.h"
 #include "platform/PlatformServices.h"
 #include "platform/console/ConsoleWindow.h"
+#include "platform/console/Printable.h"
 #include "resources/resource.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::cli {
 
 namespace {
-
-struct UpdateOptions {
-    int port = -1;
-    std::string device;
-    std::string folder;
-    long waitTimeoutSeconds = -1;
-};
 
 volatile std::sig_atomic_t g_interrupted = 0;
 CFWUT_UpdateDlg* g_dialog = nullptr;
@@ -36,43 +31,6 @@ void OnInterruptRequest()
     if (g_dialog != nullptr) {
         g_dialog->RequestInterrupt();
     }
-}
-
-bool ParseNumber(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
-
-bool ParseOptions(const std::vector<std::string>& arguments, UpdateOptions& options)
-{
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (i + 1 >= arguments.size()) {
-            std::fprintf(stderr, "fwut-cli update: '%s' needs a value\n", option.c_str());
-            return false;
-        }
-        const std::string& value = arguments[++i];
-        long number = 0;
-        if (option == "--port" && ParseNumber(value, 1, 100, number)) {
-            options.port = static_cast<int>(number);
-        } else if (option == "--device") {
-            options.device = value;
-        } else if (option == "--dir") {
-            options.folder = value;
-        } else if (option == "--wait-timeout" && ParseNumber(value, 1, 86400, number)) {
-            options.waitTimeoutSeconds = number;
-        } else {
-            std::fprintf(stderr, "fwut-cli update: bad option '%s %s'\n", option.c_str(), value.c_str());
-            return false;
-        }
-    }
-    if (options.port != -1 && !options.device.empty()) {
-        std::fputs("fwut-cli update: give --port or --device, not both\n", stderr);
-        return false;
-    }
-    return true;
 }
 
 int ExitCodeFor(UpdateOutcome outcome)
@@ -94,9 +52,80 @@ int ExitCodeFor(UpdateOutcome outcome)
     return kExitInternalError;
 }
 
-// Why "Begin Update" cannot be pressed, as an exit code.
-int ExplainDisabledStart(CFWUT_UpdateDlg& dialog)
+const char* OutcomeName(int exitCode)
 {
+    switch (exitCode) {
+    case kExitSuccess: return "succeeded";
+    case kExitFirmwareFile: return "firmware file problem";
+    case kExitPortNotOpened: return "serial port not usable";
+    case kExitNoResponse: return "no response";
+    case kExitInvalidVersionResponse: return "invalid version response";
+    case kExitNoReadyResponse: return "no ready response";
+    case kExitInvalidReadyResponse: return "invalid ready response";
+    case kExitTemporaryFile: return "temporary image problem";
+    case kExitCancelled: return "cancelled";
+    case kExitInterrupted: return "interrupted";
+    default: return "internal error";
+    }
+}
+
+// The settings as the update writes them: it keeps a COM number that a
+// device got for this run only out of the store, and remembers why the port
+// of a successful update could not be saved.
+class WatchedSettings final : public SettingsStore {
+public:
+    WatchedSettings(SettingsStore& store, bool portIsForThisRun) : m_store(store), m_portIsForThisRun(portIsForThisRun)
+    {
+    }
+
+    int GetProfileInt(const char* section, const char* entry, int defaultValue) override
+    {
+        return m_store.GetProfileInt(section, entry, defaultValue);
+    }
+
+    bool WriteProfileInt(const char* section, const char* entry, int value) override
+    {
+        m_writeFailed = true;
+        if (m_portIsForThisRun) {
+            m_problem = "COM" + std::to_string(value) + " is the device's number for this run only";
+            return false;
+        }
+        m_writeFailed = !m_store.WriteProfileInt(section, entry, value);
+        m_problem = m_writeFailed ? m_store.LastWriteProblem() : std::string();
+        return !m_writeFailed;
+    }
+
+    std::string LastWriteProblem() const override { return m_problem; }
+
+    // Whether the last update's write failed; forgets it for the next update.
+    bool TakeWriteFailure() { return std::exchange(m_writeFailed, false); }
+
+private:
+    SettingsStore& m_store;
+    bool m_portIsForThisRun;
+    bool m_writeFailed = false;
+    std::string m_problem;
+};
+
+std::string WithTrailingSlash(std::string folder)
+{
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+// Why "Begin Update" cannot be pressed, as an exit code; 0 when it can.
+int CheckStartPossible(CFWUT_UpdateDlg& dialog, ConsoleWindow& window, int requestedPort)
+{
+    if (requestedPort != -1 && dialog.SelectedPort() != requestedPort) {
+        std::fprintf(stderr, "fwut-cli: COM%d is not an installed port ('fwut-cli ports' lists them).\n",
+                     requestedPort);
+        return kExitPortNotOpened;
+    }
+    if (window.IsEnabled(IDC_BEGIN_UPDATE)) {
+        return kExitSuccess;
+    }
     if (dialog.m_firmwareFileName.empty()) {
         std::fputs("fwut-cli: no usable firmware in the firmware folder.\n", stderr);
         return kExitFirmwareFile;
@@ -105,81 +134,156 @@ int ExplainDisabledStart(CFWUT_UpdateDlg& dialog)
     return kExitPortNotOpened;
 }
 
+class UpdateRun {
+public:
+    UpdateRun(CFWUT_UpdateDlg& dialog, ConsoleWindow& window, PlatformServices& services, WatchedSettings& settings,
+              const UpdateOptions& options)
+        : m_dialog(dialog), m_window(window), m_services(services), m_settings(settings), m_options(options)
+    {
+    }
+
+    // One press of "Begin Update", to its outcome; returns the exit code.
+    int UpdateOnce()
+    {
+        m_window.Click(IDC_BEGIN_UPDATE);
+        bool waitAnnounced = false;
+        bool lineLost = false;
+        DWORD waitStart = 0;
+        TickClock& clock = m_services.Clock();
+        m_window.RunUntil([&] { return !m_dialog.IsWaitingForModule() && !m_dialog.HasPostedMessages(); },
+                          [&] {
+                              // A queued message (a failed conversion's cancel, the module's answer) comes first.
+                              if (!m_dialog.IsWaitingForModule() || m_dialog.HasPostedMessages()) {
+                                  return;
+                              }
+                              if (g_interrupted) {
+                                  m_window.Click(IDC_BEGIN_UPDATE);
+                                  return;
+                              }
+                              if (!waitAnnounced) {
+                                  std::puts("Waiting for the module to answer (Ctrl-C cancels)...");
+                                  std::fflush(stdout);
+                                  waitAnnounced = true;
+                                  waitStart = clock.GetTickCount();
+                              }
+                              if (m_dialog.m_serialPort.IsLineLost()) {
+                                  std::fputs("fwut-cli: the serial line has gone: the adapter was unplugged, or "
+                                             "it takes no more bytes.\n",
+                                             stderr);
+                                  lineLost = true;
+                                  m_window.Click(IDC_BEGIN_UPDATE);
+                                  return;
+                              }
+                              const DWORD limitMs = static_cast<DWORD>(m_options.waitTimeoutSeconds) * 1000;
+                              if (limitMs != 0 && clock.GetTickCount() - waitStart >= limitMs) {
+                                  std::printf("No answer from the module within %d s: cancelling.\n",
+                                              m_options.waitTimeoutSeconds);
+                                  m_window.Click(IDC_BEGIN_UPDATE);
+                              }
+                          });
+        const UpdateOutcome outcome = m_dialog.LastOutcome();
+        if (outcome == UpdateOutcome::PortNotOpened) {
+            SerialApi& serial = m_services.Serial();
+            std::fprintf(stderr, "%s\n",
+                         Printable(PortOpenAdvice(serial.GetLastError(), serial.LastErrorText(),
+                                                  m_services.InstalledPorts().DevicePath(m_dialog.SelectedPort())),
+                                   true)
+                             .c_str());
+        }
+        if (m_settings.TakeWriteFailure() && outcome == UpdateOutcome::Succeeded) {
+            std::printf("The port is not saved as the port of the last update: %s.\n",
+                        Printable(m_settings.LastWriteProblem()).c_str());
+        }
+        return lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
+    }
+
+    // Updates one module after another; the exit code is 0 only when every one succeeded.
+    int UpdateRepeatedly()
+    {
+        std::map<int, int> tally;
+        int worst = kExitSuccess;
+        int count = 0;
+        for (int number = 1; m_options.repeat == 0 || number <= m_options.repeat; ++number) {
+            if (m_options.repeat == 0) {
+                std::printf("\nUpdate %d\n", number);
+            } else {
+                std::printf("\nUpdate %d of %d\n", number, m_options.repeat);
+            }
+            const int code = UpdateOnce();
+            ++tally[code];
+            ++count;
+            worst = code == kExitSuccess ? worst : code;
+            std::printf("Update %d ended: %s (exit code %d).\n", number, OutcomeName(code), code);
+            std::fflush(stdout);
+            if (g_interrupted || code == kExitPortNotOpened || code == kExitFirmwareFile ||
+                code == kExitTemporaryFile || !m_window.IsEnabled(IDC_BEGIN_UPDATE)) {
+                break;
+            }
+        }
+        std::printf("\n%d update%s:", count, count == 1 ? "" : "s");
+        const char* separator = " ";
+        for (const auto& [code, times] : tally) {
+            std::printf("%s%d %s", separator, times, OutcomeName(code));
+            separator = ", ";
+        }
+        std::puts(".");
+        return worst;
+    }
+
+private:
+    CFWUT_UpdateDlg& m_dialog;
+    ConsoleWindow& m_window;
+    PlatformServices& m_services;
+    WatchedSettings& m_settings;
+    const UpdateOptions& m_options;
+};
+
 }  // namespace
 
-int RunUpdate(const std::vector<std::string>& arguments)
+int RunUpdate(const UpdateOptions& options)
 {
-    UpdateOptions options;
-    if (!ParseOptions(arguments, options)) {
-        return kExitUsage;
-    }
     const auto services = CreatePlatformServices(kApplicationName);
     CFWUT_UpdateApp app;
     app.InitFromArguments({});
     if (!options.folder.empty()) {
-        app.m_programDir = options.folder.back() == '/' ? options.folder : options.folder + '/';
+        app.m_programDir = WithTrailingSlash(options.folder);
     }
+    int port = options.port;
+    bool portIsForThisRun = false;
     if (!options.device.empty()) {
-        options.port = services->MapDevice(options.device);
-        if (options.port == -1) {
-            std::fprintf(stderr, "fwut-cli update: cannot use '%s' (no such device, or no free COM number)\n",
-                         options.device.c_str());
+        const MappedDevice mapped = services->MapDevice(options.device);
+        if (mapped.port == -1) {
+            std::fprintf(stderr, "fwut-cli update: %s: %s.\n", Printable(options.device).c_str(),
+                         mapped.problem.c_str());
             return kExitPortNotOpened;
         }
-        std::printf("%s is COM%d for this run.\n", options.device.c_str(), options.port);
+        port = mapped.port;
+        portIsForThisRun = mapped.forThisRun;
+        std::printf("%s is COM%d%s.\n", Printable(options.device).c_str(), port,
+                    portIsForThisRun ? " for this run" : "");
     }
-    app.m_comPortOverride = static_cast<std::int8_t>(options.port);
+    app.m_comPortOverride = static_cast<std::int8_t>(port);
 
-    TickClock& clock = services->Clock();
-    ConsoleWindow window(clock, stdout, console::IsTerminal(stdout));
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), clock, services->InstalledPorts(),
-                                                     services->Settings(), services->Windows(),
-                                                     app.m_comPortOverride, kApplicationName});
+    WatchedSettings settings(services->Settings(), portIsForThisRun);
+    ConsoleWindow window(services->Clock(), stdout, console::IsTerminal(stdout));
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), services->InstalledPorts(),
+                                                     settings, services->Windows(), app.m_comPortOverride,
+                                                     kApplicationName});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);
     dialog.HandleMessage(WM_INITDIALOG, 0, 0);
 
-    int exitCode = kExitSuccess;
-    if (options.port != -1 && dialog.SelectedPort() != options.port) {
-        std::fprintf(stderr, "fwut-cli: COM%d is not an installed port ('fwut-cli ports' lists them).\n",
-                     options.port);
-        exitCode = kExitPortNotOpened;
-    } else if (!window.IsEnabled(IDC_BEGIN_UPDATE)) {
-        exitCode = ExplainDisabledStart(dialog);
-    } else {
+    int exitCode = CheckStartPossible(dialog, window, port);
+    if (exitCode == kExitSuccess) {
         g_dialog = &dialog;
         console::OnInterruptRequest(OnInterruptRequest);
-        std::printf("Using COM%d (%s).\n", dialog.SelectedPort(),
-                    services->InstalledPorts().DevicePath(dialog.SelectedPort()).c_str());
-        window.Click(IDC_BEGIN_UPDATE);
-        const DWORD waitStart = clock.GetTickCount();
-        window.RunUntil([&] { return !dialog.IsWaitingForModule() && !dialog.HasPostedMessages(); },
-                        [&] {
-                            if (!dialog.IsWaitingForModule()) {
-                                return;
-                            }
-                            const bool timedOut = options.waitTimeoutSeconds > 0 &&
-                                                  clock.GetTickCount() - waitStart >=
-                                                      static_cast<DWORD>(options.waitTimeoutSeconds) * 1000;
-                            if (g_interrupted || timedOut) {
-                                g_interrupted = 0;
-                                if (timedOut) {
-                                    std::printf("No answer from the module within %ld s: cancelling.\n",
-                                                options.waitTimeoutSeconds);
-                                }
-                                window.Click(IDC_BEGIN_UPDATE);
-                            }
-                        });
+        const int selected = dialog.SelectedPort();
+        std::printf("Using COM%d (%s).\n", selected,
+                    Printable(services->InstalledPorts().DevicePath(selected)).c_str());
+        UpdateRun run(dialog, window, *services, settings, options);
+        exitCode = options.repeat == 1 ? run.UpdateOnce() : run.UpdateRepeatedly();
         g_dialog = nullptr;
-        exitCode = ExitCodeFor(dialog.LastOutcome());
-        if (dialog.LastOutcome() == UpdateOutcome::PortNotOpened) {
-            const int port = dialog.SelectedPort();
-            std::fprintf(stderr, "%s\n",
-                         PortOpenAdvice(services->Serial().GetLastError(), services->Serial().LastErrorText(),
-                                        services->InstalledPorts().DevicePath(port))
-                             .c_str());
-        }
     }
     window.Click(IDCANCEL);
     dialog.HandleMessage(WM_DESTROY, 0, 0);

@@ -1,37 +1,112 @@
 // fwut-cli: the firmware update and its file tools, without a window.
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <CLI/CLI.hpp>
 
+#include <climits>
+
+#include "app/Version.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
+#include "platform/ConsoleSignals.h"
+
+namespace {
+
+using namespace fwut::cli;
+
+// An unset shell variable must not quietly become "no device" or "the
+// program's folder".
+const CLI::Validator kNotEmpty(
+    [](const std::string& value) { return value.empty() ? std::string("must not be empty") : std::string(); },
+    "NOT EMPTY");
+
+constexpr const char* kExitCodes =
+    "Exit codes:\n"
+    "   0  success\n"
+    "   1  internal error\n"
+    "   2  usage error\n"
+    "   3  firmware file problem (description or HEX file missing or invalid)\n"
+    "   4  serial port not opened, no port to use, or the line lost while waiting\n"
+    "   5  no response from the module\n"
+    "   6  invalid version response from the module\n"
+    "   7  no ready response from the module\n"
+    "   8  invalid ready response (a page answered wrongly or rejected five times)\n"
+    "   9  temporary image file could not be created or opened\n"
+    "  10  cancelled while waiting for the module\n"
+    "  11  transfer interrupted (Ctrl-C)\n";
+
+void AddUpdate(CLI::App& app, UpdateOptions& options)
+{
+    CLI::App* update = app.add_subcommand(
+        "update",
+        "Writes the firmware named by DIR/FieldGatherer_MM_Psion.txt into the module behind the relay. "
+        "Without --port or --device, the port of the last successful update is used, else the lowest "
+        "installed one. Ctrl-C cancels the wait for the module, or ends a transfer as a failure.");
+    CLI::Option* port =
+        update->add_option("--port", options.port, "COM port number N (1 to 100)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 100));
+    CLI::Option* device =
+        update->add_option("--device", options.device, "a serial device such as /dev/ttyUSB0 (Linux)")
+            ->type_name("PATH")
+            ->check(kNotEmpty);
+    port->excludes(device);
+    update->add_option("--dir", options.folder, "the firmware folder (default: the program's folder)")
+        ->type_name("DIR")
+        ->check(kNotEmpty);
+    update->add_option("--wait-timeout", options.waitTimeoutSeconds,
+                       "cancel a wait for the module that lasts longer than S seconds")
+        ->type_name("S")
+        ->check(CLI::Range(1, 86400));
+    update->add_option("--repeat", options.repeat,
+                       "update N modules one after another, each when it answers (0: until Ctrl-C)")
+        ->type_name("N")
+        ->check(CLI::NonNegativeNumber);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    using namespace fwut::cli;
-    if (argc < 2) {
-        PrintUsage();
-        return kExitUsage;
+    // A closed output (fwut-cli update | head) must not stop an update half-way.
+    fwut::console::KeepRunningWhenOutputCloses();
+
+    CLI::App app("Writes new firmware into a FieldGatherer Mobile Module through its radio relay.", "fwut-cli");
+    app.set_version_flag("--version", fwut::VersionText("fwut-cli"));
+    app.require_subcommand(1);
+    app.footer(kExitCodes);
+
+    UpdateOptions update;
+    AddUpdate(app, update);
+
+    std::string hexPath;
+    std::string imagePath;
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Converts an Intel HEX file into the paged image the boot loader takes.");
+    convert->add_option("HEXFILE", hexPath, "the Intel HEX file")->required()->check(kNotEmpty);
+    convert->add_option("IMAGEFILE", imagePath, "the image to write (never the HEX file itself)")
+        ->required()
+        ->check(kNotEmpty);
+
+    std::string folder;
+    CLI::App* check = app.add_subcommand(
+        "check", "Reads DIR's firmware description file, shows the firmware and converts it as a dry run.");
+    check->add_option("DIR", folder, "the firmware folder")->required()->check(kNotEmpty);
+
+    CLI::App* ports = app.add_subcommand("ports", "Lists the installed serial ports and their devices.");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? kExitSuccess : kExitUsage;
     }
-    const std::string command = argv[1];
-    const std::vector<std::string> arguments(argv + 2, argv + argc);
-    if (command == "--help" || command == "-h" || command == "help") {
-        PrintUsage();
-        return kExitSuccess;
+    if (*convert) {
+        return RunConvert(hexPath, imagePath);
     }
-    if (command == "convert") {
-        return RunConvert(arguments);
+    if (*check) {
+        return RunCheck(folder);
     }
-    if (command == "check") {
-        return RunCheck(arguments);
+    if (*ports) {
+        return RunPorts();
     }
-    if (command == "ports") {
-        return RunPorts(arguments);
-    }
-    if (command == "update") {
-        return RunUpdate(arguments);
-    }
-    std::fprintf(stderr, "fwut-cli: unknown command '%s'\n\n", command.c_str());
-    PrintUsage();
-    return kExitUsage;
+    return RunUpdate(update);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/console/Printable.h"
 #include "resources/resource.h"
 
 namespace fwut {
@@ -83,15 +84,14 @@ void ConsoleWindow::SetDlgItemTextA(int id, const std::string& text)
         PrintProgress(text);
     } else if (IsStatusLine(id) && !text.empty()) {
         PrintStatus(text);
-    } else if (id == IDC_BEGIN_UPDATE && text == "Cancel Update") {
-        PrintStatus("Waiting for the module to answer (Ctrl-C cancels)...");
     }
 }
 
 void ConsoleWindow::PrintStatus(const std::string& text)
 {
     EndProgressLine();
-    std::fprintf(m_out, "%s\n", text.c_str());
+    // The lines carry texts from the firmware files and the module.
+    std::fprintf(m_out, "%s\n", Printable(text).c_str());
     std::fflush(m_out);
 }
 
@@ -153,7 +153,7 @@ bool ConsoleWindow::IsDlgButtonChecked(int id)
 int ConsoleWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT)
 {
     EndProgressLine();
-    std::fprintf(m_out, "\n[%s]\n%s\n\n", caption.c_str(), text.c_str());
+    std::fprintf(m_out, "\n[%s]\n%s\n\n", Printable(caption).c_str(), Printable(text, true).c_str());
     std::fflush(m_out);
     return IDOK;
 }

@@ -132,6 +132,8 @@ TEST_F(CliUpdate, AOnePageImageIsFlashedAndThePortSaved)
 {
     WriteFirmware(1);
     StartSimulator({"--answer-after", "2"});
+    // A device the port map names keeps its number, which is saved.
+    std::ofstream(m_dir / "config" / "Fernhollow Systems" / "fwut-update.conf") << "[Ports]\nCOM7=" << Link() << "\n";
     EXPECT_EQ(RunCli(), 0) << CliOutput();
     EXPECT_EQ(SimulatorExit(), 0) << ReadText(Transcript());
     ExpectCleanEnd();

@@ -1,0 +1,62 @@
+#include "platform/console/Printable.h"
+
+#include <cstdio>
+
+namespace fwut {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[at] that encodes a
+// printable character, or 0. C1 controls (U+0080 to U+009F) count as controls.
+std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    const bool c1Control = lead == 0xC2 && byte(1) < 0xA0;
+    const bool overlong = (lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xF0 && byte(1) < 0x90);
+    const bool surrogateOrBeyond = (lead == 0xED && byte(1) >= 0xA0) || (lead == 0xF4 && byte(1) >= 0x90);
+    return (c1Control || overlong || surrogateOrBeyond) ? 0 : length;
+}
+
+}  // namespace
+
+std::string Printable(std::string_view text, bool keepLineEnds)
+{
+    std::string printable;
+    printable.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if ((c >= 0x20 && c < 0x7F) || c == '\t' || (c == '\n' && keepLineEnds)) {
+            printable += static_cast<char>(c);
+            ++at;
+            continue;
+        }
+        if (const std::size_t length = c >= 0x80 ? PrintableSequenceLength(text, at) : 0; length != 0) {
+            printable.append(text, at, length);
+            at += length;
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        printable += escaped;
+        ++at;
+    }
+    return printable;
+}
+
+}  // namespace fwut
