@@ -120,6 +120,10 @@ void BootLoader::onHeader(const RxItem& item, int index)
         m_checker.transcript().note(item.end, "hanging up at " + pageName() + " (--hangup-at-page)");
         m_hangUpWanted = true;
     }
+    if (m_options.stallPage == index && !resend) {
+        m_checker.transcript().note(item.end, "the line stops taking bytes at " + pageName() + " (--stall-at-page)");
+        m_stallWanted = true;
+    }
 }
 
 void BootLoader::onData(const RxItem& item)

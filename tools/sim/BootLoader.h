@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fwut::sim {
@@ -26,6 +27,8 @@ public:
     void onFrame(const RxItem& item);
 
     bool hangUpWanted() const { return m_hangUpWanted; }
+    // Asked once: true when the line should stop taking bytes now.
+    bool takeStallWanted() { return std::exchange(m_stallWanted, false); }
     bool endMarkerSeen() const { return m_endMarkerSeen; }
     // Not empty when the program stops in the middle of a page.
     std::string interruptedPage() const;
@@ -66,6 +69,7 @@ private:
     bool m_lastPageUnanswered = false;
     bool m_endMarkerSeen = false;
     bool m_hangUpWanted = false;
+    bool m_stallWanted = false;
     int m_nextPage = 0;
     int m_rejectionsSent = 0;
 };

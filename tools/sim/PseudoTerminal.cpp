@@ -134,6 +134,12 @@ std::size_t PseudoTerminal::write(const std::uint8_t* data, std::size_t size)
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
+void PseudoTerminal::suspendProgramOutput(bool suspended)
+{
+    if (m_slave >= 0)
+        tcflow(m_slave, suspended ? TCOOFF : TCOON);
+}
+
 void PseudoTerminal::close()
 {
     if (m_slave >= 0)

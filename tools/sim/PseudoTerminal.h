@@ -31,6 +31,9 @@ public:
     // Never blocks: the number of bytes read or written, 0 when none could be.
     std::size_t read(std::uint8_t* buffer, std::size_t size);
     std::size_t write(const std::uint8_t* data, std::size_t size);
+    // Stops or restarts the program's output, as a line whose driver hangs:
+    // its writes then take no bytes.
+    void suspendProgramOutput(bool suspended);
     // Closes both sides, as an unplugged adapter would: the program's reads
     // and writes then fail.
     void close();

@@ -144,6 +144,14 @@ const std::vector<OptionEntry>& optionTable()
         {"--hangup-at-page", "P",
          "when the header of page P arrives, close the pseudo-terminal and exit, like an unplugged adapter",
          intAtLeast(0, [](SimOptions& o, int v) { o.hangupPage = v; })},
+        {"--stall-at-page", "P",
+         "when the header of page P arrives, take no more bytes from the program for 10 s, like an adapter "
+         "whose driver hangs",
+         intAtLeast(0, [](SimOptions& o, int v) { o.stallPage = v; })},
+        {"--random-faults", "SEED",
+         "give each session a fault plan drawn at random (seeded) from the list of plans, and note the plan and "
+         "the exit code fwut-cli should end with in the transcript",
+         intAtLeast(0, [](SimOptions& o, int v) { o.randomFaultsSeed = static_cast<unsigned>(v); })},
         {"--min-pause", "MS",
          "shortest accepted pause after a page header, page data, checksum and end marker (default 15)",
          intAtLeast(0, [](SimOptions& o, int v) { o.minPause = v; })},

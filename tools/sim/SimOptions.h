@@ -33,6 +33,9 @@ struct SimOptions {
     std::map<int, int> rejectPages;  // page index -> number of "@" answers before "!"
     std::optional<int> silentPage;
     std::optional<int> hangupPage;
+    std::optional<int> stallPage;
+    // Each session draws its faults from the fault plans (FaultPlans.h).
+    std::optional<unsigned> randomFaultsSeed;
 
     Millis minPause = 15;
     Millis minPollGap = 400;

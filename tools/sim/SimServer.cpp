@@ -1,5 +1,6 @@
 #include "tools/sim/SimServer.h"
 
+#include "tools/sim/FaultPlans.h"
 #include "tools/sim/ItemChecker.h"
 
 #include <algorithm>
@@ -13,6 +14,10 @@ namespace {
 // The line is looked at at least this often, so that the line settings
 // sampled with arriving bytes are the ones they were sent with.
 constexpr Millis kPollPeriod = 1;
+// Longer than any write of the program may wait for the line (5 s) plus its
+// wait for the page's answer (3 s), so that the program has given up and
+// closed the port when the line takes bytes again.
+constexpr Millis kStallLength = 10'000;
 
 }  // namespace
 
@@ -21,7 +26,8 @@ SimServer::SimServer(const SimOptions& options, Transcript& transcript)
       m_transcript(transcript),
       m_start(std::chrono::steady_clock::now()),
       m_wire(options.throttle),
-      m_parser([this](const RxItem& item) { onItem(item); })
+      m_parser([this](const RxItem& item) { onItem(item); }),
+      m_random(options.randomFaultsSeed.value_or(0))
 {
 }
 
@@ -35,6 +41,7 @@ int SimServer::run(const volatile std::sig_atomic_t& stopRequested)
         receive();
         deliverDue();
         transmitDue();
+        endStallWhenDue();
     }
     shutDown();
     return m_transcript.protocolErrors() > 0 || m_imageWriteFailed ? 1 : 0;
@@ -140,6 +147,9 @@ void SimServer::onItem(const RxItem& item)
             m_finished = true;
         else
             startSession();
+    } else if (step == SessionStep::Stall) {
+        m_pty->suspendProgramOutput(true);
+        m_stallEnds = now() + kStallLength;
     } else if (step == SessionStep::HangUp) {
         m_session->setEnding("hung up (--hangup-at-page)");
         finishSession();
@@ -151,7 +161,25 @@ void SimServer::onItem(const RxItem& item)
 void SimServer::startSession()
 {
     ModuleLine& line = *this;
-    m_session = std::make_unique<UpdateSession>(++m_sessionsStarted, m_options, m_transcript, line);
+    m_sessionOptions = std::make_unique<SimOptions>(m_options);
+    ++m_sessionsStarted;
+    if (m_options.randomFaultsSeed) {
+        const auto& plans = faultPlans();
+        const FaultPlan& plan = plans[std::uniform_int_distribution<std::size_t>(0, plans.size() - 1)(m_random)];
+        plan.apply(*m_sessionOptions);
+        m_transcript.note(now(), "session " + std::to_string(m_sessionsStarted) + " plan: " + plan.name +
+                                     " (expect exit " + std::to_string(plan.exitCode) + ")");
+    }
+    m_session = std::make_unique<UpdateSession>(m_sessionsStarted, *m_sessionOptions, m_transcript, line);
+}
+
+void SimServer::endStallWhenDue()
+{
+    if (m_stallEnds && now() >= *m_stallEnds) {
+        m_pty->suspendProgramOutput(false);
+        m_transcript.note(now(), "the line takes bytes again");
+        m_stallEnds.reset();
+    }
 }
 
 void SimServer::finishSession()

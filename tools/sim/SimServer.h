@@ -15,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <memory>
+#include <optional>
+#include <random>
 
 namespace fwut::sim {
 
@@ -39,6 +41,7 @@ private:
     void finishSession();
     void writeImage();
     void shutDown();
+    void endStallWhenDue();
     Millis now() const;
 
     const SimOptions& m_options;
@@ -49,6 +52,10 @@ private:
     Wire m_wire;
     ItemParser m_parser;
     std::unique_ptr<UpdateSession> m_session;
+    // The options of the current session: the simulator's own, or with a drawn fault plan.
+    std::unique_ptr<SimOptions> m_sessionOptions;
+    std::mt19937 m_random;
+    std::optional<Millis> m_stallEnds;
     int m_sessionsStarted = 0;
     int m_sessionsHeard = 0;
     int m_sessionsCompleted = 0;

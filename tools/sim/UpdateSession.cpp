@@ -61,6 +61,8 @@ SessionStep UpdateSession::onItem(const RxItem& item)
         onBadBytes(item);
         break;
     }
+    if (m_bootLoader.takeStallWanted())
+        return SessionStep::Stall;
     return m_bootLoader.hangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
 }
 

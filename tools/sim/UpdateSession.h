@@ -20,6 +20,7 @@ enum class SessionStep {
     Ended,    // the closing command arrived
     Restart,  // the item starts a new session: hand it to a fresh one
     HangUp,   // fault injection: drop the line now
+    Stall,    // fault injection: take no more bytes for a while
 };
 
 class UpdateSession {
