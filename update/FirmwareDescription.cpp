@@ -1,5 +1,6 @@
 #include "update/FirmwareDescription.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Files.h"
@@ -8,18 +9,25 @@ namespace fwut {
 namespace {
 
 constexpr std::size_t kReadChunk = 256;
+// More than any version text or file name needs (a path holds at most 4096
+// characters); the rest of a longer line is read past and dropped, so a
+// file of one endless line cannot exhaust the memory.
+constexpr std::size_t kMaxLineLength = 4096;
 
-// A whole line of any length, without its "\n"; empty at the end of the file.
-std::string ReadWholeLine(files::TextFile& file)
+// A line without its "\n", cut to kMaxLineLength; empty at the end of the file.
+std::string ReadLine(files::TextFile& file)
 {
     std::string line;
     std::string chunk;
     while (file.ReadLine(chunk, kReadChunk)) {
-        if (chunk.back() == '\n') {
+        const bool end = chunk.back() == '\n';
+        if (end) {
             chunk.pop_back();
-            return line + chunk;
         }
-        line += chunk;
+        line.append(chunk, 0, kMaxLineLength - std::min(line.size(), kMaxLineLength));
+        if (end) {
+            break;
+        }
     }
     return line;
 }
@@ -35,8 +43,8 @@ std::optional<FirmwareDescription> ReadDescriptionFile(const std::string& path)
     if (!file.Open(path, files::Access::Shared))
         return std::nullopt;
     FirmwareDescription description;
-    description.version = ReadWholeLine(file);
-    description.fileName = ReadWholeLine(file);
+    description.version = ReadLine(file);
+    description.fileName = ReadLine(file);
     return description;
 }
 
