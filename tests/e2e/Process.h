@@ -23,20 +23,21 @@ public:
     // Starts program with arguments; its standard output and error go to outputPath.
     Process(const std::string& program, const std::vector<std::string>& arguments, const std::string& outputPath)
     {
-        std::vector<std::string> all = {program};
-        all.insert(all.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& argument : all) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        m_started = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
+        Spawn(program, arguments, actions);
+    }
+    // The same with standard output and error on an open descriptor (a pipe, a terminal).
+    Process(const std::string& program, const std::vector<std::string>& arguments, int outputFd)
+    {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+        Spawn(program, arguments, actions);
     }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -72,6 +73,20 @@ public:
     }
 
 private:
+    void Spawn(const std::string& program, const std::vector<std::string>& arguments,
+               posix_spawn_file_actions_t& actions)
+    {
+        std::vector<std::string> all = {program};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : all) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        m_started = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
     pid_t m_pid = -1;
     bool m_started = false;
     bool m_exited = false;

@@ -81,7 +81,7 @@ TEST_F(Win32SerialOverPty, OpenAppliesTheLineSettingsTheSystemReportsBack)
     ASSERT_TRUE(::GetCommTimeouts(Handle(), &timeouts));
     EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
     EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
-    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 5000u);
 }
 
 TEST_F(Win32SerialOverPty, ARateChangeReachesTheDevice)

@@ -1,0 +1,156 @@
+// The real fwut-cli against fwut-sim on real pseudo-terminals, in real time,
+// each test in a folder of its own: firmware, temporary folder and settings.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "Process.h"
+
+namespace fwut::test {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kBinaryDir = FWUT_BINARY_DIR;
+const std::string kCli = kBinaryDir + "/app/cli/fwut-cli";
+const std::string kSim = kBinaryDir + "/tools/sim/fwut-sim";
+const std::string kHexGen = kBinaryDir + "/tools/hexgen/fwut-hexgen";
+
+// One simulated relay and module on a pseudo-terminal of its own.
+struct Simulator {
+    std::string link;
+    std::string transcript;
+    std::string image;
+    std::unique_ptr<Process> process;
+
+    std::string Transcript() const { return ReadText(transcript); }
+    // The last thing the simulator received from the program.
+    std::string LastReceived() const
+    {
+        std::istringstream lines(Transcript());
+        std::string line;
+        std::string last;
+        while (std::getline(lines, line)) {
+            if (line.find(" rx ") != std::string::npos) {
+                last = line.substr(line.find(" rx ") + 4);
+            }
+        }
+        return last;
+    }
+};
+
+class CliFixture : public ::testing::Test {
+protected:
+    CliFixture()
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        static const fs::path temporaryFolder = fs::temp_directory_path();
+        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+        for (char& c : name) {
+            c = (c == '/') ? '-' : c;
+        }
+        m_dir = temporaryFolder / ("fwut-e2e-" + std::to_string(::getpid()) + "-" + name);
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "firmware");
+        fs::create_directories(m_dir / "tmp");
+        fs::create_directories(m_dir / "config" / "Fernhollow Systems");
+        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        ::setenv("TMPDIR", (m_dir / "tmp").c_str(), 1);
+        WriteFirmware(3);
+    }
+    ~CliFixture() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+    }
+
+    void WriteFirmware(int pages, const std::string& folder = "firmware", int seed = 11)
+    {
+        fs::create_directories(m_dir / folder);
+        std::ofstream(m_dir / folder / "FieldGatherer_MM_Psion.txt") << "2.40 (test)\nFW.hex\n";
+        Process hexgen(kHexGen,
+                       {"--pages", std::to_string(pages), "--seed", std::to_string(seed), "--output",
+                        (m_dir / folder / "FW.hex").string()},
+                       (m_dir / "hexgen.out").string());
+        ASSERT_EQ(hexgen.Wait(10s), 0);
+    }
+
+    std::string SettingsPath() const { return (m_dir / "config" / "Fernhollow Systems" / "fwut-update.conf").string(); }
+    void SavePort(int port) { std::ofstream(SettingsPath()) << "[Settings]\nComPort=" << port << "\n"; }
+    std::string SavedSettings() const { return ReadText(SettingsPath()); }
+
+    // Starts a simulator with the given options and waits for its link.
+    Simulator& StartSimulator(std::vector<std::string> options, const std::string& name = "sim", bool once = true)
+    {
+        Simulator& sim = m_sims[name];
+        sim.link = (m_dir / ("tty-" + name)).string();
+        sim.transcript = (m_dir / (name + ".transcript")).string();
+        sim.image = (m_dir / (name + ".flashed.bin")).string();
+        options.insert(options.end(), {"--link", sim.link, "--transcript", sim.transcript, "--image-out", sim.image});
+        if (once) {
+            options.push_back("--once");
+        }
+        sim.process = std::make_unique<Process>(kSim, options, (m_dir / (name + ".out")).string());
+        for (int i = 0; i < 200 && !fs::exists(sim.link); ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_TRUE(fs::exists(sim.link));
+        return sim;
+    }
+    Simulator& Sim(const std::string& name = "sim") { return m_sims[name]; }
+
+    std::unique_ptr<Process> StartCli(std::vector<std::string> extra = {}, const std::string& sim = "sim",
+                                      const std::string& output = "cli.out")
+    {
+        std::vector<std::string> arguments = {"update", "--device", Sim(sim).link, "--dir", (m_dir / "firmware").string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return std::make_unique<Process>(kCli, arguments, (m_dir / output).string());
+    }
+    int RunCli(std::vector<std::string> extra = {}) { return StartCli(std::move(extra))->Wait(60s); }
+    // Runs fwut-cli with any arguments; its output goes to CliOutput().
+    int RunCliWith(const std::vector<std::string>& arguments)
+    {
+        return Process(kCli, arguments, (m_dir / "cli.out").string()).Wait(60s);
+    }
+    std::string CliOutput(const std::string& output = "cli.out") const { return ReadText((m_dir / output).string()); }
+
+    // Waits until the output holds text; false when it never does.
+    bool AwaitOutput(const std::string& text, const std::string& output = "cli.out") const
+    {
+        for (int i = 0; i < 2000; ++i) {
+            if (CliOutput(output).find(text) != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    // Waits for the simulator's end; its exit code says whether the program kept the protocol.
+    int SimulatorExit(const std::string& name = "sim") { return Sim(name).process->Wait(20s); }
+
+    // The COM number the tool gave the simulator's device for the run.
+    int MappedPort() const
+    {
+        const std::string output = CliOutput();
+        const std::size_t at = output.find(" is COM");
+        return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + 7);
+    }
+
+    void ExpectCleanEnd(const std::string& sim = "sim")
+    {
+        EXPECT_EQ(Sim(sim).LastReceived(), "closing command \"<W\"") << Sim(sim).Transcript();
+        EXPECT_TRUE(fs::is_empty(m_dir / "tmp")) << "no temporary image left behind";
+    }
+
+    fs::path m_dir;
+    std::map<std::string, Simulator> m_sims;
+};
+
+}  // namespace fwut::test

@@ -1,0 +1,235 @@
+// Hostile states, end to end: a second copy of the program, a shared
+// temporary folder, a line that stops, a closed output, inputs that are
+// outputs, odd arguments, devices that are no serial line, a hand-edited or
+// linked settings file, text with control characters. Whatever happens, no
+// image the module did not get is reported as flashed, nothing hangs, and no
+// input is destroyed.
+#include "CliFixture.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
+
+#include <regex>
+
+namespace fwut::test {
+namespace {
+
+using Robustness = CliFixture;
+
+constexpr auto npos = std::string::npos;
+
+std::string Converted(const std::string& hex, const fs::path& image)
+{
+    Process convert(kCli, {"convert", hex, image.string()}, image.string() + ".out");
+    EXPECT_EQ(convert.Wait(10s), 0);
+    return ReadText(image.string());
+}
+
+TEST_F(Robustness, ASecondUpdateCannotTakeTheImageOfAnUpdateUnderWay)
+{
+    WriteFirmware(3, "firmware-b", 99);
+    StartSimulator({"--never-answer"}, "a");
+    StartSimulator({"--never-answer"}, "b");
+    auto first = StartCli({}, "a", "a.out");
+    ASSERT_TRUE(AwaitOutput("Waiting for the module", "a.out"));
+    Process second(kCli, {"update", "--device", Sim("b").link, "--dir", (m_dir / "firmware-b").string()},
+                   (m_dir / "b.out").string());
+    EXPECT_EQ(second.Wait(30s), 9) << CliOutput("b.out");
+    EXPECT_NE(CliOutput("b.out").find("Unable to create the temporary firmware file."), npos);
+    EXPECT_EQ(CliOutput("b.out").find("Waiting for the module"), npos) << "the wait never began";
+    EXPECT_EQ(Sim("b").LastReceived(), "closing command \"<W\"") << Sim("b").Transcript();
+    // What the first update will send is still its own image.
+    EXPECT_EQ(ReadText((m_dir / "tmp" / "Hex.tmp").string()),
+              Converted((m_dir / "firmware" / "FW.hex").string(), m_dir / "expected.bin"));
+    first->Signal(SIGINT);
+    EXPECT_EQ(first->Wait(10s), 10);
+    ExpectCleanEnd("a");
+}
+
+TEST_F(Robustness, WithoutTmpdirTheImageStaysOutOfTheSharedTmp)
+{
+    ::unsetenv("TMPDIR");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    // Anyone may plant something under the old shared name.
+    const bool planted = fs::create_directory("/tmp/Hex.tmp");
+    StartSimulator({"--answer-after", "1"});
+    EXPECT_EQ(RunCli(), 0) << CliOutput();
+    const fs::path own = "/tmp/fwut-" + std::to_string(::geteuid());
+    EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(own / "Hex.tmp"));
+    if (planted) {
+        fs::remove("/tmp/Hex.tmp");
+    }
+}
+
+TEST_F(Robustness, ALineThatStopsTakingBytesEndsTheUpdateInsteadOfHanging)
+{
+    StartSimulator({"--answer-after", "1", "--stall-at-page", "1"});
+    EXPECT_EQ(StartCli()->Wait(30s), 5) << CliOutput();
+    EXPECT_NE(CliOutput().find("No response from the FieldGatherer Mobile Module."), npos);
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+}
+
+TEST_F(Robustness, ATerminationRequestEndsAWriteTheLineDoesNotTake)
+{
+    StartSimulator({"--answer-after", "1", "--stall-at-page", "1"});
+    auto cli = StartCli();
+    for (int i = 0; i < 2000 && Sim().Transcript().find("stops taking bytes") == npos; ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+    std::this_thread::sleep_for(300ms);
+    cli->Signal(SIGTERM);
+    // The write alone would wait 5 s for the line.
+    EXPECT_EQ(cli->Wait(2500ms), 11) << CliOutput();
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+}
+
+TEST_F(Robustness, AClosedOutputDoesNotStopTheUpdate)
+{
+    StartSimulator({"--answer-after", "1"});
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    Process cli(kCli, {"update", "--device", Sim().link, "--dir", (m_dir / "firmware").string()}, ends[1]);
+    ::close(ends[1]);
+    EXPECT_EQ(cli.Wait(60s), 0);
+    EXPECT_EQ(SimulatorExit(), 0) << Sim().Transcript();
+    ExpectCleanEnd();
+    EXPECT_EQ(SavedSettings().find("ComPort"), npos) << "a COM number given for this run only is not saved";
+}
+
+TEST_F(Robustness, NoInputFileIsEverWritten)
+{
+    const std::string hex = (m_dir / "firmware" / "FW.hex").string();
+    const std::string original = ReadText(hex);
+    fs::create_symlink(hex, m_dir / "link.hex");
+    for (const std::string& image : {hex, (m_dir / "link.hex").string()}) {
+        EXPECT_EQ(RunCliWith({"convert", hex, image}), 2) << image;
+        EXPECT_EQ(ReadText(hex), original);
+    }
+    // A firmware file that is the temporary image itself.
+    fs::copy_file(hex, m_dir / "tmp" / "Hex.tmp");
+    std::ofstream(m_dir / "firmware" / "FieldGatherer_MM_Psion.txt") << "2.40\n../tmp/Hex.tmp\n";
+    StartSimulator({"--never-answer"});
+    EXPECT_EQ(RunCli({"--wait-timeout", "1"}), 9) << CliOutput();
+    EXPECT_EQ(ReadText((m_dir / "tmp" / "Hex.tmp").string()), original);
+}
+
+TEST_F(Robustness, EmptyValuesAreUsageErrorsAndHelpIsNot)
+{
+    const std::string folder = (m_dir / "firmware").string();
+    EXPECT_EQ(RunCliWith({"update", "--device", "", "--dir", folder}), 2) << CliOutput();
+    EXPECT_EQ(RunCliWith({"update", "--dir", ""}), 2) << CliOutput();
+    EXPECT_EQ(RunCliWith({"update", "--help"}), 0) << CliOutput();
+    EXPECT_NE(CliOutput().find("--wait-timeout"), npos);
+    EXPECT_EQ(RunCliWith({"--version"}), 0);
+    EXPECT_NE(CliOutput().find("2.0.0.62"), npos);
+}
+
+TEST_F(Robustness, DevicesThatAreNoSerialLineAreNamedAsSuch)
+{
+    const std::string folder = (m_dir / "firmware").string();
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> devices[] = {
+        {"/nonexistent", "no such device"},
+        {"/dev/null", "not a serial port"},
+        {folder + "/FW.hex", "not a serial port"},
+        {(m_dir / "fifo").string(), "not a serial port"},
+        {folder, "not a serial port"},
+    };
+    for (const auto& [device, problem] : devices) {
+        EXPECT_EQ(RunCliWith({"update", "--device", device, "--dir", folder}), 4) << device;
+        EXPECT_NE(CliOutput().find(problem), npos) << device << ": " << CliOutput();
+    }
+}
+
+TEST_F(Robustness, TheTerminalTheToolRunsInIsRefused)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+    const std::string terminal = ::ptsname(master);
+    const int slave = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    Process cli(kCli, {"update", "--device", terminal, "--dir", (m_dir / "firmware").string(), "--wait-timeout", "1"},
+                slave);
+    EXPECT_EQ(cli.Wait(20s), 4);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(slave, &settings), 0);
+    EXPECT_NE(settings.c_lflag & ICANON, 0u) << "the terminal was left raw";
+    char text[4096] = {};
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    const ssize_t length = ::read(master, text, sizeof text - 1);
+    EXPECT_NE(std::string(text, length > 0 ? length : 0).find("the terminal this program runs in"), npos) << text;
+    ::close(slave);
+    ::close(master);
+}
+
+TEST_F(Robustness, AnAdapterUnpluggedDuringTheWaitEndsTheRun)
+{
+    StartSimulator({"--never-answer"});
+    auto cli = StartCli();
+    ASSERT_TRUE(AwaitOutput("Waiting for the module"));
+    Sim().process->Signal(SIGKILL);  // its end of the line goes with it
+    EXPECT_EQ(cli->Wait(10s), 4) << CliOutput();
+    EXPECT_NE(CliOutput().find("the serial line has gone"), npos) << CliOutput();
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+}
+
+TEST_F(Robustness, TheSettingsFileChangesInOneLineAndNeverThroughALink)
+{
+    StartSimulator({"--answer-after", "1"}, "sim", false);
+    const std::string handMade = "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().link +
+                                 "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3\n";
+    const fs::path victim = m_dir / "victim.conf";
+    std::ofstream(victim) << handMade;
+    fs::create_symlink(victim, SettingsPath());
+    EXPECT_EQ(RunCli(), 0) << CliOutput();
+    EXPECT_EQ(ReadText(victim.string()), handMade) << "written through the link";
+    EXPECT_NE(CliOutput().find("is not saved"), npos) << CliOutput();
+
+    fs::remove(SettingsPath());
+    std::ofstream(SettingsPath()) << handMade;
+    EXPECT_EQ(RunCli(), 0) << CliOutput();
+    EXPECT_EQ(SavedSettings(), std::regex_replace(handMade, std::regex("ComPort=3"), "ComPort=7"));
+}
+
+TEST_F(Robustness, TextFromFilesIsPrintedWithoutControlCharactersOrEndlessLines)
+{
+    std::ofstream(m_dir / "firmware" / "FieldGatherer_MM_Psion.txt")
+        << "2.40\x1b]52;c;ZXZpbA==\x07\x1b[2J" << std::string(1 << 20, 'v') << "\nFW.hex\n";
+    StartSimulator({"--never-answer"});
+    RunCli({"--wait-timeout", "1"});
+    const std::string output = CliOutput();
+    EXPECT_EQ(output.find('\x1b'), npos);
+    EXPECT_NE(output.find("2.40\\x1B]52;c;ZXZpbA==\\x07\\x1B[2J"), npos);
+    EXPECT_LT(output.size(), 20'000u) << "the version line was not cut";
+}
+
+TEST_F(Robustness, RepeatedUpdatesEndAsTheirFaultPlansSay)
+{
+    StartSimulator({"--answer-after", "1", "--random-faults", "3"}, "sim", false);
+    RunCli({"--repeat", "4"});
+    const std::regex plan("session (\\d+) plan: .* \\(expect exit (\\d+)\\)");
+    const std::regex ended("Update (\\d+) ended: .* \\(exit code (\\d+)\\)");
+    std::map<std::string, std::string> planned;
+    std::map<std::string, std::string> happened;
+    const std::string transcript = Sim().Transcript();
+    const std::string output = CliOutput();
+    for (std::sregex_iterator it(transcript.begin(), transcript.end(), plan), end; it != end; ++it) {
+        planned[(*it)[1]] = (*it)[2];
+    }
+    for (std::sregex_iterator it(output.begin(), output.end(), ended), end; it != end; ++it) {
+        happened[(*it)[1]] = (*it)[2];
+    }
+    ASSERT_EQ(happened.size(), 4u) << output;
+    for (const auto& [update, code] : happened) {
+        EXPECT_EQ(code, planned[update]) << "update " << update << "\n" << transcript;
+    }
+    EXPECT_NE(output.find("4 updates:"), npos);
+}
+
+}  // namespace
+}  // namespace fwut::test
