@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots/win32-*.png: fwut-update.exe under
 # wine on a virtual display, with the sample firmware and one port, its main
-# dialog and its About dialog. wine draws the window frames itself (no window
+# dialog and its About dialog; then with 22 ports up to COM100, whose labels
+# must all show whole. wine draws the window frames itself (no window
 # manager runs). Needs the mingw build (scripts/wine-tests.sh makes it) and
 # the packages x11-apps and imagemagick.
 # Environment: FWUT_MINGW_BUILD (the build folder, build/mingw by default).
@@ -50,3 +51,13 @@ wine "$driver" main-ready COM1 COM1 | grep FAIL || true  # a firmware date or po
 shoot "FieldGatherer Mobile Module Firmware Update" docs/screenshots/win32-main.png
 wine "$driver" show-about
 shoot "About FieldGatherer Mobile Module Update" docs/screenshots/win32-about.png
+wineserver -k 2>/dev/null || true
+
+ports=(1 2 3 8 9 10 11 12 20 33 34 35 40 55 64 65 66 77 88 98 99 100)
+for port in "${ports[@]}"; do
+    wine reg add 'HKLM\Hardware\DeviceMap\SERIALCOMM' /v "\\Device\\fwut$port" /d "COM$port" /f >/dev/null
+done
+(cd "$work/app" && exec wine fwut-update.exe) >/dev/null 2>&1 &
+pids+=($!)
+wine "$driver" main-ready "$(printf 'COM%s,' "${ports[@]}" | sed 's/,$//')" COM1 | grep -E 'FAIL.*clipped' || true
+shoot "FieldGatherer Mobile Module Firmware Update" docs/screenshots/win32-22-ports.png

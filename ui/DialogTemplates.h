@@ -40,6 +40,11 @@ struct DialogTemplate {
 
 constexpr int kStaticUnlabelled = -1;
 
+// The port buttons stand 56 units apart but are 36 units wide, which clips
+// "COM12" or "COM100" in most fonts; a window widens a button to fit its
+// caption, up to this width, keeping its place.
+constexpr int kPortButtonMaxWidth = 52;
+
 // clang-format off
 inline constexpr std::array<ControlTemplate, 37> kMainDialogControls = {{
     {IDC_USE_WITH, ControlKind::Static, "", 11, 6, 624, 12, TextAlign::Center},

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/qt/AutoRadioButton.h"
 #include "platform/qt/ProgramIcon.h"
@@ -170,6 +171,7 @@ void QtDialogWindow::SetDlgItemTextA(int id, const std::string& text)
         button->setText(value);
         if (IsPortButton(id)) {
             UpdatePortToolTip(id);
+            FitPortButton(id, *button);
         }
     } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
         group->setTitle(value);
@@ -289,6 +291,18 @@ void QtDialogWindow::UpdateRadioTabStop()
     for (int id = kFirstPortButton; id <= kLastPortButton; ++id) {
         if (QWidget* button = Control(id)) {
             button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+    }
+}
+
+void QtDialogWindow::FitPortButton(int id, QAbstractButton& button)
+{
+    for (const TemplateControls::Built& built : m_controls.All()) {
+        if (built.control->id == id) {
+            const DialogBaseUnits& units = m_controls.Units();
+            const int templateWidth = DialogUnitsToPixels(units, 0, 0, built.control->cx, 0).width();
+            const int maxWidth = DialogUnitsToPixels(units, 0, 0, kPortButtonMaxWidth, 0).width();
+            button.resize(std::clamp(button.sizeHint().width(), templateWidth, maxWidth), button.height());
         }
     }
 }

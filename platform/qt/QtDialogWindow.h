@@ -15,6 +15,7 @@
 //     the pending events once, excluding user input, without waiting.
 #pragma once
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QIcon>
 #include <QTimer>
@@ -96,6 +97,7 @@ private:
     void OnRadioArrow(AutoRadioButton& from, int step);
     void UpdateRadioTabStop();
     void UpdatePortToolTip(int id);
+    void FitPortButton(int id, QAbstractButton& button);
     // Lets every static ask the colour rule again after a state change.
     void RefreshColors();
     ControlColors AskColorRule(int id);

@@ -1,10 +1,12 @@
 #include "platform/win32/Win32DialogWindow.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/DialogPlacement.h"
 #include "platform/win32/Win32AboutWindow.h"
 #include "resources/resource.h"
+#include "ui/DialogTemplates.h"
 
 namespace fwut {
 
@@ -109,6 +111,34 @@ INT_PTR Win32DialogWindow::OnControlColor(WPARAM deviceContext, LPARAM control)
 void Win32DialogWindow::SetDlgItemTextA(int id, const std::string& text)
 {
     ::SetDlgItemTextA(m_hwnd, id, text.c_str());
+    if (id >= IDC_COM1 && id <= IDC_COM22) {
+        FitPortButton(id);
+    }
+}
+
+// The caption's width in the button's font, the radio glyph and its gap
+// beside it; never narrower than the template, never into the next button.
+void Win32DialogWindow::FitPortButton(int id)
+{
+    const HWND button = ::GetDlgItem(m_hwnd, id);
+    RECT bounds{0, 0, kPortButtonMaxWidth, 0};
+    ::MapDialogRect(m_hwnd, &bounds);
+    const auto place = std::find_if(kMainDialogControls.begin(), kMainDialogControls.end(),
+                                    [id](const ControlTemplate& control) { return control.id == id; });
+    RECT least{0, 0, place->cx, place->cy};
+    ::MapDialogRect(m_hwnd, &least);
+
+    const std::string caption = GetDlgItemTextA(id);
+    const HDC dc = ::GetDC(button);
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(button, dc);
+
+    const int needed = extent.cx + ::GetSystemMetrics(SM_CXMENUCHECK) + 2 * ::GetSystemMetrics(SM_CXEDGE);
+    const int width = std::clamp<int>(needed, least.right, bounds.right);
+    ::SetWindowPos(button, nullptr, 0, 0, width, least.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string Win32DialogWindow::GetDlgItemTextA(int id)

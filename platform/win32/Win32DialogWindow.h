@@ -57,6 +57,7 @@ private:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnControlColor(WPARAM deviceContext, LPARAM control);
     bool IsCommandAllowed(UINT message, WPARAM wParam);
+    void FitPortButton(int id);
 
     HINSTANCE m_instance;
     Shell& m_shell;

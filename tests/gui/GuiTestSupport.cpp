@@ -64,9 +64,14 @@ std::string FirmwareHex(int pages)
 }
 
 DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages)
+    : DialogUnderTest(std::map<int, std::string>{{kPort, device}}, windows, firmwarePages)
+{
+}
+
+DialogUnderTest::DialogUnderTest(std::map<int, std::string> portMap, TopLevelWindows& windows, int firmwarePages)
     : settings(UseSettingsFolder(folder)),
-      // No scan of the machine's own ports: COM5 is the only one.
-      ports({{kPort, device}}, folder.path("no-sys-class-tty")),
+      // No scan of the machine's own ports: the map names them all.
+      ports(std::move(portMap), folder.path("no-sys-class-tty")),
       window([this](int port) { return ports.DevicePath(port); }, shell)
 {
     WriteFile(folder.path("program/FieldGatherer_MM_Psion.txt"), "2.40\r\nFG_MM.hex\r\n");

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,8 @@ public:
     // device: what COM5, the only port, is; windows: other programs' windows.
     // firmwarePages: the size of the firmware the program folder offers.
     DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages = 3);
+    // The installed ports are exactly those of portMap.
+    DialogUnderTest(std::map<int, std::string> portMap, TopLevelWindows& windows, int firmwarePages = 3);
     ~DialogUnderTest();
 
     // WM_INITDIALOG, then shown and exposed.

@@ -9,6 +9,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <map>
+
 #include "platform/qt/DialogFonts.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -72,6 +76,35 @@ TEST_F(QtDialogLayoutTest, EveryControlOfTheTemplateSitsAtItsConvertedRectangleW
     if (units.x == 6 && units.y == 12) {
         EXPECT_EQ(done, QRect(680, 558, 150, 21));
     }
+}
+
+TEST(QtPortButtons, EveryLabelUpToCom100IsWhollyVisibleInItsPlace)
+{
+    simtest::TempDir devices;
+    std::map<int, std::string> portMap;
+    for (int port : {1, 2, 3, 9, 10, 11, 12, 20, 33, 34, 35, 40, 55, 64, 65, 66, 77, 88, 98, 99, 100, 8}) {
+        portMap[port] = devices.path("tty" + std::to_string(port));
+        std::ofstream(portMap[port]) << "";
+    }
+    NoTopLevelWindows noWindows;
+    DialogUnderTest under(portMap, noWindows);
+    under.Open();
+    const qt::DialogBaseUnits units = under.window.Controls().Units();
+    for (int id = IDC_COM1; id <= IDC_COM22; ++id) {
+        auto* button = qobject_cast<QAbstractButton*>(under.window.Control(id));
+        SCOPED_TRACE(button->text().toStdString());
+        EXPECT_TRUE(button->isVisible());
+        EXPECT_GE(button->width(), button->sizeHint().width()) << "the label is clipped";
+        const ControlTemplate& place = *std::find_if(kMainDialogControls.begin(), kMainDialogControls.end(),
+                                                     [id](const ControlTemplate& control) { return control.id == id; });
+        const QRect templateRect = qt::DialogUnitsToPixels(units, place.x, place.y, place.cx, place.cy);
+        EXPECT_EQ(button->pos(), templateRect.topLeft());
+        const QWidget* next = under.window.Control(id + 1);
+        if (id != IDC_COM11 && id != IDC_COM22) {
+            EXPECT_LT(button->geometry().right(), next->x()) << "it reaches into the next button";
+        }
+    }
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(under.window.Control(IDC_COM22))->text(), "COM100");
 }
 
 TEST_F(QtDialogLayoutTest, AfterInitialisationTheTextsAndHighlightsAreThoseOfAnIdleDialog)

@@ -2,13 +2,15 @@
 // against fwut-sim on the X server in $DISPLAY and takes what the screen
 // shows (the server's pixels, not a fresh rendering) at each phase:
 // main-idle.png, main-waiting.png, main-transferring.png, main-success.png
-// and about.png. scripts/screenshots.sh runs it on a private Xvfb.
+// and about.png; and main-22-ports.png, with 22 ports up to COM100. scripts/screenshots.sh runs it on a private Xvfb.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
+#include <fstream>
+#include <map>
 
 #include "platform/qt/DialogFonts.h"
 #include "platform/qt/QtAboutWindow.h"
@@ -47,6 +49,21 @@ void AnswerAfterGrab(fwut::guitest::DialogUnderTest& under, const QDir& folder, 
     timer->start(50);
 }
 
+bool ManyPorts(const QDir& folder)
+{
+    fwut::simtest::TempDir devices;
+    std::map<int, std::string> portMap;
+    for (int port : {1, 2, 3, 8, 9, 10, 11, 12, 20, 33, 34, 35, 40, 55, 64, 65, 66, 77, 88, 98, 99, 100}) {
+        portMap[port] = devices.path("tty" + std::to_string(port));
+        std::ofstream(portMap[port]) << "";
+    }
+    fwut::NoTopLevelWindows noWindows;
+    fwut::guitest::DialogUnderTest under(portMap, noWindows);
+    under.Open();
+    QTest::qWait(kSettleMs);
+    return Grab(under.window, folder, "main-22-ports.png");
+}
+
 int Tour(const QDir& folder)
 {
     using namespace fwut;
@@ -83,7 +100,8 @@ int Tour(const QDir& folder)
     about.show();
     QTest::qWait(kSettleMs);
     Grab(about, folder, "about.png");
-    return transferShot ? 0 : 1;
+    about.close();
+    return transferShot && ManyPorts(folder) ? 0 : 1;
 }
 
 }  // namespace

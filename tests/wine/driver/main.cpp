@@ -71,6 +71,22 @@ bool IsShown(HWND dialog, int id)
     return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE;
 }
 
+// The caption and the radio glyph fit in the button.
+bool LabelFits(HWND button)
+{
+    char caption[32] = {};
+    const int length = ::GetWindowTextA(button, caption, sizeof caption);
+    const HDC dc = ::GetDC(button);
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, caption, length, &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(button, dc);
+    RECT client{};
+    ::GetClientRect(button, &client);
+    return extent.cx + ::GetSystemMetrics(SM_CXMENUCHECK) <= client.right;
+}
+
 // ports: the captions of the occupied slots ("COM1,COM12"); checked: the one checked.
 int MainReady(const std::string& ports, const std::string& checked)
 {
@@ -92,6 +108,7 @@ int MainReady(const std::string& ports, const std::string& checked)
         const int id = IDC_COM1 + slot;
         if (slot < static_cast<int>(captions.size())) {
             CheckText(ItemText(dialog, id), captions[slot], "port button " + std::to_string(id));
+            Check(LabelFits(::GetDlgItem(dialog, id)), captions[slot] + " is not clipped");
             Check(IsShown(dialog, id) && IsEnabled(dialog, id), captions[slot] + " is shown and enabled");
             const bool isChecked = ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
             Check(isChecked == (captions[slot] == checked),
