@@ -6,6 +6,7 @@
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/gui/GuiPlatform.h"
+#include "app/gui/StopOnRequest.h"
 #include "platform/qt/DialogFonts.h"
 #include "platform/qt/QtDialogWindow.h"
 #include "platform/qt/QtShell.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);
+
+    gui::StopOnRequest stop(window, dialog);
     window.RunModal();
     // The exit code carries no meaning.
     return 0;

@@ -1,0 +1,47 @@
+// A request to stop (SIGTERM) reaching the window program in the middle of a
+// transfer: the transfer ends through its closing steps, the failure box is
+// answered, and the window closes. In a program of its own, since the
+// request stays for the rest of the process.
+#include <QTest>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "app/gui/StopOnRequest.h"
+#include "resources/resource.h"
+#include "tests/gui/GuiTestSupport.h"
+
+namespace fwut::guitest {
+namespace {
+
+TEST(QtStopRequest, ATerminationRequestEndsTheTransferAndThenTheWindow)
+{
+    simtest::TempDir simFolder;
+    simtest::SimProcess sim(simFolder, {"--once", "--answer-after", "1"});
+    NoTopLevelWindows noWindows;
+    DialogUnderTest under(sim.link(), noWindows, 40);
+    under.Open();
+    gui::StopOnRequest stop(under.window, *under.dialog);
+    bool closed = false;
+    QObject::connect(&under.window, &QDialog::finished, [&] { closed = true; });
+
+    // The transfer runs inside one message handler; a timer reaches it between pages.
+    QTimer midTransfer;
+    QObject::connect(&midTransfer, &QTimer::timeout, [&] {
+        if (under.window.GetDlgItemTextA(IDC_PROGRESS).find("page  3 ") != std::string::npos) {
+            midTransfer.stop();
+            std::raise(SIGTERM);
+        }
+    });
+    midTransfer.start(5);
+    under.Click(IDC_BEGIN_UPDATE);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 30000));
+    EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Interrupted);
+    EXPECT_FALSE(under.dialog->m_serialPort.IsOpen());
+    EXPECT_TRUE(std::filesystem::is_empty(under.folder.path("tmp"))) << "the image is deleted";
+    sim.waitForExit(std::chrono::seconds(10));
+    EXPECT_NE(sim.transcript().rfind("closing command"), std::string::npos) << sim.transcript();
+}
+
+}  // namespace
+}  // namespace fwut::guitest
