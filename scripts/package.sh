@@ -19,7 +19,7 @@ esac
 firmware=$(realpath -e "${1:-$(dirname "$0")/../firmware-sample}")
 cd "$(dirname "$0")/.."
 
-packages=(dpkg-dev)
+packages=(dpkg-dev file)
 ((make_windows)) && packages+=(nsis g++-mingw-w64-x86-64-posix wine wine64 googletest)
 scripts/setup.sh "${packages[@]}"
 jobs=$(nproc)
