@@ -20,7 +20,7 @@ macro(fwut_firmware_problem)
 endmacro()
 
 # Takes the first line, without its line end, off the text in variable TEXT
-# into variable LINE; the text's end ends the last line.
+# into variable LINE, cut to 4096 characters; the text's end ends the last line.
 macro(fwut_take_line text line)
     string(FIND "${${text}}" "\n" end)
     if(end LESS 0)
@@ -31,6 +31,7 @@ macro(fwut_take_line text line)
         math(EXPR end "${end} + 1")
         string(SUBSTRING "${${text}}" ${end} -1 ${text})
     endif()
+    string(SUBSTRING "${${line}}" 0 4096 ${line})
 endmacro()
 
 function(fwut_read_firmware_bundle folder)
@@ -46,8 +47,9 @@ function(fwut_read_firmware_bundle folder)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${path}")
 
     # The lines as the programs read them: Ctrl-Z ends the text, CR LF ends a
-    # line as LF does, nothing is trimmed.
-    file(READ "${path}" text)
+    # line as LF does, nothing is trimmed, and a line keeps at most 4096
+    # characters. The first MiB holds both lines of any sensible file.
+    file(READ "${path}" text LIMIT 1048576)
     string(ASCII 26 end_of_file)
     string(FIND "${text}" "${end_of_file}" end)
     if(end GREATER_EQUAL 0)
