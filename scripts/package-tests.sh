@@ -25,11 +25,10 @@ if dpkg-query -W -f='${Status}' fwut-update 2>/dev/null | grep -q ' installed$';
     echo "fwut-update is installed on this machine; these tests install and remove it. Remove it first." >&2
     exit 1
 fi
-if [[ -z ${FWUT_SIM:-} ]]; then
-    cmake --preset default >/dev/null
-    cmake --build --preset default -j "$(nproc)" --target fwut-sim
-    FWUT_SIM=$root/build/default/tools/sim/fwut-sim
-fi
+# fwut-cli makes the expected image; fwut-sim plays the module.
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$(nproc)" --target fwut-cli fwut-sim
+FWUT_SIM=${FWUT_SIM:-$root/build/default/tools/sim/fwut-sim}
 
 work=$(mktemp -d /tmp/fwut-package-tests.XXXXXX)
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
