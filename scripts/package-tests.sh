@@ -13,7 +13,7 @@
 #      uninstaller's /S leaves no folder, shortcut or key.
 # It installs and removes the package fwut-update, so it runs as root (or
 # with sudo) where that package is not installed.
-# Environment: FWUT_SIM (a fwut-sim to use instead of building one).
+# Environment: FWUT_SIM (a fwut-sim to use instead of build/default's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -194,7 +194,7 @@ step "uninstall key: UninstallString" key_holds UninstallString "\"$folder\\Unin
 step "fwut-update.exe --version" grep -E "^fwut-update $version \(build [^)]+\)" <(wine "$folder\\fwut-update.exe" --version)
 step "the installed fwut-cli.exe checks its own folder" wine "$folder\\fwut-cli.exe" check "$folder"
 step "an update by the installed fwut-cli.exe, with the firmware beside it" \
-    bash -c 'cd "$1" && timeout 120 wine "$2\\fwut-cli.exe" update --port 1' _ "$work" "$folder"
+    timeout 120 wine "$folder\\fwut-cli.exe" update --port 1
 step "the module received that firmware" cmp "$work/expected.bin" "$work/windows.bin"
 step "a second silent install replaces the first" timeout 120 wine "$setup" /S
 step "still exactly the installed files" installed_as_built
