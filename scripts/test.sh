@@ -23,3 +23,4 @@ for preset in default asan; do
 done
 
 FWUT_SIM=$PWD/build/default/tools/sim/fwut-sim scripts/wine-tests.sh
+FWUT_SIM=$PWD/build/default/tools/sim/fwut-sim scripts/package-tests.sh

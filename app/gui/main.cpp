@@ -1,10 +1,12 @@
 // fwut-update: the desktop program. Start-up works out the folders and the
 // /C switch, then the main dialog runs modally; its end ends the program.
 #include <QApplication>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/FWUT_UpdateApp.h"
+#include "app/WindowProgramInformation.h"
 #include "app/gui/GuiPlatform.h"
 #include "app/gui/StopOnRequest.h"
 #include "platform/qt/DialogFonts.h"
@@ -15,11 +17,16 @@
 int main(int argc, char** argv)
 {
     using namespace fwut;
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (const auto information = WindowProgramInformation(arguments)) {
+        std::fputs(information->c_str(), stdout);
+        return 0;
+    }
     QApplication application(argc, argv);
     qt::InstallFontSubstitutes();
 
     CFWUT_UpdateApp app;
-    app.InitFromArguments(std::vector<std::string>(argv, argv + argc));
+    app.InitFromArguments(arguments);
     const auto services = gui::CreateGuiPlatformServices(kApplicationName);
 
     qt::QtShell shell;

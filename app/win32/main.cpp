@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/FWUT_UpdateApp.h"
+#include "app/WindowProgramInformation.h"
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
 #include "platform/win32/Win32DialogWindow.h"
@@ -23,11 +24,36 @@ std::string ProgramFileBaseName()
     return fwut::ApplicationNameOfPath(std::string(path, length < MAX_PATH ? length : 0));
 }
 
+// --version and --help go to the caller's output: a redirection, else the
+// console the program was started from; started from the desktop, a message
+// box shows the text.
+void ShowInformation(const std::string& text)
+{
+    std::string crlf;
+    for (char c : text) {
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        out = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+    }
+    DWORD written = 0;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE ||
+        !::WriteFile(out, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr)) {
+        ::MessageBoxA(nullptr, text.c_str(), "fwut-update", MB_OK | MB_ICONINFORMATION);
+    }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace fwut;
+    if (const auto information = WindowProgramInformation(SplitCommandLine(::GetCommandLineA()))) {
+        ShowInformation(*information);
+        return 0;
+    }
     ::InitCommonControls();
     // The About dialog's link fields; without the library they are simply missing.
     ::LoadLibraryA("RICHED20.DLL");

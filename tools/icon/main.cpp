@@ -1,5 +1,7 @@
 // fwut-icongen OUTPUT_FOLDER: draws the program icon and writes fwut-32.png,
-// fwut-16.png and fwut.ico (32x32 and 16x16 in 256 colours) into the folder.
+// fwut-16.png and fwut.ico (32x32 and 16x16 in 256 colours) into the folder,
+// and fwut-48.png, fwut-128.png and fwut-256.png in full colour for the
+// desktop's icon theme.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -29,6 +31,14 @@ int main(int argc, char** argv)
             return 1;
         }
         pictures.push_back(picture);
+    }
+    // Smooth edges matter at these sizes, and no icon file needs a palette.
+    for (int size : {48, 128, 256}) {
+        const QString name = folder.filePath(QStringLiteral("fwut-%1.png").arg(size));
+        if (!fwut::icon::DrawIcon(size).save(name, "PNG")) {
+            std::fprintf(stderr, "fwut-icongen: cannot write %s\n", qPrintable(name));
+            return 1;
+        }
     }
     QFile ico(folder.filePath(QStringLiteral("fwut.ico")));
     if (!ico.open(QIODevice::WriteOnly) || ico.write(fwut::icon::IcoFileOf(pictures)) < 0) {
