@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, gives the HEX parser's fuzzer a short run, builds the
-# normal and the sanitizer build and runs every test in both, then builds the
-# Windows programs with mingw-w64 and tests them under wine.
+# Sets everything up, gives each fuzzer (HEX file, description file, settings
+# file) a short run, builds the normal and the sanitizer build and runs every
+# test in both, then builds the Windows programs with mingw-w64 and tests them
+# under wine, and makes, installs and removes both packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,11 +11,18 @@ scripts/setup.sh
 jobs=$(nproc)
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target fwut-fuzz-hex
+cmake --build --preset fuzz -j "$jobs"
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
-cp fuzz/corpus/hex/* "$corpus"/
-build/fuzz/fuzz/fwut-fuzz-hex -max_total_time="${FWUT_FUZZ_SECONDS:-30}" -dict=fuzz/hex.dict "$corpus" 2>&1 | tail -n 2
+for target in hex description settings; do
+    mkdir "$corpus/$target"
+    cp fuzz/corpus/"$target"/* "$corpus/$target"/
+    dictionary=()
+    [[ -f fuzz/$target.dict ]] && dictionary=(-dict="fuzz/$target.dict")
+    echo "fuzzing the $target reader:"
+    build/fuzz/fuzz/fwut-fuzz-"$target" -max_total_time="${FWUT_FUZZ_SECONDS:-20}" "${dictionary[@]}" \
+        "$corpus/$target" 2>&1 | tail -n 1
+done
 
 for preset in default asan; do
     cmake --preset "$preset" >/dev/null
