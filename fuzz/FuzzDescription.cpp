@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/Files.h"
-#include "platform/console/Printable.h"
+#include "app/cli/Printable.h"
 #include "update/FirmwareDescription.h"
 
 namespace {

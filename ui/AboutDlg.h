@@ -2,7 +2,7 @@
 // maker's contacts; the web and e-mail addresses are links.
 #pragma once
 
-#include "platform/AboutWindow.h"
+#include "ui/AboutWindow.h"
 #include "platform/Shell.h"
 #include "platform/Win32Types.h"
 

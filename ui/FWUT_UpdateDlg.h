@@ -13,7 +13,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 #include "platform/Files.h"
 #include "platform/SerialApi.h"
 #include "platform/SerialCommKey.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 
 namespace fwut {
 

@@ -12,8 +12,8 @@
 #include "app/cli/PortAdvice.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/PlatformServices.h"
-#include "platform/console/ConsoleWindow.h"
-#include "platform/console/Printable.h"
+#include "app/cli/ConsoleWindow.h"
+#include "app/cli/Printable.h"
 #include "resources/resource.h"
 #include "ui/FWUT_UpdateDlg.h"
 

@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "platform/qt/QtDialogWindow.h"
+#include "app/gui/QtDialogWindow.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::gui {

@@ -9,8 +9,8 @@
 #include "app/WindowProgramInformation.h"
 #include "app/gui/GuiPlatform.h"
 #include "app/gui/StopOnRequest.h"
-#include "platform/qt/DialogFonts.h"
-#include "platform/qt/QtDialogWindow.h"
+#include "app/gui/DialogFonts.h"
+#include "app/gui/QtDialogWindow.h"
 #include "platform/qt/QtShell.h"
 #include "ui/FWUT_UpdateDlg.h"
 

@@ -10,7 +10,7 @@
 #include "app/WindowProgramInformation.h"
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
-#include "platform/win32/Win32DialogWindow.h"
+#include "app/win32/Win32DialogWindow.h"
 #include "platform/win32/Win32Shell.h"
 #include "ui/FWUT_UpdateDlg.h"
 

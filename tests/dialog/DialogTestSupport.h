@@ -18,11 +18,11 @@
 #include <unistd.h>
 
 #include "FakeModule.h"
-#include "platform/fake/FakeTopLevelWindows.h"
-#include "platform/fake/MemorySerialCommKey.h"
-#include "platform/fake/RecorderWindow.h"
-#include "platform/fake/ScriptedSerialApi.h"
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/FakeTopLevelWindows.h"
+#include "tests/doubles/MemorySerialCommKey.h"
+#include "tests/doubles/RecorderWindow.h"
+#include "tests/doubles/ScriptedSerialApi.h"
+#include "tests/doubles/VirtualClock.h"
 #include "platform/posix/IniSettingsStore.h"
 #include "resources/resource.h"
 #include "ui/DialogTemplates.h"

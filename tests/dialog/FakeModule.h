@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/ScriptedSerialApi.h"
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/ScriptedSerialApi.h"
+#include "tests/doubles/VirtualClock.h"
 
 namespace fwut::test {
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "platform/qt/DialogFonts.h"
+#include "app/gui/DialogFonts.h"
 
 int main(int argc, char** argv)
 {

@@ -20,7 +20,7 @@
 #include "platform/posix/PosixSerialApi.h"
 #include "platform/posix/PosixTickClock.h"
 #include "platform/posix/IniSettingsStore.h"
-#include "platform/qt/QtDialogWindow.h"
+#include "app/gui/QtDialogWindow.h"
 #include "tests/sim/SimHarness.h"
 #include "ui/FWUT_UpdateDlg.h"
 

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "platform/qt/QtAboutWindow.h"
+#include "app/gui/QtAboutWindow.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiTestSupport.h"
 

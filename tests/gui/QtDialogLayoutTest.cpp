@@ -13,7 +13,7 @@
 #include <fstream>
 #include <map>
 
-#include "platform/qt/DialogFonts.h"
+#include "app/gui/DialogFonts.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "ui/DialogTemplates.h"

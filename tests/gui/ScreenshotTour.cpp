@@ -12,8 +12,8 @@
 #include <fstream>
 #include <map>
 
-#include "platform/qt/DialogFonts.h"
-#include "platform/qt/QtAboutWindow.h"
+#include "app/gui/DialogFonts.h"
+#include "app/gui/QtAboutWindow.h"
 #include "resources/resource.h"
 #include "tests/gui/GuiTestSupport.h"
 

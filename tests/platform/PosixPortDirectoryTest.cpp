@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fake/MemorySerialCommKey.h"
+#include "tests/doubles/MemorySerialCommKey.h"
 
 namespace fwut {
 namespace {

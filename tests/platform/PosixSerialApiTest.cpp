@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/fake/RecordingSerialApi.h"
+#include "tests/doubles/RecordingSerialApi.h"
 #include "platform/posix/DcbTermios.h"
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/TermiosBaudRate.h"
@@ -259,13 +259,18 @@ TEST_F(PosixSerialApiTest, AKilledHolderLeavesThePortFreeForOtherUsers)
         GTEST_SKIP() << "needs root to act as another user";
     }
     ASSERT_EQ(::chmod(pty.SlavePath().c_str(), 0666), 0);
+    int held[2];
+    ASSERT_EQ(::pipe(held), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
-        ::_exit(Open() != INVALID_HANDLE_VALUE ? (::pause(), 0) : 1);
+        const char opened = Open() != INVALID_HANDLE_VALUE ? 'y' : 'n';
+        (void)::write(held[1], &opened, 1);
+        ::pause();
+        ::_exit(0);
     }
-    for (int i = 0; i < 200 && OpenAsOtherUser(pty.SlavePath()) == 0; ++i) {
-        ::usleep(10'000);
-    }
+    char opened = 'n';
+    ASSERT_EQ(::read(held[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'y');
     EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), EWOULDBLOCK) << "held while the holder lives";
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);

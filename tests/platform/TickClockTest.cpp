@@ -8,7 +8,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/VirtualClock.h"
 #include "serial/Delay.h"
 
 namespace fwut {

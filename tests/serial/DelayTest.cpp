@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/VirtualClock.h"
 #include "serial/Delay.h"
 
 namespace fwut {

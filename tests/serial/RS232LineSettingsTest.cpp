@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "platform/fake/RecordingSerialApi.h"
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/RecordingSerialApi.h"
+#include "tests/doubles/VirtualClock.h"
 #include "serial/RS232.h"
 
 namespace fwut {

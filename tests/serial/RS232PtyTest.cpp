@@ -13,7 +13,7 @@
 #include <numeric>
 #include <vector>
 
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/VirtualClock.h"
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
 #include "serial/RS232.h"

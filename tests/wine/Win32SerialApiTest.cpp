@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/RecordingSerialApi.h"
+#include "tests/doubles/RecordingSerialApi.h"
 #include "platform/win32/Win32SerialApi.h"
 #include "platform/win32/Win32TickClock.h"
 #include "serial/RS232.h"

@@ -24,9 +24,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 #include "platform/Shell.h"
-#include "platform/qt/TemplateControls.h"
+#include "app/gui/TemplateControls.h"
 
 namespace fwut::qt {
 

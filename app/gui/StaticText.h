@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <functional>
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 
 namespace fwut::qt {
 

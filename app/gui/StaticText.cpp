@@ -1,4 +1,4 @@
-#include "platform/qt/StaticText.h"
+#include "app/gui/StaticText.h"
 
 namespace fwut::qt {
 

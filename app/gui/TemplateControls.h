@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/DialogFonts.h"
+#include "app/gui/DialogFonts.h"
 #include "ui/DialogTemplates.h"
 
 namespace fwut::qt {

@@ -1,4 +1,4 @@
-#include "platform/fake/RecordingSerialApi.h"
+#include "tests/doubles/RecordingSerialApi.h"
 
 #include <algorithm>
 #include <utility>

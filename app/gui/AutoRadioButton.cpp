@@ -1,4 +1,4 @@
-#include "platform/qt/AutoRadioButton.h"
+#include "app/gui/AutoRadioButton.h"
 
 #include <QKeyEvent>
 

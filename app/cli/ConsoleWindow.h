@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 #include "platform/TickClock.h"
 
 namespace fwut {

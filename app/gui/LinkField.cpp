@@ -1,4 +1,4 @@
-#include "platform/qt/LinkField.h"
+#include "app/gui/LinkField.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "platform/fake/VirtualClock.h"
+#include "tests/doubles/VirtualClock.h"
 
 namespace fwut {
 

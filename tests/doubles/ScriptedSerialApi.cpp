@@ -1,4 +1,4 @@
-#include "platform/fake/ScriptedSerialApi.h"
+#include "tests/doubles/ScriptedSerialApi.h"
 
 #include <cstdlib>
 #include <cstring>

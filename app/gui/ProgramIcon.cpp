@@ -1,4 +1,4 @@
-#include "platform/qt/ProgramIcon.h"
+#include "app/gui/ProgramIcon.h"
 
 // The resource lives in a static library, so it is registered by hand.
 static void RegisterIconResource()

@@ -1,10 +1,10 @@
-#include "platform/win32/Win32AboutWindow.h"
+#include "app/win32/Win32AboutWindow.h"
 
 #include <richedit.h>
 
 #include <vector>
 
-#include "platform/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 #include "resources/resource.h"
 #include "ui/AboutDlg.h"
 

@@ -1,4 +1,4 @@
-#include "platform/fake/RecorderWindow.h"
+#include "tests/doubles/RecorderWindow.h"
 
 namespace fwut {
 

@@ -1,10 +1,10 @@
-#include "platform/qt/DialogFonts.h"
+#include "app/gui/DialogFonts.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/DialogPlacement.h"
+#include "ui/DialogPlacement.h"
 
 namespace fwut::qt {
 

@@ -1,10 +1,10 @@
-#include "platform/win32/Win32DialogWindow.h"
+#include "app/win32/Win32DialogWindow.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/DialogPlacement.h"
-#include "platform/win32/Win32AboutWindow.h"
+#include "ui/DialogPlacement.h"
+#include "app/win32/Win32AboutWindow.h"
 #include "resources/resource.h"
 #include "ui/DialogTemplates.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/TemplateControls.h"
+#include "app/gui/TemplateControls.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -6,10 +6,10 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "platform/DialogPlacement.h"
-#include "platform/qt/AutoRadioButton.h"
-#include "platform/qt/LinkField.h"
-#include "platform/qt/StaticText.h"
+#include "ui/DialogPlacement.h"
+#include "app/gui/AutoRadioButton.h"
+#include "app/gui/LinkField.h"
+#include "app/gui/StaticText.h"
 
 namespace fwut::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/fake/MemorySerialCommKey.h"
+#include "tests/doubles/MemorySerialCommKey.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/DialogWindow.h"
-#include "platform/fake/VirtualClock.h"
+#include "ui/DialogWindow.h"
+#include "tests/doubles/VirtualClock.h"
 
 namespace fwut {
 

@@ -7,9 +7,9 @@
 
 #include <QDialog>
 
-#include "platform/AboutWindow.h"
+#include "ui/AboutWindow.h"
 #include "platform/Shell.h"
-#include "platform/qt/TemplateControls.h"
+#include "app/gui/TemplateControls.h"
 #include "ui/AboutDlg.h"
 
 namespace fwut::qt {

@@ -4,7 +4,7 @@
 // calls on the real controls.
 #pragma once
 
-#include "platform/DialogWindow.h"
+#include "ui/DialogWindow.h"
 #include "platform/Shell.h"
 #include "platform/Win32Types.h"
 

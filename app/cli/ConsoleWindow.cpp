@@ -1,8 +1,8 @@
-#include "platform/console/ConsoleWindow.h"
+#include "app/cli/ConsoleWindow.h"
 
 #include <cstdint>
 
-#include "platform/console/Printable.h"
+#include "app/cli/Printable.h"
 #include "resources/resource.h"
 
 namespace fwut {

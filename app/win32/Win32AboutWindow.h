@@ -2,7 +2,7 @@
 // fields, run modally and owned by the main dialog.
 #pragma once
 
-#include "platform/AboutWindow.h"
+#include "ui/AboutWindow.h"
 #include "platform/Shell.h"
 #include "platform/Win32Types.h"
 

@@ -1,10 +1,10 @@
-#include "platform/qt/QtAboutWindow.h"
+#include "app/gui/QtAboutWindow.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/qt/LinkField.h"
-#include "platform/qt/ProgramIcon.h"
+#include "app/gui/LinkField.h"
+#include "app/gui/ProgramIcon.h"
 #include "resources/resource.h"
 
 namespace fwut::qt {

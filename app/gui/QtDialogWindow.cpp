@@ -1,4 +1,4 @@
-#include "platform/qt/QtDialogWindow.h"
+#include "app/gui/QtDialogWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,10 +9,10 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "platform/qt/AutoRadioButton.h"
-#include "platform/qt/ProgramIcon.h"
-#include "platform/qt/QtAboutWindow.h"
-#include "platform/qt/StaticText.h"
+#include "app/gui/AutoRadioButton.h"
+#include "app/gui/ProgramIcon.h"
+#include "app/gui/QtAboutWindow.h"
+#include "app/gui/StaticText.h"
 #include "resources/resource.h"
 
 namespace fwut::qt {

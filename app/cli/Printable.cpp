@@ -1,4 +1,4 @@
-#include "platform/console/Printable.h"
+#include "app/cli/Printable.h"
 
 #include <cstdio>
 
