@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Mutation check: puts realistic faults into the product code one at a time,
+# builds, runs the Linux tests and counts the faults the tests catch ("kill").
+# Each fault is an exact text in one file replaced by another; the file is
+# restored afterwards, whatever happens. Prints every fault's fate and the
+# kill rate; the faults no test catches are the ones to look at.
+# Usage: scripts/mutation-check.sh [--only NAME] [--list]
+# Needs a configured default build (cmake --preset default).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# name @@ file @@ text @@ faulty text
+read -r -d '' FAULTS <<'EOF' || true
+frame-header-byte @@ serial/RelayFrame.cpp @@ {0x41, 0x8C, 0x11 @@ {0x41, 0x8D, 0x11
+frame-length-digits @@ serial/RelayFrame.cpp @@ const int count = n + 15; @@ const int count = n + 14;
+frame-trailer @@ serial/RelayFrame.cpp @@ frame[21 + n] = 0x00; @@ frame[21 + n] = 0x01;
+frame-split @@ serial/RelayFrame.h @@ kRelayFrameMaxPayload = 86; @@ kRelayFrameMaxPayload = 85;
+rate-command-byte @@ update/RelayCommands.cpp @@ "\x1B$:U9" @@ "\x1B$:U8"
+second-rate @@ update/RelayCommands.cpp @@ SetLineSettings(19200, 'N', '8') @@ SetLineSettings(38400, 'N', '8')
+rate-pause @@ update/RelayCommands.cpp @@ Delay(30);\n    m_serialPort.SetLineSettings(19200 @@ Delay(20);\n    m_serialPort.SetLineSettings(19200
+config-pause-once @@ update/RelayCommands.cpp @@ Delay(500);\n    Delay(500); @@ Delay(500);
+second-config-text @@ update/RelayCommands.cpp @@ "<RS<#:C14" @@ "<RS<#:C41"
+clear-keeps-input @@ serial/RS232.cpp @@ m_api.PurgeComm(m_hPort, PURGE_TXCLEAR);\n    m_api.PurgeComm(m_hPort, PURGE_RXCLEAR); @@ m_api.PurgeComm(m_hPort, PURGE_TXCLEAR);
+wake-up-byte @@ update/RelayCommands.cpp @@ kWakeUpByte = 0xC0; @@ kWakeUpByte = 0xC1;
+ready-byte @@ update/RelayCommands.cpp @@ kReadyByte = 0xD0; @@ kReadyByte = 0xD1;
+scan-eats-after-d0 @@ update/RelayCommands.cpp @@ PostPrivateMessage(WM_MODULE_ANSWERED);\n            return; @@ PostPrivateMessage(WM_MODULE_ANSWERED);
+poll-before-scan @@ update/UpdateStart.cpp @@ ScanForReadyByte();\n    SendWakeUpPoll(); @@ SendWakeUpPoll();\n    ScanForReadyByte();
+request-text @@ update/TransferTexts.h @@ "^#+-QX-RTB-427-6.05" @@ "^#+-QX-RTB-427-6.06"
+version-limit @@ update/Transfer.cpp @@ kVersionLimitMs = 3000; @@ kVersionLimitMs = 3500;
+version-limit-start @@ update/Transfer.cpp @@ m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);\n    const DWORD start = m_env.clock.GetTickCount(); @@ const DWORD start = m_env.clock.GetTickCount();\n    m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);
+ready-limit @@ update/Transfer.cpp @@ kReadyLimitMs = 2000; @@ kReadyLimitMs = 3000;
+page-answer-limit @@ update/Transfer.cpp @@ kPageAnswerLimitMs = 3000; @@ kPageAnswerLimitMs = 2000;
+page-limit-start @@ update/Transfer.cpp @@ TransmitPage(pageIndex, page);\n\n        // A read that delivers nothing counts as the byte 0x00: an invalid answer.\n        std::uint8_t answer = 0;\n        if (!ReceiveByte(m_env.clock.GetTickCount(), @@ const DWORD sent = m_env.clock.GetTickCount();\n        TransmitPage(pageIndex, page);\n\n        std::uint8_t answer = 0;\n        if (!ReceiveByte(sent,
+one-transmission-more @@ update/Transfer.cpp @@ kMaxTransmissions = 5; @@ kMaxTransmissions = 6;
+checksum-short @@ update/Transfer.cpp @@ PageChecksum(page, sizeof page) @@ PageChecksum(page, sizeof page - 1)
+header-byte-order @@ update/Transfer.cpp @@ {static_cast<std::uint8_t>(pageIndex >> 8),\n                                    static_cast<std::uint8_t>(pageIndex & 0xFF)} @@ {static_cast<std::uint8_t>(pageIndex & 0xFF),\n                                    static_cast<std::uint8_t>(pageIndex >> 8)}
+page-pause @@ update/Transfer.cpp @@ kPagePauseMs = 20; @@ kPagePauseMs = 12;
+no-end-marker @@ update/Transfer.cpp @@ m_serialPort.SendPacket(kEndMarker, sizeof kEndMarker); @@ m_serialPort.SendPacket(kEndMarker, 1);
+accepted-version @@ update/TransferTexts.h @@ {"FG-DMM-2.31", "FG-DMM-2.32"} @@ {"FG-DMM-2.31", "FG-DMM-2.33"}
+failure-without-closing-command @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    CloseSerialLink(); @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    m_serialPort.Close();\n    EnableInstalledPortButtons();
+image-kept @@ update/Transfer.cpp @@ TransferFirmware();\n    DeleteTempImage(); @@ TransferFirmware();
+port-saved-on-failure @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{ @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    m_env.settings.WriteProfileInt("Settings", "ComPort", m_serialPort.GetPortNumber());
+message-blank-missing @@ update/TransferTexts.h @@ "Invalid version response from the " + std::string(kProductName) + ".     "; @@ "Invalid version response from the " + std::string(kProductName) + ".    ";
+hex-segment-record-invalid @@ update/HexImage.cpp @@ case kTypeExtendedSegment:\n @@ case 0x04:\n
+hex-checksum @@ update/HexImage.cpp @@ (256 - sum % 256) % 256 @@ (255 - sum % 256) % 256
+hex-line-limit @@ update/HexImage.cpp @@ kLineLimit = 199; @@ kLineLimit = 200;
+hex-page-growth @@ update/HexImage.cpp @@ while (offset >= image.size()) @@ while (offset > image.size())
+port-name-case @@ serial/PortSelection.cpp @@ EqualsIgnoringCase(portName, text) @@ std::string(portName) == text
+port-slots @@ serial/PortSelection.cpp @@ k < kMaxPortNumber && slot < kPortSlotCount; @@ k < kMaxPortNumber && slot < kPortSlotCount - 1;
+preferred-port-order @@ serial/PortSelection.cpp @@ if (m_env.comPortOverride != -1) { @@ if (m_env.comPortOverride != -1 && m_env.settings.GetProfileInt("Settings", "ComPort", -1) == -1) {
+lowest-port-fallback @@ serial/PortSelection.cpp @@ if (!checked && m_portSlots[0] != -1) { @@ if (!checked && m_portSlots[1] != -1) {
+progress-text @@ update/Transfer.cpp @@ "Sending firmware page  %d  of  %d" @@ "Sending firmware page %d of %d"
+repaint-pace @@ update/Transfer.cpp @@ pageIndex % 4 == 0 @@ pageIndex % 5 == 0
+blink-period @@ update/UpdateStart.cpp @@ kPromptShownMs = 1500; @@ kPromptShownMs = 1000;
+cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    Enable(IDC_REFRESH_PORTS, true); @@ EnableInstalledPortButtons();\n    Enable(IDC_REFRESH_PORTS, true);
+release-sleep-always @@ serial/PortHandoff.cpp @@ if (m_handedOffPort != -1) {\n        // Gives @@ {\n        // Gives
+image-not-held @@ update/FirmwareFileOps.cpp @@ if (result == HexImageResult::Complete) {\n        return true; @@ if (result == HexImageResult::Complete) {\n        m_tempImage.Close();\n        return true;
+exit-code-no-ready @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::NoReadyResponse: return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse: return kExitInvalidReadyResponse;
+date-hour-zero @@ update/FirmwareDescription.cpp @@ return hour > 12 ? hour - 12 : hour; @@ return hour > 12 ? hour - 12 : (hour == 0 ? 12 : hour);
+closing-pause @@ update/RelayCommands.cpp @@ fwut::Delay(m_env.clock, 200); @@ fwut::Delay(m_env.clock, 100);
+EOF
+
+only=""
+list=0
+while (($#)); do
+    case $1 in
+        --only) only=$2; shift 2 ;;
+        --list) list=1; shift ;;
+        *) echo "usage: scripts/mutation-check.sh [--only NAME] [--list]" >&2; exit 2 ;;
+    esac
+done
+
+# Applies fault NAME (exactly one occurrence of its text must be there).
+apply() {
+    python3 - "$@" <<'PY'
+import sys
+name, path, old, new = (part.strip().replace('\\n', '\n') for part in sys.argv[1:5])
+text = open(path).read()
+count = text.count(old)
+if count != 1:
+    sys.exit(f"{name}: its text is found {count} times in {path}")
+open(path, 'w').write(text.replace(old, new))
+PY
+}
+
+backup=$(mktemp -d)
+current=""
+restore() { [[ -n $current ]] && cp "$backup/file" "$current"; current=""; }
+trap 'restore; rm -rf "$backup"' EXIT INT TERM
+
+total=0
+killed=0
+survivors=()
+while IFS= read -r line; do
+    [[ -z $line ]] && continue
+    IFS='@' read -r name _ file _ old _ new <<<"${line//@@/@}"
+    name=${name// /}
+    file=${file// /}
+    [[ -n $only && $name != "$only" ]] && continue
+    if ((list)); then echo "$name  ($file)"; continue; fi
+    total=$((total + 1))
+    cp "$file" "$backup/file"
+    current=$file
+    if ! apply "$name" "$file" "$old" "$new"; then
+        restore
+        echo "SKIPPED $name: the text is not in $file"
+        continue
+    fi
+    if ! cmake --build --preset default -j "$(nproc)" >"$backup/build.log" 2>&1; then
+        verdict="killed (does not build)"
+        killed=$((killed + 1))
+    elif ctest --preset default -j "$(nproc)" --stop-on-failure --timeout 120 >"$backup/test.log" 2>&1; then
+        verdict="SURVIVED"
+        survivors+=("$name")
+    else
+        verdict="killed by $(grep -m1 -oE '[0-9]+ - [^ ]+' "$backup/test.log" | sed 's/^[0-9]* - //')"
+        killed=$((killed + 1))
+    fi
+    restore
+    printf '%-34s %s\n' "$name" "$verdict"
+done <<<"$FAULTS"
+((list)) && exit 0
+cmake --build --preset default -j "$(nproc)" >/dev/null 2>&1 || true
+echo
+echo "killed $killed of $total faults ($((total ? 100 * killed / total : 0)) %)"
+if ((${#survivors[@]})); then
+    echo "not caught by any test: ${survivors[*]}"
+fi
