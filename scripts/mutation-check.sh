@@ -93,7 +93,7 @@ killed=0
 survivors=()
 while IFS= read -r line; do
     [[ -z $line ]] && continue
-    IFS='@' read -r name _ file _ old _ new <<<"${line//@@/@}"
+    IFS="@" read -r name file old new <<<"${line//@@/@}"
     name=${name// /}
     file=${file// /}
     [[ -n $only && $name != "$only" ]] && continue

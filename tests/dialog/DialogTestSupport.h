@@ -77,7 +77,7 @@ inline void WriteFile(const fs::path& path, const std::string& content)
 }
 
 class DialogTest : public ::testing::Test {
-protected:
+public:
     DialogTest()
     {
         const fs::path base = fs::temp_directory_path() /

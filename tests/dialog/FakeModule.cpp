@@ -57,12 +57,12 @@ void FakeModule::OnFrame(const std::vector<std::uint8_t>& payload)
             if (!answerVersion) {
                 return;
             }
-            DWORD at = 0;
+            DWORD at = versionDelayMs;
             for (char c : versionResponse) {
                 Answer({static_cast<std::uint8_t>(c)}, at);
                 at += versionCharIntervalMs;
             }
-            Answer(readyResponse, at);
+            Answer(readyResponse, at - versionCharIntervalMs + readyDelayMs);
         }
         return;
     }
@@ -102,7 +102,7 @@ void FakeModule::AnswerPage()
         }
         std::copy(data.begin(), data.end(), m_flashed.begin() + static_cast<long>(offset));
     }
-    Answer({static_cast<std::uint8_t>(answer)});
+    Answer({static_cast<std::uint8_t>(answer)}, pageAnswerDelayMs);
 }
 
 }  // namespace fwut::test
