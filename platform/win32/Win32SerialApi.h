@@ -8,7 +8,7 @@
 
 namespace fwut {
 
-class Win32SerialApi final : public SerialApi {
+class Win32SerialApi : public SerialApi {
 public:
     HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
                        DWORD creationDisposition, DWORD flagsAndAttributes) override;

@@ -25,14 +25,13 @@ MemorySerialCommKey::MemorySerialCommKey(const std::vector<std::string>& dataTex
     }
 }
 
-void MemorySerialCommKey::Add(const std::string& dataText, bool withTerminator)
+void MemorySerialCommKey::Add(const std::string& dataText)
 {
-    m_data.push_back(withTerminator ? dataText + '\0' : dataText);
+    m_data.push_back(dataText + '\0');
 }
 
 bool MemorySerialCommKey::Open()
 {
-    ++m_openCount;
     m_isOpen = !m_openFails;
     return m_isOpen;
 }
@@ -73,7 +72,6 @@ LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity
 
 void MemorySerialCommKey::Close()
 {
-    ++m_closeCount;
     m_isOpen = false;
 }
 

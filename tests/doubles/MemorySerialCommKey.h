@@ -1,7 +1,6 @@
 // An installed-port list held in memory, read like the SERIALCOMM registry key.
 // Values are named "\Device\Serial<index>"; their data are the texts given, so
-// tests can offer "COM3", "com5", "COM05" or a text without terminator exactly
-// as a registry might hold them.
+// tests can offer "COM3", "com5" or "COM05" exactly as a registry might hold them.
 #pragma once
 
 #include <map>
@@ -16,8 +15,7 @@ class MemorySerialCommKey final : public SerialCommKey {
 public:
     explicit MemorySerialCommKey(const std::vector<std::string>& dataTexts = {});
 
-    // Adds a value; withTerminator false stores the text without its zero byte.
-    void Add(const std::string& dataText, bool withTerminator = true);
+    void Add(const std::string& dataText);
     // Makes every Open fail, as on a PC where the key does not exist.
     void SetOpenFails(bool fails) { m_openFails = fails; }
     // EnumValue(index) returns result without copying anything (ERROR_MORE_DATA part-way).
@@ -29,17 +27,11 @@ public:
     // "/dev/fake<n>" when a value's text is "COM<n>" (any case), else empty.
     std::string DevicePath(int portNumber) override;
 
-    bool IsOpen() const { return m_isOpen; }
-    int OpenCount() const { return m_openCount; }
-    int CloseCount() const { return m_closeCount; }
-
 private:
-    std::vector<std::string> m_data;  // raw value bytes, terminator included when stored
+    std::vector<std::string> m_data;  // the texts with their terminators
     std::map<DWORD, LONG> m_forced;
     bool m_openFails = false;
     bool m_isOpen = false;
-    int m_openCount = 0;
-    int m_closeCount = 0;
 };
 
 }  // namespace fwut

@@ -33,7 +33,6 @@ public:
     RecorderWindow(VirtualClock& clock, const std::map<int, std::string>& initialTexts = {});
 
     void Attach(MessageSink& dialog) { m_dialog = &dialog; }
-    void SetHasSystemMenu(bool present) { m_hasSystemMenu = present; }
     // Virtual milliseconds that pass while each message box is open; the
     // timer keeps ticking meanwhile.
     void SetMessageBoxOpenMs(DWORD ms) { m_boxOpenMs = ms; }
@@ -69,7 +68,7 @@ public:
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
     void SetWindowTextA(const std::string& caption) override;
-    bool HasSystemMenu() override { return m_hasSystemMenu; }
+    bool HasSystemMenu() override { return true; }
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT command, const std::string& text) override;
     void EnableSystemMenuItem(UINT command, bool enable) override;
@@ -102,7 +101,6 @@ private:
     std::vector<std::string> m_calls;
     std::vector<Box> m_boxes;
     std::map<UINT, bool> m_menuEnabled;
-    bool m_hasSystemMenu = true;
     bool m_ended = false;
     bool m_woken = false;
     bool m_timerRunning = false;

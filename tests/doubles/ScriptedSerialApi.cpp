@@ -22,11 +22,6 @@ void ScriptedSerialApi::Unplug()
     Log("unplugged");
 }
 
-void ScriptedSerialApi::QueueInput(const std::vector<std::uint8_t>& bytes)
-{
-    m_input.insert(m_input.end(), bytes.begin(), bytes.end());
-}
-
 void ScriptedSerialApi::ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes)
 {
     m_scheduled.emplace(tick, bytes);

@@ -36,7 +36,6 @@ public:
     // Makes the open port vanish, as an unplugged adapter does.
     void Unplug();
 
-    void QueueInput(const std::vector<std::uint8_t>& bytes);
     void ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes);
     // Adds a hook that sees every write, after the hooks added before it.
     void OnWrite(WriteHook hook) { m_onWrite.push_back(std::move(hook)); }

@@ -1,9 +1,7 @@
-// A tick count that moves only when told to, or when a wait asks to pass time:
-// a wait of any length costs no real time, and a scripted device can hand
-// over its bytes at chosen virtual moments through the time-moved callback.
+// A tick count that moves only when a wait, or the test's message loop, asks
+// to pass time: a wait of any length costs no real time.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include "platform/TickClock.h"
@@ -22,18 +20,14 @@ public:
     // One millisecond passes.
     void IdleBriefly() override;
 
-    void Set(DWORD now);
-    void Advance(DWORD ms);
+    // The message loop's own waits.
+    void Advance(DWORD ms) { m_now += ms; }
 
     const std::vector<DWORD>& SleepCalls() const { return m_sleepCalls; }
-
-    // Called with the new count every time the count changes.
-    void OnTimeMoved(std::function<void(DWORD now)> callback) { m_onTimeMoved = std::move(callback); }
 
 private:
     DWORD m_now;
     std::vector<DWORD> m_sleepCalls;
-    std::function<void(DWORD)> m_onTimeMoved;
 };
 
 }  // namespace fwut

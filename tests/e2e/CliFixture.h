@@ -10,7 +10,7 @@
 #include <memory>
 #include <sstream>
 
-#include "Process.h"
+#include "tests/support/Process.h"
 
 namespace fwut::test {
 

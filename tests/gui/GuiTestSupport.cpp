@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include "resources/resource.h"
@@ -21,10 +20,10 @@ constexpr int kBoxPollMs = 20;
 constexpr int kSamplePollMs = 5;
 
 // The settings store reads its folder when it is made.
-std::string UseSettingsFolder(const simtest::TempDir& folder)
+std::string UseSettingsFolder(const test::TempDir& folder)
 {
-    const std::string config = folder.path("config");
-    for (const std::string& path : {config, folder.path("program"), folder.path("tmp")}) {
+    const std::string config = folder.Path("config");
+    for (const std::string& path : {config, folder.Path("program"), folder.Path("tmp")}) {
         std::filesystem::create_directories(path);
     }
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
@@ -37,22 +36,6 @@ void WriteFile(const std::string& path, const std::string& content)
 }
 
 }  // namespace
-
-PseudoTerminal::PseudoTerminal()
-{
-    char name[128] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
-        m_path = name;
-    }
-}
-
-PseudoTerminal::~PseudoTerminal()
-{
-    if (!m_path.empty()) {
-        ::close(m_master);
-        ::close(m_slave);
-    }
-}
 
 std::string FirmwareHex(int pages)
 {
@@ -71,15 +54,15 @@ DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& win
 DialogUnderTest::DialogUnderTest(std::map<int, std::string> portMap, TopLevelWindows& windows, int firmwarePages)
     : settings(UseSettingsFolder(folder)),
       // No scan of the machine's own ports: the map names them all.
-      ports(std::move(portMap), folder.path("no-sys-class-tty")),
+      ports(std::move(portMap), folder.Path("no-sys-class-tty")),
       window([this](int port) { return ports.DevicePath(port); }, shell)
 {
-    WriteFile(folder.path("program/FieldGatherer_MM_Psion.txt"), "2.40\r\nFG_MM.hex\r\n");
-    WriteFile(folder.path("program/FG_MM.hex"), FirmwareHex(firmwarePages));
+    WriteFile(folder.Path("program/FieldGatherer_MM_Psion.txt"), "2.40\r\nFG_MM.hex\r\n");
+    WriteFile(folder.Path("program/FG_MM.hex"), FirmwareHex(firmwarePages));
     dialog = std::make_unique<CFWUT_UpdateDlg>(
         window, UpdateEnvironment{serial, clock, ports, settings, windows, -1, "fwut-update"});
-    dialog->m_programDir = folder.path("program/");
-    dialog->m_tempDir = folder.path("tmp/");
+    dialog->m_programDir = folder.Path("program/");
+    dialog->m_tempDir = folder.Path("tmp/");
     window.Attach(*dialog);
 }
 

@@ -21,7 +21,8 @@
 #include "platform/posix/PosixTickClock.h"
 #include "platform/posix/IniSettingsStore.h"
 #include "app/gui/QtDialogWindow.h"
-#include "tests/sim/SimHarness.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/SimProcess.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::guitest {
@@ -35,22 +36,7 @@ public:
     std::vector<std::string> opened;
 };
 
-// A pseudo-terminal, open while this lives; Path() names its slave side
-// (empty when none could be opened).
-class PseudoTerminal {
-public:
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-
-    const std::string& Path() const { return m_path; }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_path;
-};
+using test::PseudoTerminal;
 
 // Intel HEX (CR LF line ends) that fills `pages` pages with fwut-hexgen's
 // deterministic data.
@@ -102,7 +88,7 @@ public:
     void SampleWhile(std::function<bool()> pred);
     const std::vector<PhaseSnapshot>& Samples() const { return m_samples; }
 
-    simtest::TempDir folder;
+    test::TempDir folder;
     IniSettingsStore settings;
     PosixPortDirectory ports;
     PosixSerialApi serial{ports};

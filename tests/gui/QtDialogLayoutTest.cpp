@@ -25,7 +25,7 @@ class QtDialogLayoutTest : public ::testing::Test {
 protected:
     PseudoTerminal line;  // stands for COM5
     NoTopLevelWindows noWindows;
-    DialogUnderTest under{line.Path(), noWindows};
+    DialogUnderTest under{line.SlavePath(), noWindows};
 };
 
 std::string TextOf(QWidget* widget)
@@ -80,10 +80,10 @@ TEST_F(QtDialogLayoutTest, EveryControlOfTheTemplateSitsAtItsConvertedRectangleW
 
 TEST(QtPortButtons, EveryLabelUpToCom100IsWhollyVisibleInItsPlace)
 {
-    simtest::TempDir devices;
+    test::TempDir devices;
     std::map<int, std::string> portMap;
     for (int port : {1, 2, 3, 9, 10, 11, 12, 20, 33, 34, 35, 40, 55, 64, 65, 66, 77, 88, 98, 99, 100, 8}) {
-        portMap[port] = devices.path("tty" + std::to_string(port));
+        portMap[port] = devices.Path("tty" + std::to_string(port));
         std::ofstream(portMap[port]) << "";
     }
     NoTopLevelWindows noWindows;
@@ -133,7 +133,7 @@ TEST_F(QtDialogLayoutTest, AfterInitialisationTheTextsAndHighlightsAreThoseOfAnI
     EXPECT_TRUE(under.window.IsDlgButtonChecked(IDC_COM1));
     EXPECT_TRUE(under.LookOf(IDC_COM1).visible);
     EXPECT_FALSE(under.LookOf(IDC_COM1 + 1).visible);
-    EXPECT_EQ(under.window.Control(IDC_COM1)->toolTip().toStdString(), line.Path());
+    EXPECT_EQ(under.window.Control(IDC_COM1)->toolTip().toStdString(), line.SlavePath());
 }
 
 TEST_F(QtDialogLayoutTest, DoneHasTheFocusAndTabGoesThroughTheTemplateOrder)

@@ -16,10 +16,10 @@ namespace {
 
 TEST(QtStopRequest, ATerminationRequestEndsTheTransferAndThenTheWindow)
 {
-    simtest::TempDir simFolder;
-    simtest::SimProcess sim(simFolder, {"--once", "--answer-after", "1"});
+    test::TempDir simFolder;
+    test::SimProcess sim(simFolder, {"--once", "--answer-after", "1"});
     NoTopLevelWindows noWindows;
-    DialogUnderTest under(sim.link(), noWindows, 40);
+    DialogUnderTest under(sim.Link(), noWindows, 40);
     under.Open();
     gui::StopOnRequest stop(under.window, *under.dialog);
     bool closed = false;
@@ -38,9 +38,9 @@ TEST(QtStopRequest, ATerminationRequestEndsTheTransferAndThenTheWindow)
     ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 30000));
     EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Interrupted);
     EXPECT_FALSE(under.dialog->m_serialPort.IsOpen());
-    EXPECT_TRUE(std::filesystem::is_empty(under.folder.path("tmp"))) << "the image is deleted";
-    sim.waitForExit(std::chrono::seconds(10));
-    EXPECT_NE(sim.transcript().rfind("closing command"), std::string::npos) << sim.transcript();
+    EXPECT_TRUE(std::filesystem::is_empty(under.folder.Path("tmp"))) << "the image is deleted";
+    sim.WaitForExit(std::chrono::seconds(10));
+    EXPECT_NE(sim.Transcript().rfind("closing command"), std::string::npos) << sim.Transcript();
 }
 
 }  // namespace

@@ -50,14 +50,14 @@ void ExpectTransferring(const PhaseSnapshot& transferring)
 
 class QtUpdatePhasesTest : public ::testing::Test {
 protected:
-    simtest::TempDir simFolder;
+    test::TempDir simFolder;
     NoTopLevelWindows noWindows;
 };
 
 TEST_F(QtUpdatePhasesTest, AnUpdateGoesFromIdleThroughWaitingAndTransferToSuccessAndBack)
 {
-    simtest::SimProcess sim(simFolder, {"--once", "--answer-after", "2"});
-    DialogUnderTest under(sim.link(), noWindows);
+    test::SimProcess sim(simFolder, {"--once", "--answer-after", "2"});
+    DialogUnderTest under(sim.Link(), noWindows);
     under.Open();
     ExpectIdle(under.Snapshot());
     under.AnswerBoxes();
@@ -87,13 +87,13 @@ TEST_F(QtUpdatePhasesTest, AnUpdateGoesFromIdleThroughWaitingAndTransferToSucces
     ExpectIdle(under.Snapshot());
     EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Succeeded);
     EXPECT_EQ(under.settings.GetProfileInt("Settings", "ComPort", -1), kPort);
-    EXPECT_EQ(sim.waitForExit(std::chrono::seconds(10)), 0) << sim.transcript();
+    EXPECT_EQ(sim.WaitForExit(std::chrono::seconds(10)), 0) << sim.Transcript();
 }
 
 TEST_F(QtUpdatePhasesTest, CancelUpdateEndsTheWaitAndRestoresTheIdleDialog)
 {
-    simtest::SimProcess sim(simFolder, {"--never-answer"});
-    DialogUnderTest under(sim.link(), noWindows);
+    test::SimProcess sim(simFolder, {"--never-answer"});
+    DialogUnderTest under(sim.Link(), noWindows);
     under.Open();
     under.AnswerBoxes();
 

@@ -51,10 +51,10 @@ void AnswerAfterGrab(fwut::guitest::DialogUnderTest& under, const QDir& folder, 
 
 bool ManyPorts(const QDir& folder)
 {
-    fwut::simtest::TempDir devices;
+    fwut::test::TempDir devices;
     std::map<int, std::string> portMap;
     for (int port : {1, 2, 3, 8, 9, 10, 11, 12, 20, 33, 34, 35, 40, 55, 64, 65, 66, 77, 88, 98, 99, 100}) {
-        portMap[port] = devices.path("tty" + std::to_string(port));
+        portMap[port] = devices.Path("tty" + std::to_string(port));
         std::ofstream(portMap[port]) << "";
     }
     fwut::NoTopLevelWindows noWindows;
@@ -67,10 +67,10 @@ bool ManyPorts(const QDir& folder)
 int Tour(const QDir& folder)
 {
     using namespace fwut;
-    fwut::simtest::TempDir simFolder;
-    fwut::simtest::SimProcess sim(simFolder, {"--once", "--answer-after", "3"});
+    fwut::test::TempDir simFolder;
+    fwut::test::SimProcess sim(simFolder, {"--once", "--answer-after", "3"});
     NoTopLevelWindows noWindows;
-    guitest::DialogUnderTest under(sim.link(), noWindows, kFirmwarePages);
+    guitest::DialogUnderTest under(sim.Link(), noWindows, kFirmwarePages);
     under.Open();
     QTest::qWait(kSettleMs);
     Grab(under.window, folder, "main-idle.png");

@@ -70,41 +70,41 @@ TEST(X11Handoff, TheCompanionLendsItsPortForTheUpdateAndTakesItBackAfterwards)
 {
     x11::X11TopLevelWindows windows;
     ASSERT_TRUE(windows.HasDisplay()) << "run under an X server (xvfb-run)";
-    simtest::TempDir simFolder;
+    test::TempDir simFolder;
     // Serving session after session, so the line is still there to be taken back.
-    simtest::SimProcess sim(simFolder, {"--answer-after", "2"});
+    test::SimProcess sim(simFolder, {"--answer-after", "2"});
 
     const PseudoTerminal other;  // a second line, for the hidden companion to hold
-    const std::string otherLine = other.Path();
+    const std::string otherLine = other.SlavePath();
     ASSERT_FALSE(otherLine.empty());
 
-    Companion companion(sim.link(), {});
-    ASSERT_TRUE(companion.WaitForLine(QString::fromStdString("holding " + sim.link())));
+    Companion companion(sim.Link(), {});
+    ASSERT_TRUE(companion.WaitForLine(QString::fromStdString("holding " + sim.Link())));
     Companion hidden(otherLine, {"--hidden"});
     ASSERT_TRUE(hidden.WaitForLine(QString::fromStdString("holding " + otherLine)));
 
-    const std::string title = "Fernhollow LineProbeTool - " + sim.link();
+    const std::string title = "Fernhollow LineProbeTool - " + sim.Link();
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindByTitle(windows, title).visible; }, kStartLimitMs));
     const std::string hiddenTitle = "Fernhollow LineProbeTool - " + otherLine;
     ASSERT_TRUE(QTest::qWaitFor([&] { return FindByTitle(windows, hiddenTitle).window != 0; }, kStartLimitMs));
     EXPECT_FALSE(FindByTitle(windows, hiddenTitle).visible);
 
-    DialogUnderTest under(sim.link(), windows);
+    DialogUnderTest under(sim.Link(), windows);
     under.Open();
     under.AnswerBoxes();
     under.Click(IDC_BEGIN_UPDATE);
     ASSERT_TRUE(under.dialog->IsWaitingForModule()) << "the second open took the line";
     EXPECT_EQ(under.dialog->m_handedOffPort, kPort);
-    EXPECT_TRUE(companion.Log().contains("released " + QString::fromStdString(sim.link())));
+    EXPECT_TRUE(companion.Log().contains("released " + QString::fromStdString(sim.Link())));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !under.Boxes().empty(); }, kUpdateLimitMs));
     EXPECT_EQ(under.Boxes().front().caption, "Firmware Update Complete");
-    ASSERT_TRUE(companion.WaitForLine(QString::fromStdString("holding " + sim.link()), 2))
+    ASSERT_TRUE(companion.WaitForLine(QString::fromStdString("holding " + sim.Link()), 2))
         << companion.Log().join('\n').toStdString();
-    EXPECT_EQ(companion.Log(), (QStringList{QString::fromStdString("holding " + sim.link()),
+    EXPECT_EQ(companion.Log(), (QStringList{QString::fromStdString("holding " + sim.Link()),
                                             companion.Log().at(1),  // the window's number
-                                            "received 32869 1001 5", QString::fromStdString("released " + sim.link()),
-                                            "received 32869 1002 5", QString::fromStdString("holding " + sim.link())}));
+                                            "received 32869 1001 5", QString::fromStdString("released " + sim.Link()),
+                                            "received 32869 1002 5", QString::fromStdString("holding " + sim.Link())}));
     EXPECT_EQ(under.dialog->m_handedOffPort, -1);
     EXPECT_EQ(hidden.Log().filter("received").size(), 0);
     EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Succeeded);

@@ -64,178 +64,90 @@ protected:
     fs::path m_dir;
 };
 
-using TextFileTest = FilesTest;
-
-TEST_F(TextFileTest, CrLfAndLfFilesReadAlike)
-{
-    const auto crlf = Write("crlf.txt", "first\r\nsecond\r\n\r\nlast");
-    const auto lf = Write("lf.txt", "first\nsecond\n\nlast");
-    const std::vector<std::string> expected{"first\n", "second\n", "\n", "last"};
-    EXPECT_EQ(Lines(crlf, 199), expected);
-    EXPECT_EQ(Lines(lf, 199), expected);
-}
-
-TEST_F(TextFileTest, LimitCountsCrLfAsOneCharacter)
+TEST_F(FilesTest, TextReadsFollowTheWindowsRuntimesTextMode)
 {
     const std::string record(198, 'A');
-    const auto path = Write("fits.txt", record + "\r\n" + "next\r\n");
-    const std::vector<std::string> expected{record + "\n", "next\n"};
-    EXPECT_EQ(Lines(path, 199), expected);
-}
-
-TEST_F(TextFileTest, LongerLineIsReadInPieces)
-{
-    const std::string record(199, 'B');
-    const std::vector<std::string> expected{record, "\n", "next\n"};
-    EXPECT_EQ(Lines(Write("crlf.txt", record + "\r\nnext\r\n"), 199), expected);
-    EXPECT_EQ(Lines(Write("lf.txt", record + "\nnext\n"), 199), expected);
-
-    const std::vector<std::string> thirds{"abc", "def", "\n"};
-    EXPECT_EQ(Lines(Write("small.txt", "abcdef\r\n"), 3), thirds);
-}
-
-TEST_F(TextFileTest, LoneCrStaysACharacter)
-{
-    const auto path = Write("cr.txt", std::string("a\rb\r\r\nc\r"));
-    const std::vector<std::string> expected{"a\rb\r\n", "c\r"};
-    EXPECT_EQ(Lines(path, 199), expected);
-}
-
-TEST_F(TextFileTest, Byte1AEndsTheFile)
-{
-    const std::vector<std::string> expected{"one\n", "two"};
-    EXPECT_EQ(Lines(Write("eof.txt", "one\r\ntwo\x1Athree\r\n"), 199), expected);
-    EXPECT_EQ(Lines(Write("eof-after-cr.txt", "x\r\x1A\n"), 199), std::vector<std::string>{"x\r"});
-    EXPECT_TRUE(Lines(Write("eof-first.txt", "\x1A:00000001FF\n"), 199).empty());
-}
-
-TEST_F(TextFileTest, MissingFileOrFolderCannotBeOpened)
-{
+    const struct {
+        std::string bytes;
+        std::size_t limit;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"first\r\nsecond\r\n\r\nlast", 199, {"first\n", "second\n", "\n", "last"}},
+        {"first\nsecond\n\nlast", 199, {"first\n", "second\n", "\n", "last"}},
+        {record + "\r\nnext\r\n", 199, {record + "\n", "next\n"}},  // CR LF counts as one character
+        {record + "B\r\nnext\n", 199, {record + "B", "\n", "next\n"}},  // the rest of a longer line
+        {"a\rb\r\r\nc\r", 199, {"a\rb\r\n", "c\r"}},
+        {"one\r\ntwo\x1Athree\r\n", 199, {"one\n", "two"}},  // Ctrl-Z ends the file
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Lines(Write("text.txt", c.bytes), c.limit), c.lines) << c.bytes.substr(0, 20);
+    }
     TextFile file;
     EXPECT_FALSE(file.Open(PathOf("missing.txt"), Access::Shared));
-    EXPECT_FALSE(file.Open(m_dir.string(), Access::Shared));
-    EXPECT_FALSE(file.Open(m_dir.string() + "/", Access::Exclusive));
-    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.Open(m_dir.string(), Access::Shared)) << "a folder is no text file";
 }
 
-TEST_F(FilesTest, ExclusiveOpenFailsWhileAnotherHoldsTheFile)
+TEST_F(FilesTest, AnExclusiveHolderKeepsEveryOtherOpenerOut)
 {
     const auto path = Write("held.hex", ":00000001FF\n");
     TextFile holder;
     ASSERT_TRUE(holder.Open(path, Access::Exclusive));
-
     TextFile text;
     BinaryFile binary;
-    EXPECT_FALSE(text.Open(path, Access::Exclusive));
     EXPECT_FALSE(text.Open(path, Access::Shared));
-    EXPECT_FALSE(binary.OpenExclusive(path));
     EXPECT_FALSE(binary.CreateExclusive(path));
     EXPECT_EQ(Contents(path), ":00000001FF\n");
-
     holder.Close();
-    EXPECT_TRUE(text.Open(path, Access::Exclusive));
-    EXPECT_FALSE(binary.OpenExclusive(path));
-    text.Close();
-    EXPECT_TRUE(binary.OpenExclusive(path));
-}
-
-TEST_F(FilesTest, SharedOpensMayOverlap)
-{
-    const auto path = Write("shared.txt", "text\n");
-    TextFile first;
+    EXPECT_TRUE(text.Open(path, Access::Shared));
     TextFile second;
-    EXPECT_TRUE(first.Open(path, Access::Shared));
-    EXPECT_TRUE(second.Open(path, Access::Shared));
-    TextFile exclusive;
-    EXPECT_FALSE(exclusive.Open(path, Access::Exclusive));
+    EXPECT_TRUE(second.Open(path, Access::Shared)) << "shared opens may overlap";
 }
 
-using BinaryFileTest = FilesTest;
-
-TEST_F(BinaryFileTest, CreateEmptiesOwnFileAndKeepsItPrivate)
+TEST_F(FilesTest, CreateEmptiesOnlyAPlainPrivateFileOfTheUsersOwn)
 {
     const auto path = Write("Hex.tmp", "old contents");
     BinaryFile file;
     ASSERT_TRUE(file.CreateExclusive(path));
     EXPECT_EQ(file.Length(), 0u);
-
     EXPECT_EQ(file.Write("0123456789", 10), 10u);
-    ASSERT_TRUE(file.Seek(4));
-    EXPECT_EQ(file.Write("xy", 2), 2u);
     ASSERT_TRUE(file.Seek(2));
     char buffer[16] = {};
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 8u);
-    EXPECT_EQ(std::string(buffer, 8), "23xy6789");
-    EXPECT_EQ(file.Length(), 10u);
     file.Close();
+    ASSERT_TRUE(file.CreateExclusive(PathOf("fresh.tmp")));
+    EXPECT_EQ(fs::status(PathOf("fresh.tmp")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 
-    const auto fresh = PathOf("fresh.tmp");
-    ASSERT_TRUE(file.CreateExclusive(fresh));
-    struct stat st {};
-    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST_F(BinaryFileTest, CreateRefusesSymbolicLink)
-{
-    const auto target = Write("victim.txt", "precious");
-    const auto link = PathOf("Hex.tmp");
-    fs::create_symlink(target, link);
-
-    BinaryFile file;
-    EXPECT_FALSE(file.CreateExclusive(link));
-    EXPECT_FALSE(file.OpenExclusive(link));
-    EXPECT_EQ(Contents(target), "precious");
-    EXPECT_TRUE(fs::is_symlink(link));
-
-    const auto dangling = PathOf("dangling.tmp");
-    fs::create_symlink(PathOf("not-yet.txt"), dangling);
-    EXPECT_FALSE(file.CreateExclusive(dangling));
+    const auto victim = Write("victim.txt", "precious");
+    fs::create_symlink(victim, PathOf("link.tmp"));
+    fs::create_symlink(PathOf("not-yet.txt"), PathOf("dangling.tmp"));
+    fs::create_hard_link(victim, PathOf("second-name.tmp"));
+    fs::create_directory(PathOf("folder.tmp"));
+    for (const char* refused : {"link.tmp", "dangling.tmp", "second-name.tmp", "folder.tmp"}) {
+        EXPECT_FALSE(file.CreateExclusive(PathOf(refused))) << refused;
+    }
+    EXPECT_EQ(Contents(victim), "precious");
     EXPECT_FALSE(fs::exists(PathOf("not-yet.txt")));
+    if (::geteuid() == 0) {
+        const auto others = Write("others.tmp", "someone else's");
+        ASSERT_EQ(::chown(others.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(file.CreateExclusive(others));
+        EXPECT_EQ(Contents(others), "someone else's");
+    }
 }
 
-TEST_F(BinaryFileTest, CreateRefusesAnotherUsersFile)
+TEST_F(FilesTest, DeletingRemovesOnlyTheFileThisObjectHolds)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file to another user";
-    const auto path = Write("Hex.tmp", "someone else's");
-    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
-    BinaryFile file;
-    EXPECT_FALSE(file.CreateExclusive(path));
-    EXPECT_EQ(Contents(path), "someone else's");
-}
+    BinaryFile image;
+    ASSERT_TRUE(image.CreateExclusive(PathOf("Hex.tmp")));
+    image.DeleteAndClose();
+    EXPECT_FALSE(fs::exists(PathOf("Hex.tmp")));
 
-TEST_F(BinaryFileTest, CreateRefusesFileWithASecondName)
-{
-    const auto path = Write("Hex.tmp", "linked");
-    fs::create_hard_link(path, PathOf("watcher"));
-    BinaryFile file;
-    EXPECT_FALSE(file.CreateExclusive(path));
-    EXPECT_EQ(Contents(PathOf("watcher")), "linked");
-}
-
-TEST_F(BinaryFileTest, CreateRefusesFolder)
-{
-    fs::create_directory(PathOf("Hex.tmp"));
-    BinaryFile file;
-    EXPECT_FALSE(file.CreateExclusive(PathOf("Hex.tmp")));
-    EXPECT_FALSE(file.OpenExclusive(PathOf("Hex.tmp")));
-}
-
-TEST_F(FilesTest, ExistsAndDelete)
-{
-    const auto path = Write("Hex.tmp", "x");
-    EXPECT_TRUE(Exists(path));
-    Delete(path);
-    EXPECT_FALSE(Exists(path));
-    Delete(path);
-    Delete(PathOf("never/there"));
-
-    const auto dangling = PathOf("dangling");
-    fs::create_symlink(PathOf("nowhere"), dangling);
-    EXPECT_TRUE(Exists(dangling));
-    Delete(dangling);
-    EXPECT_FALSE(Exists(dangling));
+    ASSERT_TRUE(image.CreateExclusive(PathOf("Hex.tmp")));
+    fs::rename(PathOf("Hex.tmp"), PathOf("moved.tmp"));
+    Write("Hex.tmp", "another program's");
+    image.DeleteAndClose();
+    EXPECT_EQ(Contents(PathOf("Hex.tmp")), "another program's");
 }
 
 TEST_F(FilesTest, ModificationTimeIsLocalTime)
@@ -243,13 +155,9 @@ TEST_F(FilesTest, ModificationTimeIsLocalTime)
     const auto path = Write("dated.hex", "x");
     const std::time_t when = 1700000000;
     fs::last_write_time(path, fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(when)));
-    std::tm expected{};
-    ASSERT_NE(::localtime_r(&when, &expected), nullptr);
-
     auto local = ModificationTimeLocal(path);
     ASSERT_TRUE(local.has_value());
     EXPECT_EQ(std::mktime(&*local), when);
-    EXPECT_EQ(local->tm_hour, expected.tm_hour);
     EXPECT_FALSE(ModificationTimeLocal(PathOf("missing")).has_value());
 }
 
@@ -274,19 +182,12 @@ private:
     std::optional<std::string> m_saved;
 };
 
-TEST(FilesFolderTest, TemporaryFolderEndsInSlash)
-{
-    ScopedEnv restore("TMPDIR");
-    ::setenv("TMPDIR", "/var/tmp/user one", 1);
-    EXPECT_EQ(TemporaryFolder(), "/var/tmp/user one/");
-    ::setenv("TMPDIR", "/scratch/", 1);
-    EXPECT_EQ(TemporaryFolder(), "/scratch/");
-}
-
-TEST(FilesFolderTest, WithoutTmpdirTheTemporaryFolderIsTheUsersOwn)
+TEST(FilesFolderTest, TheTemporaryFolderIsTmpdirElseTheUsersOwn)
 {
     ScopedEnv restoreTmpdir("TMPDIR");
     ScopedEnv restoreRuntime("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", "/var/tmp/user one", 1);
+    EXPECT_EQ(TemporaryFolder(), "/var/tmp/user one/");
     ::unsetenv("TMPDIR");
     ::setenv("XDG_RUNTIME_DIR", "/tmp", 1);  // shared with everyone: not taken
     const std::string own = "/tmp/fwut-" + std::to_string(::geteuid()) + "/";
@@ -300,12 +201,8 @@ TEST(FilesFolderTest, WithoutTmpdirTheTemporaryFolderIsTheUsersOwn)
 
 TEST(FilesFolderTest, ProgramFolderHoldsTheRunningProgram)
 {
-    const auto folder = ProgramFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.front(), '/');
-    EXPECT_EQ(folder.back(), '/');
     const auto program = fs::read_symlink("/proc/self/exe").filename().string();
-    EXPECT_TRUE(fs::equivalent(folder + program, "/proc/self/exe"));
+    EXPECT_TRUE(fs::equivalent(ProgramFolder() + program, "/proc/self/exe"));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The installed-port list over a fake /sys/class/tty and /dev in a temporary
-// folder, and the in-memory list that other tests use in its place: both are
-// read the way the dialog reads the SERIALCOMM key.
+// folder, read the way the dialog reads the SERIALCOMM key.
 #include "platform/posix/PosixPortDirectory.h"
 
 #include <stdlib.h>
@@ -14,14 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "tests/doubles/MemorySerialCommKey.h"
 
 namespace fwut {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using ::testing::Pair;
 
 // The capacities the dialog passes.
@@ -140,19 +137,7 @@ TEST_F(FakeSystem, EachOpenLooksAfresh)
     const Values values = ReadAll(directory);
     EXPECT_EQ(values.size(), 5u);
     EXPECT_EQ(values.front().second, "COM11");
-    EXPECT_EQ(directory.DevicePath(35), DevicePath("ttyUSB2"));
-    EXPECT_EQ(directory.DevicePath(1), "");
-}
-
-TEST_F(FakeSystem, OpenFailsWhenThereIsNoPortAtAll)
-{
-    PosixPortDirectory nothing({}, root + "/missing", Dev());
-    EXPECT_FALSE(nothing.Open());
-    char name[kNameCapacity];
-    BYTE data[kDataCapacity];
-    DWORD nameCapacity = kNameCapacity;
-    DWORD dataCapacity = kDataCapacity;
-    EXPECT_EQ(nothing.EnumValue(0, name, &nameCapacity, data, &dataCapacity), static_cast<LONG>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(PosixPortDirectory({}, root + "/missing", Dev()).Open()) << "no port at all";
 }
 
 TEST_F(FakeSystem, MappedDeviceGetsTheLowestFreeNumber)
@@ -166,102 +151,11 @@ TEST_F(FakeSystem, MappedDeviceGetsTheLowestFreeNumber)
     EXPECT_EQ(directory.MapDevice(Dev() + "/./custom"), 3) << "the same device, named differently";
     EXPECT_EQ(directory.MapDevice(DevicePath("other")), 4);
     EXPECT_EQ(directory.DevicePath(3), DevicePath("custom"));
-    EXPECT_EQ(directory.MapDevice(DevicePath("later")), 5) << "a device not plugged in yet";
-    EXPECT_EQ(directory.DevicePath(5), "");
-    WriteFile(DevicePath("later"), "");
-    EXPECT_EQ(directory.DevicePath(5), DevicePath("later"));
+    EXPECT_TRUE(directory.IsMappedForThisRun(3));
+    EXPECT_FALSE(directory.IsMappedForThisRun(33));
     const Values values = ReadAll(directory);
     ASSERT_GE(values.size(), 3u);
     EXPECT_THAT(values[1], Pair(DevicePath("custom"), "COM3"));
-}
-
-TEST_F(FakeSystem, MapDeviceFailsWhenEveryNumberIsTaken)
-{
-    std::map<int, std::string> all;
-    for (int number = 1; number <= 100; ++number) {
-        all[number] = DevicePath("port" + std::to_string(number));
-        WriteFile(all[number], "");
-    }
-    WriteFile(DevicePath("extra"), "");
-    auto directory = Directory(all);
-    EXPECT_EQ(directory.MapDevice(DevicePath("extra")), -1);
-    EXPECT_EQ(ReadAll(directory).size(), 100u);
-}
-
-// Win32 capacity rules, which the dialog relies on to stop at a value that
-// does not fit. Run over both implementations of the key.
-template <typename Key>
-void ExpectWin32Capacities(Key& key, const std::string& firstName, const std::string& firstData)
-{
-    ASSERT_TRUE(key.Open());
-    char name[kNameCapacity];
-    BYTE data[kDataCapacity];
-    DWORD nameCapacity = static_cast<DWORD>(firstName.size());
-    DWORD dataCapacity = kDataCapacity;
-    EXPECT_EQ(key.EnumValue(0, name, &nameCapacity, data, &dataCapacity), static_cast<LONG>(ERROR_MORE_DATA))
-        << "the name's terminator must fit too";
-
-    nameCapacity = static_cast<DWORD>(firstName.size() + 1);
-    dataCapacity = static_cast<DWORD>(firstData.size());
-    EXPECT_EQ(key.EnumValue(0, name, &nameCapacity, data, &dataCapacity), static_cast<LONG>(ERROR_MORE_DATA))
-        << "the data's terminator must fit too";
-    EXPECT_EQ(dataCapacity, firstData.size() + 1) << "the needed size is reported";
-
-    nameCapacity = static_cast<DWORD>(firstName.size() + 1);
-    dataCapacity = static_cast<DWORD>(firstData.size() + 1);
-    ASSERT_EQ(key.EnumValue(0, name, &nameCapacity, data, &dataCapacity), static_cast<LONG>(ERROR_SUCCESS));
-    EXPECT_EQ(std::string(name), firstName);
-    EXPECT_EQ(nameCapacity, firstName.size());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data)), firstData);
-    EXPECT_EQ(dataCapacity, firstData.size() + 1);
-    key.Close();
-}
-
-TEST_F(FakeSystem, EnumerationFollowsWin32Capacities)
-{
-    auto directory = Directory();
-    ExpectWin32Capacities(directory, DevicePath("ttyS0"), "COM1");
-
-    ASSERT_TRUE(directory.Open());
-    char name[kNameCapacity];
-    BYTE data[kDataCapacity];
-    DWORD nameCapacity = kNameCapacity;
-    DWORD dataCapacity = kDataCapacity;
-    EXPECT_EQ(directory.EnumValue(5, name, &nameCapacity, data, &dataCapacity),
-              static_cast<LONG>(ERROR_NO_MORE_ITEMS));
-}
-
-TEST(MemorySerialCommKeyTest, FollowsWin32Capacities)
-{
-    MemorySerialCommKey key({"COM3"});
-    ExpectWin32Capacities(key, "\\Device\\Serial0", "COM3");
-}
-
-TEST(MemorySerialCommKeyTest, OffersItsTextsAsGiven)
-{
-    MemorySerialCommKey key({"COM3", "com5", "COM05"});
-    key.Add(std::string(kDataCapacity, 'X'), false);  // fills the buffer exactly, no terminator
-    const Values values = ReadAll(key);
-    ASSERT_EQ(values.size(), 4u);
-    EXPECT_THAT(values[1], Pair("\\Device\\Serial1", "com5"));
-    EXPECT_EQ(values[2].second, "COM05");
-    EXPECT_EQ(values[3].second, std::string(kDataCapacity, 'X'));
-    EXPECT_EQ(key.DevicePath(3), "/dev/fake3");
-    EXPECT_EQ(key.DevicePath(5), "/dev/fake5");
-    EXPECT_EQ(key.DevicePath(7), "");
-    EXPECT_EQ(key.OpenCount(), 1);
-    EXPECT_EQ(key.CloseCount(), 1);
-    EXPECT_FALSE(key.IsOpen());
-}
-
-TEST(MemorySerialCommKeyTest, CanFailToOpenOrStopPartWay)
-{
-    MemorySerialCommKey key({"COM1", "COM2", "COM3"});
-    key.ForceResult(1, static_cast<LONG>(ERROR_MORE_DATA));
-    EXPECT_THAT(ReadAll(key), ElementsAre(Pair("\\Device\\Serial0", "COM1")));
-    key.SetOpenFails(true);
-    EXPECT_THAT(ReadAll(key), IsEmpty());
-    EXPECT_FALSE(key.IsOpen());
 }
 
 }  // namespace

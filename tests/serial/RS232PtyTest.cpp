@@ -17,6 +17,7 @@
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
 #include "serial/RS232.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace fwut {
 namespace {
@@ -24,64 +25,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr int kPort = 7;
-
-// The far end of the line: the master side of a pseudo-terminal.
-class PtyLine {
-public:
-    PtyLine()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        EXPECT_GE(m_master, 0);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_slavePath = ::ptsname(m_master);
-        termios settings{};
-        ::tcgetattr(m_master, &settings);
-        ::cfmakeraw(&settings);
-        ::tcsetattr(m_master, TCSANOW, &settings);
-    }
-    ~PtyLine() { ::close(m_master); }
-    PtyLine(const PtyLine&) = delete;
-    PtyLine& operator=(const PtyLine&) = delete;
-
-    const std::string& SlavePath() const { return m_slavePath; }
-
-    // Both ends of a Linux pseudo-terminal share the line settings, so the
-    // master shows what the program set on its end.
-    const termios& Settings()
-    {
-        ::tcgetattr(m_master, &m_settings);
-        return m_settings;
-    }
-
-    Bytes ReadAvailable(std::size_t expected)
-    {
-        Bytes bytes;
-        while (bytes.size() < expected) {
-            pollfd pending{m_master, POLLIN, 0};
-            if (::poll(&pending, 1, 2000) <= 0) {
-                break;
-            }
-            std::uint8_t buffer[512];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n <= 0) {
-                break;
-            }
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        }
-        return bytes;
-    }
-
-    void Write(const Bytes& bytes)
-    {
-        ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-
-private:
-    int m_master = -1;
-    std::string m_slavePath;
-    termios m_settings{};
-};
 
 // One frame as the relay expects it, spelled out from its layout.
 Bytes ExpectedFrame(const Bytes& payload)
@@ -118,7 +61,7 @@ bool WaitForInput(CRS232& port, DWORD count)
 
 class RS232OverPty : public ::testing::Test {
 protected:
-    PtyLine line;
+    test::PseudoTerminal line;
     PosixPortDirectory directory{{{kPort, line.SlavePath()}}, "/nonexistent", "/dev"};
     PosixSerialApi api{directory};
     VirtualClock clock;
@@ -130,7 +73,7 @@ TEST_F(RS232OverPty, AOneBytePayloadIsTheWakeUpPollFrame)
     ASSERT_TRUE(port.Open(kPort, 57600, 'N', 8, 1));
     const std::uint8_t wakeUp = 0xC0;
     port.SendPacket(&wakeUp, 1);
-    EXPECT_EQ(line.ReadAvailable(23), (Bytes{0x3C, 0x24, 0x3A, 0x50, 0x30, 0x31, 0x36, 0x41, 0x8C, 0x11, 0xEE, 0xEE,
+    EXPECT_EQ(line.Read(23), (Bytes{0x3C, 0x24, 0x3A, 0x50, 0x30, 0x31, 0x36, 0x41, 0x8C, 0x11, 0xEE, 0xEE,
                                             0xFF, 0xFF, 0x00, 0x00, 0x22, 0x00, 0x46, 0x01, 0xC0, 0x00, 0x00}));
 }
 
@@ -152,7 +95,7 @@ TEST_F(RS232OverPty, PayloadsAreSplitIntoFramesOfAtMost86Bytes)
             expected.insert(expected.end(), frame.begin(), frame.end());
             offset += piece;
         }
-        EXPECT_EQ(line.ReadAvailable(expected.size()), expected) << c.length;
+        EXPECT_EQ(line.Read(expected.size()), expected) << c.length;
     }
     EXPECT_EQ(ExpectedFrame(Payload(86)).size(), 108u);
 }
@@ -160,9 +103,10 @@ TEST_F(RS232OverPty, PayloadsAreSplitIntoFramesOfAtMost86Bytes)
 TEST_F(RS232OverPty, TheRateChangeShowsOnTheLine)
 {
     ASSERT_TRUE(port.Open(kPort, 57600, 'N', 8, 1));
-    EXPECT_EQ(::cfgetospeed(&line.Settings()), B57600);
+    const termios opened = line.Settings();
+    EXPECT_EQ(::cfgetospeed(&opened), B57600);
     port.SetLineSettings(19200, 'N', '8');
-    const termios& settings = line.Settings();
+    const termios settings = line.Settings();
     EXPECT_EQ(::cfgetospeed(&settings), B19200);
     EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(settings.c_cflag & PARENB, 0u);
@@ -176,13 +120,13 @@ TEST_F(RS232OverPty, ReadsWhatIsWaitingWithoutBlocking)
     ASSERT_TRUE(port.Open(kPort, 57600, 'N', 8, 1));
     char buffer[100];
     EXPECT_EQ(port.Read(buffer, sizeof buffer), 0);
-    line.Write({'F', 'G', 0x0D, 0x11, 0x13});
+    ASSERT_TRUE(line.Write({'F', 'G', 0x0D, 0x11, 0x13}));
     ASSERT_TRUE(WaitForInput(port, 5));
     EXPECT_EQ(port.GetInputCount(), 5u);
     EXPECT_EQ(port.Read(buffer, sizeof buffer), 5);
     EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{'F', 'G', 0x0D, 0x11, 0x13}));
 
-    line.Write({1, 2, 3});
+    ASSERT_TRUE(line.Write({1, 2, 3}));
     ASSERT_TRUE(WaitForInput(port, 3));
     EXPECT_TRUE(port.PurgeInput());
     EXPECT_EQ(port.GetInputCount(), 0u);

@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Files.h"
-#include "tools/hexgen/HexGenerator.h"
 #include "tests/update/UpdateTestSupport.h"
 
 namespace fwut {
@@ -38,12 +35,6 @@ std::string Lines(const std::vector<std::string>& lines, const char* end = "\n")
     for (const auto& line : lines)
         text += line + end;
     return text;
-}
-
-bool AllBlank(const std::string& image, std::size_t from, std::size_t to)
-{
-    return std::all_of(image.begin() + static_cast<std::ptrdiff_t>(from),
-                       image.begin() + static_cast<std::ptrdiff_t>(to), [](char c) { return c == '\xFF'; });
 }
 
 class HexImageTest : public ::testing::Test {
@@ -142,160 +133,71 @@ TEST_P(InvalidHexTest, IsRejectedAndLeavesNoImage)
 INSTANTIATE_TEST_SUITE_P(FailureTable, InvalidHexTest, ::testing::ValuesIn(InvalidCases()),
                          [](const auto& tested) { return std::string(tested.param.name); });
 
-TEST_F(HexImageTest, LongestRecordIsAccepted)
+// Valid files: the image grows page by page from page 0, unwritten bytes
+// blank, later records winning, segment records passed over unchecked.
+struct ValidCase {
+    const char* name;
+    std::string text;
+    std::size_t pages;
+    std::vector<std::pair<std::size_t, int>> bytes;  // offset, value (-1: 0xFF)
+};
+
+void PrintTo(const ValidCase& valid, std::ostream* out) { *out << valid.name; }
+
+std::vector<ValidCase> ValidCases()
 {
-    const auto record = HexOfLength(93);
-    ASSERT_EQ(record.size(), 197u);
-    const auto image = Image(Lines({record, kEndRecord}, "\r\n"));
-    ASSERT_EQ(image.size(), kPage);
-    const auto data = Bytes(93);
-    EXPECT_EQ(image.substr(0, 93), std::string(data.begin(), data.end()));
-    EXPECT_TRUE(AllBlank(image, 93, kPage));
+    return {
+        {"OnlyTheEndRecord", Lines({kEndRecord}), 1, {{0, -1}, {255, -1}}},
+        {"LongestRecordCrLf", Lines({HexOfLength(93), kEndRecord}, "\r\n"), 1, {{0, 0}, {92, 92}, {93, -1}}},
+        {"LowerCase", Lines({":04001000abcdeffa8b", kEndRecord}), 1, {{0x10, 0xAB}, {0x13, 0xFA}, {0x14, -1}}},
+        {"DataOnlyInTheSecondPage", Lines({DataRecord(0x0100, Bytes(16, 0x40)), kEndRecord}), 2,
+         {{0, -1}, {0xFF, -1}, {0x100, 0x40}, {0x10F, 0x4F}, {0x110, -1}}},
+        {"GapPagesStayBlank", Lines({DataRecord(0x0000, {0x11}), DataRecord(0x0400, {0x22}), kEndRecord}), 5,
+         {{0, 0x11}, {1, -1}, {0x3FF, -1}, {0x400, 0x22}, {0x401, -1}}},
+        {"DescendingOrder", Lines({DataRecord(0x0400, {0x22}), DataRecord(0x0000, {0x11}), kEndRecord}), 5,
+         {{0, 0x11}, {0x400, 0x22}}},
+        {"LaterRecordWins", Lines({DataRecord(0x10, {1, 2, 3, 4}), DataRecord(0x12, {9}), kEndRecord}), 1,
+         {{0x11, 2}, {0x12, 9}, {0x13, 4}}},
+        {"SegmentRecordsSkippedUnchecked",
+         Lines({Record(0, 0x02, {0x10, 0x00}), DataRecord(0x0020, {0x5A}), WithChecksum(Record(0, 0x02, {0x20, 0}), "00"),
+                ":0400000312345678ZZ", kEndRecord}),
+         1, {{0x20, 0x5A}}},
+        {"NothingAfterTheEndRecordIsRead", Lines({DataRecord(0, {1}), ":00000001FF", DataRecord(0x0800, {2}), "junk"}),
+         1, {{0, 1}}},
+        // The offset is address plus index, so a record near the top runs on past 64 KiB.
+        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord}), 257,
+         {{0xFFFF, 7}, {0x10000, 8}}},
+    };
 }
 
-TEST_F(HexImageTest, EitherLetterCaseAndEitherLineEnd)
+class ValidHexTest : public HexImageTest, public ::testing::WithParamInterface<ValidCase> {};
+
+TEST_P(ValidHexTest, GivesWholePagesWithEveryByteInItsPlace)
 {
-    const std::vector<std::string> upper{DataRecord(0x00AB, {0xAB, 0xCD, 0xEF, 0xFA}), kEndRecord};
-    std::vector<std::string> lower = upper;
-    for (auto& c : lower[0])
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto expected = Image(Lines(upper));
-    EXPECT_EQ(expected.substr(0xAB, 4), "\xAB\xCD\xEF\xFA");
-    EXPECT_EQ(Image(Lines(lower)), expected);
-    EXPECT_EQ(Image(Lines(lower, "\r\n")), expected);
+    const auto image = Image(GetParam().text);
+    ASSERT_EQ(image.size(), GetParam().pages * kPage);
+    for (const auto& [offset, value] : GetParam().bytes) {
+        EXPECT_EQ(static_cast<unsigned char>(image[offset]), value < 0 ? 0xFF : value) << "offset " << offset;
+    }
 }
 
-TEST_F(HexImageTest, DataOnlyInSecondPage)
-{
-    const auto image = Image(Lines({DataRecord(0x0100, Bytes(16, 0x40)), kEndRecord}));
-    ASSERT_EQ(image.size(), 2 * kPage);
-    EXPECT_TRUE(AllBlank(image, 0, kPage));
-    EXPECT_EQ(image[0x100], '\x40');
-    EXPECT_EQ(image[0x10F], '\x4F');
-    EXPECT_TRUE(AllBlank(image, 0x110, 2 * kPage));
-}
+INSTANTIATE_TEST_SUITE_P(LayoutTable, ValidHexTest, ::testing::ValuesIn(ValidCases()),
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
-TEST_F(HexImageTest, GapPagesStayBlank)
-{
-    const auto image = Image(Lines({DataRecord(0x0000, {0x11}), DataRecord(0x0400, {0x22}), kEndRecord}));
-    ASSERT_EQ(image.size(), 1280u);
-    EXPECT_EQ(image[0], '\x11');
-    EXPECT_TRUE(AllBlank(image, 1, 0x400));
-    EXPECT_EQ(image[0x400], '\x22');
-    EXPECT_TRUE(AllBlank(image, 0x401, 1280));
-}
-
-TEST_F(HexImageTest, OnlyTheEndRecordGivesOneBlankPage)
-{
-    const auto image = Image(Lines({kEndRecord}));
-    ASSERT_EQ(image.size(), kPage);
-    EXPECT_TRUE(AllBlank(image, 0, kPage));
-}
-
-TEST_F(HexImageTest, RecordOrderDoesNotMatterWithoutOverlap)
-{
-    hexgen::HexGenOptions options;
-    options.pages = 5;
-    options.seed = 77;
-    options.recordBytes = 24;
-    options.fill = true;
-    const auto ascending = Image(hexgen::GenerateHex(options));
-    options.order = hexgen::RecordOrder::Descending;
-    const auto descending = hexgen::GenerateHex(options);
-    ASSERT_EQ(descending.substr(0, 3), ":08");  // the short record at the top comes first
-    EXPECT_EQ(ascending.size(), 5 * kPage);
-    EXPECT_EQ(Image(descending), ascending);
-}
-
-TEST_F(HexImageTest, LaterRecordWins)
-{
-    const auto image = Image(Lines({DataRecord(0x10, {1, 2, 3, 4}), DataRecord(0x12, {9}), kEndRecord}));
-    EXPECT_EQ(image.substr(0x10, 4), std::string("\x01\x02\x09\x04", 4));
-}
-
-TEST_F(HexImageTest, SegmentRecordsAreSkippedUnchecked)
-{
-    const auto image = Image(Lines({
-        Record(0, 0x02, {0x10, 0x00}),
-        DataRecord(0x0020, {0x5A}),
-        WithChecksum(Record(0, 0x02, {0x20, 0x00}), "00"),
-        ":0400000312345678ZZ",
-        ":02000002",
-        kEndRecord,
-    }));
-    ASSERT_EQ(image.size(), kPage);
-    EXPECT_EQ(image[0x20], '\x5A');
-}
-
-TEST_F(HexImageTest, NothingAfterTheEndRecordIsRead)
-{
-    const auto expected = Image(Lines({DataRecord(0, {1}), kEndRecord}));
-    const auto image = Image(Lines({DataRecord(0, {1}), ":00000001FF", DataRecord(0x0800, {2}), "not a record",
-                                    Record(0, 0x04, {0, 0})}));
-    EXPECT_EQ(image, expected);
-}
-
-TEST_F(HexImageTest, EndRecordEndsTheFileWhateverItsOtherFields)
-{
-    EXPECT_EQ(Image(Lines({":0512340100"})).size(), kPage);
-}
-
-// Addresses are 16-bit but the offset of a byte is address plus index, so a
-// record that starts near the top runs on past 64 KiB instead of wrapping.
-TEST_F(HexImageTest, RecordCrossingTheTopOfTheAddressSpaceRunsOn)
-{
-    const auto image = Image(Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord}));
-    ASSERT_EQ(image.size(), 257 * kPage);
-    EXPECT_EQ(image[0xFFFF], '\x07');
-    EXPECT_EQ(image[0x10000], '\x08');
-}
-
-TEST_F(HexImageTest, StaleImageIsReplaced)
-{
-    m_folder.Write("Hex.tmp", std::string(3 * kPage, '\0'));
-    EXPECT_EQ(Image(Lines({DataRecord(0, {7}), kEndRecord})).size(), kPage);
-
-    m_folder.Write("Hex.tmp", std::string(3 * kPage, '\0'));
-    EXPECT_FALSE(Convert(Lines({DataRecord(0, {7})})).image.has_value());
-}
-
-TEST_F(HexImageTest, UnsafeImagePathCannotBeCreated)
-{
-    const auto victim = m_folder.Write("victim", "keep me");
-    std::filesystem::create_symlink(victim, ImagePath());
-    const auto outcome = Convert(Lines({kGood, kEndRecord}));
-    EXPECT_EQ(outcome.result, HexImageResult::CannotCreateImage);
-    EXPECT_EQ(test::ReadBytes(victim), "keep me");
-    EXPECT_TRUE(std::filesystem::is_symlink(ImagePath()));
-
-    const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
-    EXPECT_EQ(ConvertHexFileToImage(hex, m_folder.Path("no-such-folder/Hex.tmp")), HexImageResult::CannotCreateImage);
-}
-
-TEST_F(HexImageTest, UnreadableHexFileLeavesNoImage)
+TEST_F(HexImageTest, AFileThatCannotBeOpenedOrAHeldImageLeavesNoImage)
 {
     EXPECT_EQ(ConvertTo(m_folder.Path("missing.hex")).result, HexImageResult::CannotOpenHexFile);
     EXPECT_FALSE(files::Exists(ImagePath()));
-
-    // An empty firmware name leaves only the program folder as the path.
-    EXPECT_EQ(ConvertTo(m_folder.Path("")).result, HexImageResult::CannotOpenHexFile);
-    EXPECT_FALSE(files::Exists(ImagePath()));
-
     const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
-    files::TextFile holder;
-    ASSERT_TRUE(holder.Open(hex, files::Access::Shared));
-    const auto outcome = ConvertTo(hex);
-    EXPECT_EQ(outcome.result, HexImageResult::CannotOpenHexFile);
-    EXPECT_FALSE(outcome.image.has_value());
-    holder.Close();
-    EXPECT_EQ(ConvertTo(hex).result, HexImageResult::Complete);
-}
+    files::TextFile reader;
+    ASSERT_TRUE(reader.Open(hex, files::Access::Shared));
+    EXPECT_EQ(ConvertTo(hex).result, HexImageResult::CannotOpenHexFile) << "the conversion reads it exclusively";
+    EXPECT_FALSE(files::Exists(ImagePath()));
+    reader.Close();
 
-TEST_F(HexImageTest, BusyImageCannotBeCreated)
-{
     files::BinaryFile holder;
     ASSERT_TRUE(holder.CreateExclusive(ImagePath()));
-    EXPECT_EQ(Convert(Lines({kGood, kEndRecord})).result, HexImageResult::CannotCreateImage);
+    EXPECT_EQ(ConvertTo(hex).result, HexImageResult::CannotCreateImage);
 }
 
 }  // namespace

@@ -8,19 +8,11 @@
 namespace fwut {
 namespace {
 
-TEST(Win32TickClock, StartsWhereToldAndAdvances)
-{
-    Win32TickClock clock(1000);
-    const DWORD first = clock.GetTickCount();
-    EXPECT_GE(first, 1000u);
-    clock.Sleep(5);
-    EXPECT_GT(clock.GetTickCount(), first);
-}
-
-TEST(Win32TickClock, ADelayAcrossTheWrapEndsAfterTheWrap)
+TEST(Win32TickClock, StartsWhereToldAndADelayAcrossTheWrapEndsAfterTheWrap)
 {
     Win32TickClock clock(0xFFFFFFFFu - 5);
     const DWORD start = clock.GetTickCount();
+    EXPECT_GE(start, 0xFFFFFFFFu - 5);
     Delay(clock, 20);
     EXPECT_GE(clock.GetTickCount() - start, 20u);
     EXPECT_LT(clock.GetTickCount(), 0x80000000u);

@@ -1,0 +1,138 @@
+// CRS232 on a scripted port and the virtual clock: the line settings it asks
+// of the driver (a pseudo-terminal can only ever show 8N1), the order of its
+// calls where the order matters, and its waits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "serial/Delay.h"
+#include "serial/RS232.h"
+#include "tests/doubles/ScriptedSerialApi.h"
+#include "tests/doubles/VirtualClock.h"
+
+namespace fwut {
+namespace {
+
+class RS232Settings : public ::testing::Test {
+protected:
+    RS232Settings()
+    {
+        api.AddPort(1);
+        api.AddPort(2, 1000);
+    }
+
+    std::vector<std::string> EventsSince(std::size_t first) const
+    {
+        std::vector<std::string> events;
+        for (std::size_t i = first; i < api.Events().size(); ++i) {
+            events.push_back(api.Events()[i].what);
+        }
+        return events;
+    }
+
+    VirtualClock clock;
+    ScriptedSerialApi api{clock};
+    CRS232 port{api, clock};
+};
+
+TEST_F(RS232Settings, EachOperationTakesOnlyTheRatesAndParitiesOfItsOwnList)
+{
+    const struct {
+        int rate;
+        DWORD atOpen;
+        DWORD atChange;
+    } rates[] = {{300, 300, 9600},     {600, 600, 9600},     {14400, 14400, 9600},   {19200, 19200, 19200},
+                 {57600, 57600, 57600}, {115200, 115200, 115200}, {56000, 9600, 9600}, {-57600, 9600, 9600}};
+    for (const auto& r : rates) {
+        port.Open(1, r.rate, 'N', 8, 1);
+        EXPECT_EQ(api.LastState().BaudRate, r.atOpen) << r.rate;
+        port.SetLineSettings(r.rate, 'N', '8');
+        EXPECT_EQ(api.LastState().BaudRate, r.atChange) << r.rate;
+    }
+    const struct {
+        int code;
+        BYTE atOpen;
+        BYTE atChange;
+    } parities[] = {{'N', NOPARITY, NOPARITY},   {'O', ODDPARITY, ODDPARITY}, {'E', EVENPARITY, EVENPARITY},
+                    {'M', MARKPARITY, NOPARITY}, {'S', SPACEPARITY, NOPARITY}, {'e', NOPARITY, NOPARITY}};
+    for (const auto& p : parities) {
+        port.Open(1, 57600, p.code, 8, 1);
+        EXPECT_EQ(api.LastState().Parity, p.atOpen) << p.code;
+        port.SetLineSettings(19200, p.code, '7');
+        EXPECT_EQ(api.LastState().Parity, p.atChange) << p.code;
+        EXPECT_EQ(api.LastState().ByteSize, 7);
+    }
+    for (int stopBits : {0, 1, 2, 3}) {
+        port.Open(1, 57600, 'N', 8, stopBits);
+        EXPECT_EQ(api.LastState().StopBits, stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT) << stopBits;
+    }
+}
+
+TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
+{
+    ASSERT_TRUE(port.Open(1, 57600, 'M', 7, 2));
+    const DCB& opened = api.LastState();
+    EXPECT_TRUE(opened.fBinary && opened.fParity);
+    EXPECT_EQ(opened.fDtrControl, DTR_CONTROL_ENABLE);
+    EXPECT_EQ(opened.fRtsControl, RTS_CONTROL_ENABLE);
+    EXPECT_FALSE(opened.fOutxCtsFlow || opened.fOutxDsrFlow || opened.fOutX || opened.fInX);
+    const DCB before = opened;
+
+    const std::size_t mark = api.Events().size();
+    EXPECT_TRUE(port.SetLineSettings(19200, 'E', '8'));
+    EXPECT_EQ(EventsSince(mark), (std::vector<std::string>{"state 19200", "purge rx"}))
+        << "input received at the old rate is thrown away";
+    DCB expected = before;
+    expected.BaudRate = 19200;
+    expected.Parity = EVENPARITY;
+    expected.ByteSize = 8;
+    EXPECT_EQ(std::memcmp(&expected, &api.LastState(), sizeof(DCB)), 0) << "every other setting survives";
+
+    // A second open closes the first port, even when it cannot open its own.
+    const std::size_t beforeSecond = api.Events().size();
+    EXPECT_FALSE(port.Open(2, 57600, 'N', 8, 1));
+    EXPECT_EQ(EventsSince(beforeSecond), (std::vector<std::string>{"DTR off", "RTS off", "close", "open COM2"}));
+    EXPECT_EQ(port.GetPortNumber(), -1);
+    port.Close();
+    EXPECT_EQ(api.Events().size(), beforeSecond + 4) << "closed once";
+}
+
+TEST_F(RS232Settings, AClosedPortTouchesNothingAndWaitsForNothing)
+{
+    char buffer[8];
+    const DWORD before = clock.GetTickCount();
+    EXPECT_FALSE(port.WriteString("<W"));
+    EXPECT_FALSE(port.SetLineSettings(19200, 'N', '8'));
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), 0);
+    port.ClearAndWait(500);
+    port.SendPacketString("x");
+    EXPECT_TRUE(api.Events().empty() && api.Writes().empty());
+    EXPECT_EQ(clock.GetTickCount(), before);
+}
+
+TEST_F(RS232Settings, ClearAndWaitDiscardsBothQueuesThenWaits)
+{
+    port.Open(1, 57600, 'N', 8, 1);
+    const std::size_t mark = api.Events().size();
+    const DWORD start = clock.GetTickCount();
+    port.ClearAndWait(10);
+    EXPECT_EQ(EventsSince(mark), (std::vector<std::string>{"purge tx", "purge rx"}));
+    EXPECT_EQ(clock.GetTickCount() - start, 10u);
+}
+
+TEST(Delay, WaitsExactlyTheGivenTicksAcrossTheWrap)
+{
+    for (DWORD start : {0u, 0xFFFFFFF0u}) {
+        VirtualClock clock(start);
+        Delay(clock, 0);
+        EXPECT_EQ(clock.GetTickCount(), start);
+        Delay(clock, 20);
+        Delay(clock, 3000);
+        EXPECT_EQ(clock.GetTickCount() - start, 3020u);
+    }
+}
+
+}  // namespace
+}  // namespace fwut

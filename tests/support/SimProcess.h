@@ -1,0 +1,66 @@
+// fwut-sim as a child process on a pseudo-terminal of its own, in a folder
+// that goes with the test.
+#pragma once
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/Process.h"
+
+namespace fwut::test {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "fwut-test-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string Path(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+class SimProcess {
+public:
+    // Starts fwut-sim with its link and transcript in dir, plus options, and
+    // waits until it serves.
+    SimProcess(const TempDir& dir, std::vector<std::string> options)
+        : m_link(dir.Path("ttyFWUT")), m_transcript(dir.Path("transcript.txt"))
+    {
+        const char* program = std::getenv("FWUT_SIM");
+        options.insert(options.end(), {"--link", m_link, "--transcript", m_transcript});
+        m_process = std::make_unique<Process>(program != nullptr ? program : FWUT_SIM_PATH, options,
+                                              dir.Path("sim.out"));
+        for (int i = 0; i < 500 && !std::filesystem::exists(m_link); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    const std::string& Link() const { return m_link; }
+    // The exit status, or -1 when it did not end within limit.
+    int WaitForExit(std::chrono::milliseconds limit) { return m_process->Wait(limit); }
+    std::string Transcript() const { return ReadText(m_transcript); }
+
+private:
+    std::string m_link;
+    std::string m_transcript;
+    std::unique_ptr<Process> m_process;
+};
+
+}  // namespace fwut::test
