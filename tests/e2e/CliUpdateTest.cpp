@@ -31,10 +31,10 @@ TEST_F(CliUpdate, AOnePageImageIsFlashedAndThePortSaved)
     EXPECT_NE(transcript.find("rx end marker FF FF"), std::string::npos);
 }
 
-TEST_F(CliUpdate, AManyPageImageArrivesAsTheConversionMadeIt)
+TEST_F(CliUpdate, AManyPageImageArrivesAsTheConversionMadeItThroughRejections)
 {
     WriteFirmware(40);
-    StartSimulator({"--answer-after", "1", "--reject-page", "7:2"});
+    StartSimulator({"--answer-after", "1", "--reject-page", "7:4"});
     EXPECT_EQ(RunCli(), 0) << CliOutput();
     EXPECT_EQ(SimulatorExit(), 0) << Sim().Transcript();
     ExpectCleanEnd();
@@ -83,34 +83,19 @@ TEST_P(CliUpdateFailure, EndsWithTheClosingCommandAndTheDocumentedExitCode)
 INSTANTIATE_TEST_SUITE_P(
     Faults, CliUpdateFailure,
     ::testing::Values(
-        FailureCase{"NoVersion", {"--no-version"}, 5, "No response from the FieldGatherer Mobile Module."},
         FailureCase{"TrickledVersion", {"--trickle-version", "300"}, 5,
                     "No response from the FieldGatherer Mobile Module."},
         FailureCase{"Version233", {"--version", "FG-DMM-2.33"}, 6, "Invalid version response from the"},
-        FailureCase{"Version23", {"--version", "FG-DMM-2.3"}, 6, "Invalid version response from the"},
-        FailureCase{"LineFeedAfterCarriageReturn", {"--lf-after-cr"}, 8, "Invalid ready response from the"},
         FailureCase{"NoReadyByte", {"--no-ready"}, 7, "No ready response from the"},
-        FailureCase{"WrongReadyByte", {"--ready-byte", "3F"}, 8, "Invalid ready response from the"},
         FailureCase{"FiveRejections", {"--reject-page", "1:5"}, 8, "Invalid ready response from the"},
-        FailureCase{"SilenceAtPage", {"--silent-at-page", "2"}, 5, "No response from the"},
         FailureCase{"UnpluggedAtPage", {"--hangup-at-page", "1"}, 5, "No response from the", true}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
-
-TEST_F(CliUpdate, FourRejectionsThenAcceptanceSucceed)
-{
-    StartSimulator({"--answer-after", "1", "--reject-page", "1:4"});
-    EXPECT_EQ(RunCli(), 0) << CliOutput();
-    EXPECT_EQ(SimulatorExit(), 0) << Sim().Transcript();
-    ExpectCleanEnd();
-}
 
 TEST_F(CliUpdate, CtrlCWhileWaitingCancels)
 {
     StartSimulator({"--never-answer"});
     auto cli = StartCli();
-    for (int i = 0; i < 500 && CliOutput().find("Waiting for the module") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    ASSERT_TRUE(AwaitOutput("Waiting for the module"));
     std::this_thread::sleep_for(600ms);
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(10s), 10) << CliOutput();
@@ -123,9 +108,7 @@ TEST_F(CliUpdate, CtrlCDuringTheTransferEndsItAsAFailure)
     WriteFirmware(30);
     StartSimulator({"--answer-after", "1"});
     auto cli = StartCli();
-    for (int i = 0; i < 1000 && CliOutput().find("Sending firmware page  3 ") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
+    ASSERT_TRUE(AwaitOutput("Sending firmware page  3 "));
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(10s), 11) << CliOutput();
     SimulatorExit();

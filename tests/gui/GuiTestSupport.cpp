@@ -17,7 +17,6 @@ namespace fwut::guitest {
 namespace {
 
 constexpr int kBoxPollMs = 20;
-constexpr int kSamplePollMs = 5;
 
 // The settings store reads its folder when it is made.
 std::string UseSettingsFolder(const test::TempDir& folder)
@@ -69,7 +68,6 @@ DialogUnderTest::DialogUnderTest(std::map<int, std::string> portMap, TopLevelWin
 DialogUnderTest::~DialogUnderTest()
 {
     m_boxTimer.stop();
-    m_sampleTimer.stop();
     window.Destroy();
 }
 
@@ -122,17 +120,6 @@ void DialogUnderTest::AnswerBoxes()
         box->button(QMessageBox::Ok)->click();
     });
     m_boxTimer.start();
-}
-
-void DialogUnderTest::SampleWhile(std::function<bool()> pred)
-{
-    m_sampleTimer.setInterval(kSamplePollMs);
-    QObject::connect(&m_sampleTimer, &QTimer::timeout, [this, pred = std::move(pred)] {
-        if (pred()) {
-            m_samples.push_back(Snapshot());
-        }
-    });
-    m_sampleTimer.start();
 }
 
 }  // namespace fwut::guitest

@@ -8,7 +8,6 @@
 #include <QColor>
 #include <QMessageBox>
 #include <QTimer>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -83,10 +82,6 @@ public:
     // Answers every message box that opens with OK, keeping what it showed.
     void AnswerBoxes();
     const std::vector<SeenBox>& Boxes() const { return m_boxes; }
-    // Samples the controls every few milliseconds while pred() holds, also
-    // inside long steps that let the dialog dispatch messages.
-    void SampleWhile(std::function<bool()> pred);
-    const std::vector<PhaseSnapshot>& Samples() const { return m_samples; }
 
     test::TempDir folder;
     IniSettingsStore settings;
@@ -99,9 +94,7 @@ public:
 
 private:
     QTimer m_boxTimer;
-    QTimer m_sampleTimer;
     std::vector<SeenBox> m_boxes;
-    std::vector<PhaseSnapshot> m_samples;
 };
 
 }  // namespace fwut::guitest

@@ -1,9 +1,7 @@
 // The Windows files backend on real files in a private temporary folder.
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -59,18 +57,6 @@ TEST_F(Win32Files, TextReadsFollowTheRuntimesTextMode)
     EXPECT_EQ(Lines(path, 3), (std::vector<std::string>{"one", "\n", "two", "\n", "thr", "ee\r", "fou", "r\n"}));
 }
 
-TEST_F(Win32Files, AnExclusiveHolderKeepsEveryOtherOpenerOut)
-{
-    const std::string path = Write("held.txt", "x\n");
-    TextFile holder;
-    ASSERT_TRUE(holder.Open(path, Access::Exclusive));
-    TextFile other;
-    EXPECT_FALSE(other.Open(path, Access::Shared));
-    holder.Close();
-    EXPECT_TRUE(other.Open(path, Access::Shared));
-    EXPECT_FALSE(holder.Open(m_dir, Access::Shared)) << "a folder is no text file";
-}
-
 TEST_F(Win32Files, TheImageIsHeldUntilItsHolderDeletesIt)
 {
     const std::string path = Write("Hex.tmp", std::string(600, 'x'));
@@ -87,18 +73,6 @@ TEST_F(Win32Files, TheImageIsHeldUntilItsHolderDeletesIt)
     EXPECT_TRUE(SameFile(path, m_dir + ".\\Hex.tmp")) << "another name of the same file, though it is held";
     image.DeleteAndClose();
     EXPECT_FALSE(Exists(path));
-}
-
-TEST_F(Win32Files, TheModificationTimeIsInLocalTimeAndTheFoldersEndInABackslash)
-{
-    const std::string path = Write("dated.txt", "x");
-    const std::time_t now = std::time(nullptr);
-    const std::tm expected = *std::localtime(&now);
-    const auto modified = ModificationTimeLocal(path);
-    ASSERT_TRUE(modified.has_value());
-    EXPECT_EQ(modified->tm_mday, expected.tm_mday);
-    EXPECT_EQ(TemporaryFolder().back(), '\\');
-    EXPECT_TRUE(Exists(ProgramFolder() + "fwut_win32_tests.exe"));
 }
 
 }  // namespace
