@@ -2,17 +2,15 @@
 // folder, read the way the dialog reads the SERIALCOMM key.
 #include "platform/posix/PosixPortDirectory.h"
 
-#include <stdlib.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/support/TempDir.h"
 
 namespace fwut {
 namespace {
@@ -20,11 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::Pair;
-
-// The capacities the dialog passes.
-constexpr DWORD kNameCapacity = 501;
-constexpr DWORD kDataCapacity = 51;
-
 using Values = std::vector<std::pair<std::string, std::string>>;
 
 // Every value up to the first result other than success, as (name, data text).
@@ -35,10 +28,10 @@ Values ReadAll(SerialCommKey& key)
         return values;
     }
     for (DWORD index = 0;; ++index) {
-        char name[kNameCapacity] = {};
-        BYTE data[kDataCapacity + 1] = {};
-        DWORD nameCapacity = kNameCapacity;
-        DWORD dataCapacity = kDataCapacity;
+        char name[501] = {};
+        BYTE data[52] = {};
+        DWORD nameCapacity = 501;
+        DWORD dataCapacity = 51;
         if (key.EnumValue(index, name, &nameCapacity, data, &dataCapacity) != static_cast<LONG>(ERROR_SUCCESS)) {
             break;
         }
@@ -50,112 +43,58 @@ Values ReadAll(SerialCommKey& key)
 
 class FakeSystem : public ::testing::Test {
 protected:
-    void SetUp() override
+    FakeSystem()
     {
-        std::string pattern = (fs::temp_directory_path() / "fwut-ports-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        fs::create_directories(Sys());
-        fs::create_directories(Dev());
-        AddUart("ttyS0", "4");
-        AddUart("ttyS1", "0");  // an 8250 slot with no UART behind it
-        AddUart("ttyS10", "4");
-        AddDevice("ttyUSB0");
-        AddDevice("ttyUSB1");
-        AddDevice("ttyACM0");
-        AddDevice("ttyACM36");  // would be COM101
-        AddDevice("tty0");
-        AddDevice("ttyS01");  // not a kernel name
-        fs::create_directories(Sys() + "/ttyS2");  // no type, no device node
-        WriteFile(Sys() + "/ttyS2/type", "4");
+        fs::create_directories(root.Path("dev"));
+        for (const char* name : {"ttyS0", "ttyS1", "ttyS10", "ttyUSB0", "ttyUSB1", "ttyACM0", "ttyACM36", "tty0",
+                                 "ttyS01", "custom", "other"}) {
+            fs::create_directories(root.Path(std::string("sys/") + name));
+            root.Write(std::string("dev/") + name, "");
+        }
+        // An 8250 slot has an entry whether or not a UART answers behind it.
+        for (const auto& [name, type] : {std::pair{"ttyS0", "4\n"}, {"ttyS1", "0\n"}, {"ttyS10", "4\n"}}) {
+            root.Write(std::string("sys/") + name + "/type", type);
+        }
     }
 
-    void TearDown() override { fs::remove_all(root); }
-
-    std::string Sys() const { return root + "/sys/class/tty"; }
-    std::string Dev() const { return root + "/dev"; }
-    std::string DevicePath(const std::string& name) const { return Dev() + "/" + name; }
-
-    static void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-    void AddDevice(const std::string& name)
-    {
-        fs::create_directories(Sys() + "/" + name);
-        WriteFile(DevicePath(name), "");
-    }
-
-    void AddUart(const std::string& name, const std::string& type)
-    {
-        AddDevice(name);
-        WriteFile(Sys() + "/" + name + "/type", type + "\n");
-    }
-
+    std::string Dev(const std::string& name) const { return root.Path("dev/" + name); }
     PosixPortDirectory Directory(std::map<int, std::string> explicitMap = {}) const
     {
-        return PosixPortDirectory(std::move(explicitMap), Sys(), Dev());
+        return PosixPortDirectory(std::move(explicitMap), root.Path("sys"), root.Path("dev"));
     }
 
-    std::string root;
+    test::TempDir root;
 };
 
-TEST_F(FakeSystem, OffersSystemDevicesInPortOrder)
+TEST_F(FakeSystem, SystemDevicesGetTheirNumbersAndTheExplicitMapWinsItsOwn)
 {
-    auto directory = Directory();
-    EXPECT_THAT(ReadAll(directory), ElementsAre(Pair(DevicePath("ttyS0"), "COM1"), Pair(DevicePath("ttyS10"), "COM11"),
-                                                Pair(DevicePath("ttyUSB0"), "COM33"),
-                                                Pair(DevicePath("ttyUSB1"), "COM34"),
-                                                Pair(DevicePath("ttyACM0"), "COM65")));
-}
+    auto system = Directory();
+    EXPECT_THAT(ReadAll(system), ElementsAre(Pair(Dev("ttyS0"), "COM1"), Pair(Dev("ttyS10"), "COM11"),
+                                             Pair(Dev("ttyUSB0"), "COM33"), Pair(Dev("ttyUSB1"), "COM34"),
+                                             Pair(Dev("ttyACM0"), "COM65")))
+        << "ttyACM36 would be COM101";
 
-TEST_F(FakeSystem, ExplicitMapWinsItsNumbersAndItsDevices)
-{
-    fs::create_directories(Dev() + "/serial/by-id");
-    const std::string link = Dev() + "/serial/by-id/usb-FTDI-if00-port0";
-    fs::create_symlink(DevicePath("ttyUSB1"), link);
-    auto directory = Directory({
-        {0, DevicePath("ttyS0")},
-        {7, link},
-        {8, DevicePath("ttyUSB9")},  // absent
-        {33, DevicePath("ttyACM0")},
-        {101, DevicePath("ttyS10")},
-    });
+    fs::create_symlink(Dev("ttyUSB1"), Dev("by-id"));
+    auto mapped = Directory({{7, Dev("by-id")}, {8, Dev("ttyUSB9")}, {33, Dev("ttyACM0")}, {101, Dev("ttyS10")}});
     // ttyUSB0 loses COM33; ttyUSB1 and ttyACM0 are not offered a second time.
-    EXPECT_THAT(ReadAll(directory), ElementsAre(Pair(DevicePath("ttyS0"), "COM1"), Pair(link, "COM7"),
-                                                Pair(DevicePath("ttyS10"), "COM11"),
-                                                Pair(DevicePath("ttyACM0"), "COM33")));
-    EXPECT_EQ(directory.DevicePath(7), link);
-    EXPECT_EQ(directory.DevicePath(8), "");
-    EXPECT_EQ(directory.DevicePath(34), "");
+    EXPECT_THAT(ReadAll(mapped), ElementsAre(Pair(Dev("ttyS0"), "COM1"), Pair(Dev("by-id"), "COM7"),
+                                             Pair(Dev("ttyS10"), "COM11"), Pair(Dev("ttyACM0"), "COM33")));
+    EXPECT_EQ(mapped.DevicePath(8), "") << "an absent device is no port";
+
+    fs::remove(Dev("ttyS0"));
+    EXPECT_EQ(ReadAll(system).front().second, "COM11") << "each look is a fresh one";
 }
 
-TEST_F(FakeSystem, EachOpenLooksAfresh)
+TEST_F(FakeSystem, AMappedDeviceGetsItsOwnNumberElseTheLowestFreeOne)
 {
-    auto directory = Directory();
-    ASSERT_EQ(ReadAll(directory).size(), 5u);
-    AddDevice("ttyUSB2");
-    fs::remove(DevicePath("ttyS0"));
-    const Values values = ReadAll(directory);
-    EXPECT_EQ(values.size(), 5u);
-    EXPECT_EQ(values.front().second, "COM11");
-    EXPECT_FALSE(PosixPortDirectory({}, root + "/missing", Dev()).Open()) << "no port at all";
-}
-
-TEST_F(FakeSystem, MappedDeviceGetsTheLowestFreeNumber)
-{
-    WriteFile(DevicePath("custom"), "");
-    WriteFile(DevicePath("other"), "");
-    auto directory = Directory({{2, DevicePath("absent")}});  // COM2 stays reserved while absent
-
-    EXPECT_EQ(directory.MapDevice(DevicePath("ttyUSB0")), 33) << "a listed device keeps its number";
-    EXPECT_EQ(directory.MapDevice(DevicePath("custom")), 3);
-    EXPECT_EQ(directory.MapDevice(Dev() + "/./custom"), 3) << "the same device, named differently";
-    EXPECT_EQ(directory.MapDevice(DevicePath("other")), 4);
-    EXPECT_EQ(directory.DevicePath(3), DevicePath("custom"));
-    EXPECT_TRUE(directory.IsMappedForThisRun(3));
+    auto directory = Directory({{2, Dev("absent")}});  // COM2 stays reserved while absent
+    EXPECT_EQ(directory.MapDevice(Dev("ttyUSB0")), 33) << "a listed device keeps its number";
     EXPECT_FALSE(directory.IsMappedForThisRun(33));
-    const Values values = ReadAll(directory);
-    ASSERT_GE(values.size(), 3u);
-    EXPECT_THAT(values[1], Pair(DevicePath("custom"), "COM3"));
+    EXPECT_EQ(directory.MapDevice(Dev("custom")), 3);
+    EXPECT_EQ(directory.MapDevice(root.Path("dev/./custom")), 3) << "the same device, named differently";
+    EXPECT_EQ(directory.MapDevice(Dev("other")), 4);
+    EXPECT_TRUE(directory.IsMappedForThisRun(3));
+    EXPECT_THAT(ReadAll(directory)[1], Pair(Dev("custom"), "COM3"));
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/TempDir.h"
 
 extern char** environ;
 
@@ -92,13 +92,5 @@ private:
     bool m_exited = false;
     int m_exitCode = -1;
 };
-
-inline std::string ReadText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 }  // namespace fwut::test

@@ -2,8 +2,6 @@
 // that goes with the test.
 #pragma once
 
-#include <stdlib.h>
-
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -12,29 +10,9 @@
 #include <vector>
 
 #include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
 
 namespace fwut::test {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fwut-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 class SimProcess {
 public:

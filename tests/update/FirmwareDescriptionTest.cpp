@@ -30,7 +30,7 @@ TEST(FirmwareDate, TwelveHourDialWithBlankPaddedHourAndZeroFilledMinutes)
 
 TEST(DescriptionFile, TwoLinesKeptAsWrittenMissingOnesEmptyLongOnesCut)
 {
-    test::TempFolder folder;
+    test::TempDir folder;
     const auto read = [&](const std::string& text) {
         return ReadDescriptionFile(folder.Write("FieldGatherer_MM_Psion.txt", text)).value_or(FirmwareDescription{});
     };

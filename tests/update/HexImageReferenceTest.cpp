@@ -17,11 +17,11 @@ constexpr std::size_t kPage = 256;
 
 std::string Sha256(const std::string& path)
 {
-    test::TempFolder folder;
+    test::TempDir folder;
     const auto out = folder.Path("sum");
-    if (test::RunProgram({"sha256sum", path}, out) != 0)
+    if (test::Process("/usr/bin/sha256sum", {path}, out).Wait(std::chrono::seconds(30)) != 0)
         return "sha256sum did not run";
-    return test::ReadBytes(out).substr(0, 64);
+    return test::ReadText(out).substr(0, 64);
 }
 
 class SrecCatTest : public ::testing::Test {
@@ -38,12 +38,14 @@ protected:
     std::string SrecImage(const std::string& hex)
     {
         const auto bin = m_folder.Path("srec.bin");
-        const int status = test::RunProgram({FWUT_SREC_CAT, "-redundant-bytes=ignore", "-contradictory-bytes=ignore",
-                                             "-disable-sequence-warnings", hex, "-intel", "-fill", "0xFF", "0",
-                                             "-maximum-address", hex, "-intel", "-o", bin, "-binary"},
-                                            "/dev/null");
+        const int status = test::Process(FWUT_SREC_CAT,
+                                         {"-redundant-bytes=ignore", "-contradictory-bytes=ignore",
+                                          "-disable-sequence-warnings", hex, "-intel", "-fill", "0xFF", "0",
+                                          "-maximum-address", hex, "-intel", "-o", bin, "-binary"},
+                                         m_folder.Path("srec.out"))
+                               .Wait(std::chrono::seconds(60));
         EXPECT_EQ(status, 0);
-        auto image = test::ReadBytes(bin);
+        auto image = test::ReadText(bin);
         image.resize((image.size() + kPage - 1) / kPage * kPage, '\xFF');
         return image;
     }
@@ -54,12 +56,12 @@ protected:
         const auto hex = m_folder.Write("random.hex", hexgen::GenerateHex(options));
         const auto image = m_folder.Path("Hex.tmp");
         ASSERT_EQ(ConvertHexFileToImage(hex, image), HexImageResult::Complete);
-        const auto ours = test::ReadBytes(image);
+        const auto ours = test::ReadText(image);
         EXPECT_EQ(ours.size(), options.pages * kPage);
         EXPECT_TRUE(ours == SrecImage(hex));
     }
 
-    test::TempFolder m_folder;
+    test::TempDir m_folder;
 };
 
 TEST_F(SrecCatTest, RandomOverlappingRecordsOfEveryLengthInAnyOrder)
@@ -89,11 +91,11 @@ class RealHexTest : public ::testing::TestWithParam<RealHex> {};
 
 TEST_P(RealHexTest, ImageMatchesTheKnownOne)
 {
-    test::TempFolder folder;
+    test::TempDir folder;
     const auto hex = std::string(FWUT_SOURCE_DIR) + "/tests/data/real-hex/" + GetParam().file;
     const auto image = folder.Path("Hex.tmp");
     ASSERT_EQ(ConvertHexFileToImage(hex, image), HexImageResult::Complete);
-    EXPECT_EQ(test::ReadBytes(image).size(), GetParam().pages * kPage);
+    EXPECT_EQ(test::ReadText(image).size(), GetParam().pages * kPage);
     EXPECT_EQ(Sha256(image), GetParam().sha256);
 }
 
@@ -108,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RealHexInvalidTest, ExtendedLinearAddressIsRefused)
 {
-    test::TempFolder folder;
+    test::TempDir folder;
     const auto hex = std::string(FWUT_SOURCE_DIR) + "/tests/data/real-hex/with-extended-linear-address.hex";
     EXPECT_EQ(ConvertHexFileToImage(hex, folder.Path("Hex.tmp")), HexImageResult::InvalidHexFile);
     EXPECT_FALSE(std::filesystem::exists(folder.Path("Hex.tmp")));

@@ -55,7 +55,7 @@ protected:
         const auto result = ConvertHexFileToImage(hexPath, ImagePath());
         std::optional<std::string> image;
         if (files::Exists(ImagePath()))
-            image = test::ReadBytes(ImagePath());
+            image = test::ReadText(ImagePath());
         return {result, image};
     }
 
@@ -69,7 +69,7 @@ protected:
 
     std::string ImagePath() const { return m_folder.Path("Hex.tmp"); }
 
-    test::TempFolder m_folder;
+    test::TempDir m_folder;
 };
 
 struct InvalidCase {
