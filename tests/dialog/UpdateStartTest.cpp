@@ -69,11 +69,11 @@ TEST_F(UpdateStartTest, TheStartSendsTheRateAndConfigurationCommandsWithTheirPau
     EXPECT_EQ(writes[3].bytes, BytesOf("<RS<#:C14"));
     EXPECT_EQ(writes[3].tick - writes[2].tick, 1010u);
     EXPECT_EQ(clock.GetTickCount() - writes[3].tick, 310u);
-    // Each rate change discards the input received at the old rate.
-    const std::vector<std::string> events = Events();
-    EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 6),
-              (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx", "state 57600",
-                                        "purge rx"}));
+    // Each rate change discards the input received at the old rate, and the
+    // configuration clears both queues after each command.
+    EXPECT_EQ(Events(), (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx",
+                                                  "state 57600", "purge rx", "purge tx", "purge rx", "purge tx",
+                                                  "purge rx"}));
 }
 
 TEST_F(UpdateStartTest, WhileWaitingOnlyCancelAndTheChosenPortRemainAndOnePollGoesOutPerTick)

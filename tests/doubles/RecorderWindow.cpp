@@ -34,7 +34,6 @@ bool RecorderWindow::Click(int id)
 {
     const Control& control = m_controls[id];
     if (!control.enabled || !control.visible || m_ended) {
-        Record("click ignored " + std::to_string(id));
         return false;
     }
     m_dialog->HandleMessage(WM_COMMAND, static_cast<WPARAM>(id), 0);
@@ -120,13 +119,11 @@ std::string RecorderWindow::GetDlgItemTextA(int id)
 void RecorderWindow::EnableDlgItem(int id, bool enable)
 {
     m_controls[id].enabled = enable;
-    Record((enable ? "Enable " : "Disable ") + std::to_string(id));
 }
 
 void RecorderWindow::ShowDlgItem(int id, bool show)
 {
     m_controls[id].visible = show;
-    Record((show ? "Show " : "Hide ") + std::to_string(id));
 }
 
 void RecorderWindow::CheckRadioButton(int firstId, int lastId, int checkId)
@@ -134,7 +131,6 @@ void RecorderWindow::CheckRadioButton(int firstId, int lastId, int checkId)
     for (int id = firstId; id <= lastId; ++id) {
         m_controls[id].checked = id == checkId;
     }
-    Record("CheckRadioButton " + std::to_string(checkId));
 }
 
 bool RecorderWindow::IsDlgButtonChecked(int id)
@@ -145,13 +141,9 @@ bool RecorderWindow::IsDlgButtonChecked(int id)
 void RecorderWindow::SetWindowTextA(const std::string& caption)
 {
     m_caption = caption;
-    Record("SetWindowText \"" + caption + "\"");
 }
 
-void RecorderWindow::AppendSystemMenuSeparator()
-{
-    Record("AppendMenu separator");
-}
+void RecorderWindow::AppendSystemMenuSeparator() {}
 
 void RecorderWindow::AppendSystemMenuItem(UINT command, const std::string& text)
 {
@@ -162,13 +154,11 @@ void RecorderWindow::AppendSystemMenuItem(UINT command, const std::string& text)
 void RecorderWindow::EnableSystemMenuItem(UINT command, bool enable)
 {
     m_menuEnabled[command] = enable;
-    Record((enable ? "EnableMenuItem " : "GrayMenuItem ") + std::to_string(command));
 }
 
 int RecorderWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
 {
     m_boxes.push_back(Box{m_clock.GetTickCount(), text, caption, type});
-    Record("MessageBox \"" + caption + "\"");
     // The box's own modal loop keeps the timer ticking while it is open.
     const DWORD end = m_clock.GetTickCount() + m_boxOpenMs;
     while (static_cast<std::int32_t>(m_clock.GetTickCount() - end) < 0) {
@@ -183,7 +173,6 @@ int RecorderWindow::MessageBoxA(const std::string& text, const std::string& capt
 void RecorderWindow::WakeForPostedMessage()
 {
     m_woken = true;
-    Record("WakeForPostedMessage");
 }
 
 std::uintptr_t RecorderWindow::SetTimer(std::uintptr_t id, UINT periodMs)
@@ -195,10 +184,9 @@ std::uintptr_t RecorderWindow::SetTimer(std::uintptr_t id, UINT periodMs)
     return id;
 }
 
-void RecorderWindow::KillTimer(std::uintptr_t id)
+void RecorderWindow::KillTimer(std::uintptr_t)
 {
     m_timerRunning = false;
-    Record("KillTimer " + std::to_string(id));
 }
 
 void RecorderWindow::RedrawDialog()
@@ -213,23 +201,7 @@ void RecorderWindow::DispatchOnePendingMessage()
 
 IconHandle RecorderWindow::LoadProgramIcon()
 {
-    Record("LoadIcon 128");
     return &g_icon;
-}
-
-void RecorderWindow::SetLargeIcon(IconHandle)
-{
-    Record("SetIcon big");
-}
-
-void RecorderWindow::PlaceWindow()
-{
-    Record("PlaceWindow");
-}
-
-void RecorderWindow::CreateBoldFont()
-{
-    Record("CreateBoldFont");
 }
 
 void RecorderWindow::ShowAboutDialog()

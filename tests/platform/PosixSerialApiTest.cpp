@@ -16,12 +16,9 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
-#include "platform/posix/DcbTermios.h"
 #include "tests/support/PseudoTerminal.h"
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/TermiosBaudRate.h"
@@ -220,39 +217,6 @@ TEST_F(PosixSerialApiTest, LineSettingsReachTheDeviceRatesWithoutConstantsToo)
     bad.ByteSize = 9;
     EXPECT_FALSE(api.SetCommState(port, &bad));
     api.CloseHandle(port);
-}
-
-// The mapping a pseudo-terminal cannot show: it keeps 8 data bits and no
-// parity whatever it is told.
-TEST(DcbToTermios, ParityDataAndStopBitsOnARawLine)
-{
-    constexpr tcflag_t kParityBits = PARENB | PARODD | CMSPAR;
-    const std::pair<BYTE, tcflag_t> parities[] = {{NOPARITY, 0},
-                                                  {ODDPARITY, PARENB | PARODD},
-                                                  {EVENPARITY, PARENB},
-                                                  {MARKPARITY, PARENB | CMSPAR | PARODD},
-                                                  {SPACEPARITY, PARENB | CMSPAR}};
-    for (const auto& [parity, flags] : parities) {
-        DCB dcb = LineSettings(CBR_9600);
-        dcb.Parity = parity;
-        dcb.ByteSize = 7;
-        dcb.StopBits = TWOSTOPBITS;
-        termios tio{};
-        tio.c_iflag = ICRNL | IXON | IXOFF;
-        tio.c_lflag = ICANON | ECHO | ISIG;
-        tio.c_cflag = CRTSCTS;
-        ASSERT_TRUE(DcbToTermios(dcb, tio));
-        EXPECT_EQ(tio.c_cflag & kParityBits, flags) << static_cast<int>(parity);
-        EXPECT_EQ(tio.c_cflag & (CSIZE | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS7 | CSTOPB));
-        EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | IXOFF), 0u);
-        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    }
-    for (BYTE byteSize : {4, 9}) {
-        DCB refused = LineSettings(CBR_9600);
-        refused.ByteSize = byteSize;
-        termios tio{};
-        EXPECT_FALSE(DcbToTermios(refused, tio));
-    }
 }
 
 }  // namespace

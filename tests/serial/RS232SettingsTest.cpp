@@ -112,16 +112,6 @@ TEST_F(RS232Settings, AClosedPortTouchesNothingAndWaitsForNothing)
     EXPECT_EQ(clock.GetTickCount(), before);
 }
 
-TEST_F(RS232Settings, ClearAndWaitDiscardsBothQueuesThenWaits)
-{
-    port.Open(1, 57600, 'N', 8, 1);
-    const std::size_t mark = api.Events().size();
-    const DWORD start = clock.GetTickCount();
-    port.ClearAndWait(10);
-    EXPECT_EQ(EventsSince(mark), (std::vector<std::string>{"purge tx", "purge rx"}));
-    EXPECT_EQ(clock.GetTickCount() - start, 10u);
-}
-
 TEST(Delay, WaitsExactlyTheGivenTicksAcrossTheWrap)
 {
     for (DWORD start : {0u, 0xFFFFFFF0u}) {
