@@ -22,7 +22,7 @@ protected:
             sim::RxByte byte;
             byte.value = value;
             byte.time = time;
-            parser.push(byte);
+            parser.Push(byte);
         }
     }
 
@@ -73,10 +73,10 @@ TEST_F(ItemParserTest, ItemCutShortIsReportedAfterSilence)
 {
     const Bytes frame = relayFrame({0xC0});
     feed(Bytes(frame.begin(), frame.begin() + 10), 10);
-    parser.idle(12);
+    parser.Idle(12);
     EXPECT_TRUE(items.empty());
 
-    parser.idle(10 + ItemParser::kQuietGap);
+    parser.Idle(10 + ItemParser::kQuietGap);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].kind, ItemKind::Incomplete);
     EXPECT_EQ(items[0].bytes.size(), 10u);

@@ -8,7 +8,7 @@ namespace {
 
 TEST(SimCommandLine, HelpNamesEveryOption)
 {
-    const std::string help = usageText();
+    const std::string help = UsageText();
     for (const char* option : {"--link",           "--transcript",   "--image-out",       "--once",
                                "--throttle",       "--answer-after", "--never-answer",    "--garbage-before-d0",
                                "--version",        "--no-version",   "--trickle-version", "--lf-after-cr",
@@ -20,7 +20,7 @@ TEST(SimCommandLine, HelpNamesEveryOption)
 TEST(SimCommandLine, FaultOptionsAreParsed)
 {
     const ParsedCommandLine parsed =
-        parseCommandLine({"--link=/tmp/x", "--reject-page", "3:2", "--reject-page", "0:4", "--garbage-before-d0",
+        ParseCommandLine({"--link=/tmp/x", "--reject-page", "3:2", "--reject-page", "0:4", "--garbage-before-d0",
                           "0x55,aa", "--ready-byte", "40", "--hangup-at-page", "7", "--min-pause", "12"});
     ASSERT_EQ(parsed.error, "");
     const SimOptions& options = parsed.options;
@@ -45,7 +45,7 @@ TEST(SimCommandLine, UsageErrorsAreRefused)
         {"--link", "/tmp/x", "--once=yes"},
     };
     for (const auto& args : wrong)
-        EXPECT_NE(parseCommandLine(args).error, "") << (args.empty() ? "(nothing)" : args.back());
+        EXPECT_NE(ParseCommandLine(args).error, "") << (args.empty() ? "(nothing)" : args.back());
 }
 
 }  // namespace

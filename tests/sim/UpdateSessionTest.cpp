@@ -18,7 +18,7 @@ using sim::SessionStep;
 
 class RecordingLine : public sim::ModuleLine {
 public:
-    sim::Millis send(sim::Millis at, const Bytes& bytes, sim::Millis, std::string_view) override
+    sim::Millis Send(sim::Millis at, const Bytes& bytes, sim::Millis, std::string_view) override
     {
         sent.push_back(bytes);
         return at;
@@ -45,7 +45,7 @@ protected:
             byte.value = value;
             byte.time = time;
             byte.line.baud = baud;
-            parser.push(byte);
+            parser.Push(byte);
         }
     }
     void packet(double time, const Bytes& payload)
@@ -100,7 +100,7 @@ protected:
     RecordingLine line;
     std::unique_ptr<sim::UpdateSession> session;
     std::vector<SessionStep> steps;
-    sim::ItemParser parser{[this](const sim::RxItem& item) { steps.push_back(session->onItem(item)); }};
+    sim::ItemParser parser{[this](const sim::RxItem& item) { steps.push_back(session->OnItem(item)); }};
 };
 
 TEST_F(UpdateSessionTest, TwoPageUpdateIsAnsweredAndStored)
@@ -113,11 +113,11 @@ TEST_F(UpdateSessionTest, TwoPageUpdateIsAnsweredAndStored)
 
     EXPECT_EQ(line.sent, (std::vector<Bytes>{{0xD0}, bytesOf("FG-DMM-2.32\r!"), {'!'}, {'!'}}));
     EXPECT_EQ(steps.back(), SessionStep::Ended);
-    EXPECT_TRUE(session->completed());
+    EXPECT_TRUE(session->Completed());
     Bytes image = testPage(1);
     const Bytes second = testPage(2);
     image.insert(image.end(), second.begin(), second.end());
-    EXPECT_EQ(session->pages().image(), image);
+    EXPECT_EQ(session->Pages().Image(), image);
     EXPECT_EQ(countProtocolErrors(transcript()), 0) << transcript();
 }
 

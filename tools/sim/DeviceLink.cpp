@@ -8,7 +8,7 @@
 
 namespace fwut::sim {
 
-std::unique_ptr<DeviceLink> DeviceLink::create(const std::string& path, const std::string& target, std::string& error)
+std::unique_ptr<DeviceLink> DeviceLink::Create(const std::string& path, const std::string& target, std::string& error)
 {
     struct stat existing { };
     if (lstat(path.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {

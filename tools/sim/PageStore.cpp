@@ -9,12 +9,12 @@
 
 namespace fwut::sim {
 
-void PageStore::store(int index, const std::vector<std::uint8_t>& data)
+void PageStore::Store(int index, const std::vector<std::uint8_t>& data)
 {
     m_pages[index] = data;
 }
 
-std::vector<std::uint8_t> PageStore::image() const
+std::vector<std::uint8_t> PageStore::Image() const
 {
     if (m_pages.empty())
         return {};
@@ -25,9 +25,9 @@ std::vector<std::uint8_t> PageStore::image() const
     return bytes;
 }
 
-std::string PageStore::writeImage(const std::string& path) const
+std::string PageStore::WriteImage(const std::string& path) const
 {
-    const std::vector<std::uint8_t> bytes = image();
+    const std::vector<std::uint8_t> bytes = Image();
     errno = 0;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (file)

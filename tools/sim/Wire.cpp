@@ -16,7 +16,7 @@ Wire::Wire(bool throttle) : m_throttle(throttle)
 {
 }
 
-Millis Wire::byteTime(const LineSample& line) const
+Millis Wire::ByteTime(const LineSample& line) const
 {
     if (!m_throttle)
         return 0;
@@ -24,18 +24,18 @@ Millis Wire::byteTime(const LineSample& line) const
     return kBitsPerByte * 1000.0 / baud;
 }
 
-void Wire::receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp)
+void Wire::Receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp)
 {
     for (std::size_t i = 0; i < size; ++i) {
         RxByte byte = stamp;
         byte.value = data[i];
-        m_lastRx = std::max(stamp.time, m_lastRx + byteTime(stamp.line));
+        m_lastRx = std::max(stamp.time, m_lastRx + ByteTime(stamp.line));
         byte.due = m_lastRx;
         m_rx.push_back(byte);
     }
 }
 
-std::optional<RxByte> Wire::takeDueRx(Millis now)
+std::optional<RxByte> Wire::TakeDueRx(Millis now)
 {
     if (m_rx.empty() || m_rx.front().due > now)
         return std::nullopt;
@@ -44,12 +44,12 @@ std::optional<RxByte> Wire::takeDueRx(Millis now)
     return byte;
 }
 
-Millis Wire::scheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line)
+Millis Wire::ScheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line)
 {
-    Millis due = std::max(at, m_lastTx + byteTime(line));
+    Millis due = std::max(at, m_lastTx + ByteTime(line));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0)
-            due += std::max(spacing, byteTime(line));
+            due += std::max(spacing, ByteTime(line));
         m_tx.push_back(TxByte{bytes[i], due});
     }
     if (!bytes.empty())
@@ -57,7 +57,7 @@ Millis Wire::scheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Milli
     return due;
 }
 
-std::vector<std::uint8_t> Wire::dueTx(Millis now) const
+std::vector<std::uint8_t> Wire::DueTx(Millis now) const
 {
     std::vector<std::uint8_t> bytes;
     for (const TxByte& byte : m_tx) {
@@ -68,12 +68,12 @@ std::vector<std::uint8_t> Wire::dueTx(Millis now) const
     return bytes;
 }
 
-void Wire::consumeTx(std::size_t count)
+void Wire::ConsumeTx(std::size_t count)
 {
     m_tx.erase(m_tx.begin(), m_tx.begin() + static_cast<std::ptrdiff_t>(std::min(count, m_tx.size())));
 }
 
-std::optional<Millis> Wire::nextDue() const
+std::optional<Millis> Wire::NextDue() const
 {
     std::optional<Millis> next;
     if (!m_rx.empty())
