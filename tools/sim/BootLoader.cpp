@@ -17,8 +17,9 @@ constexpr Millis kJudgeMargin = 50;
 
 std::string QuotedByte(std::uint8_t byte)
 {
-    if (byte >= 0x21 && byte < 0x7F)
+    if (byte >= 0x21 && byte < 0x7F) {
         return std::string("\"") + static_cast<char>(byte) + "\"";
+    }
     return HexBytes(&byte, 1);
 }
 
@@ -47,29 +48,37 @@ void BootLoader::AnswerRequest(const RxItem& request)
         what += " " + QuotedByte(m_options.readyByte) +
             (m_options.readyByte == p::kAccept ? " (ready)" : " (in place of the ready byte)");
     }
-    if (m_options.trickleMs > 0)
+    if (m_options.trickleMs > 0) {
         what += ", one byte every " + std::to_string(m_options.trickleMs) + " ms";
+    }
     m_answerLeaves = m_line.Send(request.end, bytes, m_options.trickleMs, what);
 }
 
 std::optional<std::string> BootLoader::ReasonProgramMustGiveUp() const
 {
-    if (m_options.noVersion)
+    if (m_options.noVersion) {
         return "the boot loader never answered its request";
+    }
     if (std::find(p::kAcceptedVersions.begin(), p::kAcceptedVersions.end(), m_options.version) ==
-        p::kAcceptedVersions.end())
+        p::kAcceptedVersions.end()) {
         return "the version \"" + m_options.version + "\" is not one the program accepts";
-    if (m_options.lfAfterCr)
+    }
+    if (m_options.lfAfterCr) {
         return "a line feed came where the ready byte belongs";
-    if (m_options.noReady)
+    }
+    if (m_options.noReady) {
         return "the boot loader sent no ready byte";
-    if (m_options.readyByte != p::kAccept)
+    }
+    if (m_options.readyByte != p::kAccept) {
         return "the ready byte was " + QuotedByte(m_options.readyByte) + " instead of \"!\"";
+    }
     const Millis versionTime = static_cast<Millis>(m_options.trickleMs) * static_cast<Millis>(m_options.version.size());
-    if (versionTime > p::kVersionTimeLimit + kJudgeMargin)
+    if (versionTime > p::kVersionTimeLimit + kJudgeMargin) {
         return "the version reply took " + FormatMillis(versionTime) + " ms";
-    if (m_options.trickleMs > p::kReadyTimeLimit + kJudgeMargin)
+    }
+    if (m_options.trickleMs > p::kReadyTimeLimit + kJudgeMargin) {
         return "the ready byte came " + std::to_string(m_options.trickleMs) + " ms after the version";
+    }
     return std::nullopt;
 }
 
@@ -80,10 +89,11 @@ void BootLoader::OnFrame(const RxItem& item)
         OnUnexpected(item);
     } else if (m_step == Step::Header && size == 2) {
         const int index = (item.payload[0] << 8) | item.payload[1];
-        if (index == p::kEndMarker)
+        if (index == p::kEndMarker) {
             OnEndMarker(item);
-        else
+        } else {
             OnHeader(item, index);
+        }
     } else if (m_step != Step::Header && size == 1) {
         OnChecksum(item);
     } else if (m_step == Step::Data) {
@@ -99,20 +109,25 @@ void BootLoader::OnHeader(const RxItem& item, int index)
     const int expected = m_rejectedData ? m_current.index : m_nextPage;
     const int count = resend ? m_current.count + 1 : 1;
     std::string what = "page " + std::to_string(index) + " header";
-    if (resend)
+    if (resend) {
         what += " (transmission " + std::to_string(count) + ")";
+    }
     m_checker.Accept(item, what, p::kWorkingRate);
     CheckAnswerWasOut(item, what);
-    if (m_lastPageUnanswered)
+    if (m_lastPageUnanswered) {
         m_checker.Error(item.start, what + " although " + PageName() + " was never answered");
-    if (index != expected)
+    }
+    if (index != expected) {
         m_checker.Error(item.start,
                        what + ", expected page " + std::to_string(expected) +
                            (m_rejectedData ? " again after its rejection" : ""));
-    if (count > p::kMaxTransmissions)
+    }
+    if (count > p::kMaxTransmissions) {
         m_checker.Error(item.start, what + ": the program gives up after five transmissions of a page");
-    if (!resend)
+    }
+    if (!resend) {
         m_rejectedData.reset();
+    }
     m_current = Transmission{index, count, {}, 0, false};
     m_step = Step::Data;
     m_checker.OwePause(m_options.minPause, PageName() + " header");
@@ -186,8 +201,9 @@ void BootLoader::AnswerPage(Millis at)
         m_answerLeaves = m_line.Send(at, {p::kAccept}, 0, "\"!\" " + PageName() + " accepted");
         return;
     }
-    if (injected)
+    if (injected) {
         --left->second;
+    }
     m_rejectedData = m_current.data;
     ++m_rejectionsSent;
     m_answerLeaves =
@@ -199,12 +215,13 @@ void BootLoader::OnEndMarker(const RxItem& item)
     const std::string what = "end marker FF FF";
     m_checker.Accept(item, what, p::kWorkingRate);
     CheckAnswerWasOut(item, what);
-    if (m_lastPageUnanswered)
+    if (m_lastPageUnanswered) {
         m_checker.Error(item.start, what + " although " + PageName() + " was never answered");
-    else if (m_rejectedData)
+    } else if (m_rejectedData) {
         m_checker.Error(item.start, what + " although " + PageName() + " was rejected and not sent again");
-    else if (m_pages.Empty())
+    } else if (m_pages.Empty()) {
         m_checker.Error(item.start, what + " before any page was accepted");
+    }
     m_endMarkerSeen = true;
     m_checker.OwePause(m_options.minPause, "end marker");
 }
@@ -214,21 +231,23 @@ void BootLoader::OnUnexpected(const RxItem& item)
     const std::string what = "frame with payload " + HexBytes(item.payload.data(), item.payload.size(), 8);
     m_checker.Accept(item, what, p::kWorkingRate);
     std::string expected = "the closing command";
-    if (!m_endMarkerSeen && m_step == Step::Header)
+    if (!m_endMarkerSeen && m_step == Step::Header) {
         expected = "a page header or the end marker";
-    else if (m_step == Step::Data)
+    } else if (m_step == Step::Data) {
         expected = "the data of " + PageName();
-    else if (m_step == Step::Checksum)
+    } else if (m_step == Step::Checksum) {
         expected = "the checksum of " + PageName();
+    }
     m_checker.Error(item.start, "expected " + expected + ", received a " + what);
 }
 
 void BootLoader::CheckAnswerWasOut(const RxItem& item, const std::string& what)
 {
-    if (const auto reason = ReasonProgramMustGiveUp())
+    if (const auto reason = ReasonProgramMustGiveUp()) {
         m_checker.Error(item.start, what + " although " + *reason);
-    else if (item.start < m_answerLeaves)
+    } else if (item.start < m_answerLeaves) {
         m_checker.Error(item.start, what + " came before the boot loader's answer had been sent");
+    }
 }
 
 std::string BootLoader::InterruptedPage() const

@@ -21,10 +21,11 @@ void ItemChecker::Accept(const RxItem& item, const std::string& what, int expect
 {
     m_transcript.Received(item, what);
     CheckLine(item, what, expectedBaud);
-    if (m_owed && m_lastEnd && CertainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms))
+    if (m_owed && m_lastEnd && CertainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms)) {
         Error(item.start,
               what + " came " + FormatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
                   "; the pause must be at least " + FormatMillis(m_owed->ms) + " ms");
+    }
     m_owed.reset();
     m_lastEnd = item.end;
     m_lastEndSlack = item.endSlack;
@@ -32,17 +33,19 @@ void ItemChecker::Accept(const RxItem& item, const std::string& what, int expect
 
 void ItemChecker::CheckLine(const RxItem& item, const std::string& what, int expectedBaud)
 {
-    if (item.line.baud == expectedBaud && item.line.IsEightNoneOne())
+    if (item.line.baud == expectedBaud && item.line.IsEightNoneOne()) {
         return;
-    if (item.startSlack > kTrustedSlack)
+    }
+    if (item.startSlack > kTrustedSlack) {
         m_transcript.Note(item.start,
                          "line settings " + item.line.Describe() +
                              " not judged: the simulator had not looked at the line for " +
                              FormatMillis(item.startSlack) + " ms before");
-    else
+    } else {
         Error(item.start,
               what + " arrived at " + item.line.Describe() + ", expected " + std::to_string(expectedBaud) +
                   " baud 8N1");
+    }
 }
 
 void ItemChecker::Record(const RxItem& item, const std::string& what)
@@ -65,10 +68,12 @@ void ItemChecker::Error(Millis at, const std::string& what)
 
 bool ItemChecker::CertainlyShorter(Millis at, Millis gap, Millis slack, Millis required)
 {
-    if (gap >= required)
+    if (gap >= required) {
         return false;
-    if (gap + slack < required)
+    }
+    if (gap + slack < required) {
         return true;
+    }
     m_transcript.Note(at,
                      "pause of " + FormatMillis(gap) + " ms not judged: the simulator had not looked at the line for " +
                          FormatMillis(slack) + " ms before");

@@ -12,13 +12,15 @@ ItemParser::ItemParser(Sink sink) : m_sink(std::move(sink))
 
 void ItemParser::Push(const RxByte& byte)
 {
-    if (m_heardAnything && byte.time - m_lastTime >= kQuietGap)
+    if (m_heardAnything && byte.time - m_lastTime >= kQuietGap) {
         EndOfBurst();
+    }
     m_heardAnything = true;
     m_lastTime = byte.time;
     m_pending.push_back(byte);
-    if (m_skipping)
+    if (m_skipping) {
         return;
+    }
     const Judgement judgement = Judge();
     if (judgement.verdict == Verdict::Complete) {
         Emit(judgement.kind);
@@ -30,8 +32,9 @@ void ItemParser::Push(const RxByte& byte)
 
 void ItemParser::Idle(Millis now)
 {
-    if (m_heardAnything && now - m_lastTime >= kQuietGap)
+    if (m_heardAnything && now - m_lastTime >= kQuietGap) {
         EndOfBurst();
+    }
 }
 
 void ItemParser::EndOfBurst()
@@ -39,8 +42,9 @@ void ItemParser::EndOfBurst()
     m_heardAnything = false;
     if (m_skipping) {
         m_skipping = false;
-        if (!m_pending.empty())
+        if (!m_pending.empty()) {
             Emit(ItemKind::Skipped);
+        }
     } else if (!m_pending.empty()) {
         Emit(ItemKind::Incomplete, "incomplete item: " + std::to_string(m_pending.size()) + " bytes, then silence");
     }
@@ -56,10 +60,12 @@ void ItemParser::Emit(ItemKind kind, std::string problem)
     item.startSlack = m_pending.front().slack;
     item.endSlack = m_pending.back().slack;
     item.problem = std::move(problem);
-    for (const RxByte& byte : m_pending)
+    for (const RxByte& byte : m_pending) {
         item.bytes.push_back(byte.value);
-    if (kind == ItemKind::Frame)
+    }
+    if (kind == ItemKind::Frame) {
         item.payload.assign(item.bytes.begin() + p::kPayloadOffset, item.bytes.end() - 2);
+    }
     m_pending.clear();
     m_sink(item);
 }
@@ -67,12 +73,15 @@ void ItemParser::Emit(ItemKind kind, std::string problem)
 ItemParser::Judgement ItemParser::Judge() const
 {
     const std::uint8_t first = m_pending.front().value;
-    if (first == static_cast<std::uint8_t>(p::kRateCommand.front()))
+    if (first == static_cast<std::uint8_t>(p::kRateCommand.front())) {
         return JudgeFixed(p::kRateCommand, ItemKind::RateCommand);
-    if (first != '<')
+    }
+    if (first != '<') {
         return Bad("unexpected byte " + HexBytes(&first, 1));
-    if (m_pending.size() < 2)
+    }
+    if (m_pending.size() < 2) {
         return NeedMore();
+    }
     switch (m_pending[1].value) {
     case '#':
         return JudgeFixed(p::kFirstConfig, ItemKind::FirstConfig);
@@ -89,30 +98,37 @@ ItemParser::Judgement ItemParser::Judge() const
 
 ItemParser::Judgement ItemParser::JudgeFixed(std::string_view text, ItemKind kind) const
 {
-    for (std::size_t i = 0; i < m_pending.size(); ++i)
-        if (m_pending[i].value != static_cast<std::uint8_t>(text[i]))
+    for (std::size_t i = 0; i < m_pending.size(); ++i) {
+        if (m_pending[i].value != static_cast<std::uint8_t>(text[i])) {
             return Bad("byte " + std::to_string(i) + " differs from the command \"" +
                        std::string(text.substr(text.front() == '\x1B' ? 1 : 0)) + "\"");
+        }
+    }
     return m_pending.size() == text.size() ? Complete(kind) : NeedMore();
 }
 
 ItemParser::Judgement ItemParser::JudgeFrame() const
 {
     const std::size_t size = m_pending.size();
-    for (std::size_t i = 0; i < size && i < p::kFrameHead.size(); ++i)
-        if (m_pending[i].value != static_cast<std::uint8_t>(p::kFrameHead[i]))
+    for (std::size_t i = 0; i < size && i < p::kFrameHead.size(); ++i) {
+        if (m_pending[i].value != static_cast<std::uint8_t>(p::kFrameHead[i])) {
             return Bad("frame head is not \"<$:P\"");
+        }
+    }
     int lengthDigits = 0;
     for (std::size_t i = p::kLengthDigitsOffset; i < size && i < p::kFixedHeaderOffset; ++i) {
         const std::uint8_t digit = m_pending[i].value;
-        if (digit < '0' || digit > '9')
+        if (digit < '0' || digit > '9') {
             return Bad("frame length digit " + HexBytes(&digit, 1) + " is no digit");
+        }
         lengthDigits = lengthDigits * 10 + (digit - '0');
     }
-    if (size < static_cast<std::size_t>(p::kFixedHeaderOffset))
+    if (size < static_cast<std::size_t>(p::kFixedHeaderOffset)) {
         return NeedMore();
-    if (lengthDigits < p::kLengthBeyondPayload + 1 || lengthDigits > p::kLengthBeyondPayload + p::kMaxPayload)
+    }
+    if (lengthDigits < p::kLengthBeyondPayload + 1 || lengthDigits > p::kLengthBeyondPayload + p::kMaxPayload) {
         return Bad("frame length digits " + std::to_string(lengthDigits) + " outside 016 to 101");
+    }
     return JudgeFrameTail(lengthDigits);
 }
 
@@ -121,21 +137,26 @@ ItemParser::Judgement ItemParser::JudgeFrameTail(int lengthDigits) const
     const std::size_t size = m_pending.size();
     for (std::size_t i = p::kFixedHeaderOffset; i < size && i < p::kPayloadLengthOffset; ++i) {
         const std::uint8_t expected = p::kFixedHeader[i - p::kFixedHeaderOffset];
-        if (m_pending[i].value != expected)
+        if (m_pending[i].value != expected) {
             return Bad("frame byte " + std::to_string(i) + " is " + HexBytes(&m_pending[i].value, 1) +
                        ", the fixed header needs " + HexBytes(&expected, 1));
+        }
     }
-    if (size <= static_cast<std::size_t>(p::kPayloadLengthOffset))
+    if (size <= static_cast<std::size_t>(p::kPayloadLengthOffset)) {
         return NeedMore();
+    }
     const int payloadLength = m_pending[p::kPayloadLengthOffset].value;
-    if (payloadLength + p::kLengthBeyondPayload != lengthDigits)
+    if (payloadLength + p::kLengthBeyondPayload != lengthDigits) {
         return Bad("frame length digits " + std::to_string(lengthDigits) + " do not fit the payload length " +
                    std::to_string(payloadLength) + " (digits = length + 15)");
+    }
     const std::size_t total = p::kFixedHeaderOffset + static_cast<std::size_t>(lengthDigits);
-    if (size < total)
+    if (size < total) {
         return NeedMore();
-    if (m_pending[total - 2].value != 0 || m_pending[total - 1].value != 0)
+    }
+    if (m_pending[total - 2].value != 0 || m_pending[total - 1].value != 0) {
         return Bad("frame does not end in the two zero bytes");
+    }
     return Complete(ItemKind::Frame);
 }
 

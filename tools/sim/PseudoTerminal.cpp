@@ -18,9 +18,11 @@ int BaudOf(speed_t speed)
         int baud;
     } rates[] = {{B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
                  {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
-    for (const auto& rate : rates)
-        if (rate.code == speed)
+    for (const auto& rate : rates) {
+        if (rate.code == speed) {
             return rate.baud;
+        }
+    }
     return 0;
 }
 
@@ -40,10 +42,12 @@ int DataBitsOf(tcflag_t cflag)
 
 char ParityOf(tcflag_t cflag)
 {
-    if (!(cflag & PARENB))
+    if (!(cflag & PARENB)) {
         return 'N';
-    if (cflag & CMSPAR)
+    }
+    if (cflag & CMSPAR) {
         return (cflag & PARODD) ? 'M' : 'S';
+    }
     return (cflag & PARODD) ? 'O' : 'E';
 }
 
@@ -85,10 +89,11 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Open(std::string& error)
     }
     const int slave = ::open(name, O_RDWR | O_NOCTTY);
     if (slave < 0 || !MakeRaw(slave, error)) {
-        if (slave < 0)
+        if (slave < 0) {
             error = SystemError(name);
-        else
+        } else {
             ::close(slave);
+        }
         ::close(master);
         return nullptr;
     }
@@ -109,8 +114,9 @@ LineSample PseudoTerminal::GetLineSample() const
 {
     LineSample sample;
     termios settings{};
-    if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0)
+    if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
         return sample;
+    }
     sample.baud = BaudOf(cfgetospeed(&settings));
     sample.dataBits = DataBitsOf(settings.c_cflag);
     sample.parity = ParityOf(settings.c_cflag);
@@ -120,32 +126,37 @@ LineSample PseudoTerminal::GetLineSample() const
 
 std::size_t PseudoTerminal::Read(std::uint8_t* buffer, std::size_t size)
 {
-    if (m_master < 0)
+    if (m_master < 0) {
         return 0;
+    }
     const ssize_t count = ::read(m_master, buffer, size);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 std::size_t PseudoTerminal::Write(const std::uint8_t* data, std::size_t size)
 {
-    if (m_master < 0)
+    if (m_master < 0) {
         return 0;
+    }
     const ssize_t count = ::write(m_master, data, size);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 void PseudoTerminal::SuspendProgramOutput(bool suspended)
 {
-    if (m_slave >= 0)
+    if (m_slave >= 0) {
         tcflow(m_slave, suspended ? TCOOFF : TCOON);
+    }
 }
 
 void PseudoTerminal::Close()
 {
-    if (m_slave >= 0)
+    if (m_slave >= 0) {
         ::close(m_slave);
-    if (m_master >= 0)
+    }
+    if (m_master >= 0) {
         ::close(m_master);
+    }
     m_slave = -1;
     m_master = -1;
 }

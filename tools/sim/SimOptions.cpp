@@ -25,8 +25,9 @@ std::optional<int> ToInt(std::string_view text, int base = 10)
     int value = 0;
     const auto* end = text.data() + text.size();
     const auto [last, status] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || status != std::errc() || last != end)
+    if (text.empty() || status != std::errc() || last != end) {
         return std::nullopt;
+    }
     return value;
 }
 
@@ -34,8 +35,9 @@ Apply IntAtLeast(int minimum, std::function<void(SimOptions&, int)> store)
 {
     return [minimum, store](SimOptions& options, const std::string& text) -> std::string {
         const auto value = ToInt(text);
-        if (!value || *value < minimum)
+        if (!value || *value < minimum) {
             return "needs a whole number of at least " + std::to_string(minimum) + ", not \"" + text + "\"";
+        }
         store(options, *value);
         return {};
     };
@@ -60,21 +62,25 @@ Apply Flag(std::function<void(SimOptions&)> store)
 // "55AA", "55 AA", "55,aa" and "0x55 0xAA" all give the bytes 55 AA.
 std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string text)
 {
-    for (std::size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x"))
+    for (std::size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x")) {
         text.erase(at, 2);
+    }
     std::string digits;
     for (char c : text) {
-        if (c == ' ' || c == ',' || c == ':')
+        if (c == ' ' || c == ',' || c == ':') {
             continue;
+        }
         digits += c;
     }
-    if (digits.empty() || digits.size() % 2 != 0)
+    if (digits.empty() || digits.size() % 2 != 0) {
         return std::nullopt;
+    }
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < digits.size(); i += 2) {
         const auto value = ToInt(std::string_view(digits).substr(i, 2), 16);
-        if (!value)
+        if (!value) {
             return std::nullopt;
+        }
         bytes.push_back(static_cast<std::uint8_t>(*value));
     }
     return bytes;
@@ -85,8 +91,9 @@ std::string ApplyRejectPage(SimOptions& options, const std::string& text)
     const auto colon = text.find(':');
     const auto page = ToInt(std::string_view(text).substr(0, colon));
     const auto count = colon == std::string::npos ? std::nullopt : ToInt(std::string_view(text).substr(colon + 1));
-    if (!page || !count || *page < 0 || *page > 0xFFFE || *count < 1)
+    if (!page || !count || *page < 0 || *page > 0xFFFE || *count < 1) {
         return "needs PAGE:COUNT (page 0 to 65534, count at least 1), not \"" + text + "\"";
+    }
     options.rejectPages[*page] = *count;
     return {};
 }
@@ -94,8 +101,9 @@ std::string ApplyRejectPage(SimOptions& options, const std::string& text)
 std::string ApplyReadyByte(SimOptions& options, const std::string& text)
 {
     const auto bytes = ParseHexBytes(text);
-    if (!bytes || bytes->size() != 1)
+    if (!bytes || bytes->size() != 1) {
         return "needs one byte in hexadecimal, not \"" + text + "\"";
+    }
     options.readyByte = bytes->front();
     return {};
 }
@@ -103,8 +111,9 @@ std::string ApplyReadyByte(SimOptions& options, const std::string& text)
 std::string ApplyGarbage(SimOptions& options, const std::string& text)
 {
     const auto bytes = ParseHexBytes(text);
-    if (!bytes)
+    if (!bytes) {
         return "needs bytes in hexadecimal (\"55AA\" or \"55 AA\"), not \"" + text + "\"";
+    }
     options.garbageBeforeD0 = *bytes;
     return {};
 }
@@ -164,9 +173,11 @@ const std::vector<OptionEntry>& OptionTable()
 
 const OptionEntry* FindOption(std::string_view name)
 {
-    for (const auto& entry : OptionTable())
-        if (entry.name == name)
+    for (const auto& entry : OptionTable()) {
+        if (entry.name == name) {
             return &entry;
+        }
+    }
     return nullptr;
 }
 
@@ -181,8 +192,9 @@ std::string Wrapped(std::string_view help, std::size_t headWidth)
     std::size_t start = 0;
     while (start < help.size()) {
         std::size_t end = help.find(' ', start);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = help.size();
+        }
         const std::string_view word = help.substr(start, end - start);
         if (lineLength > kColumn && lineLength + 1 + word.size() > kWidth) {
             text += "\n" + std::string(kColumn, ' ');
@@ -215,8 +227,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
             parsed.error = "unknown option \"" + args[i] + "\"";
             return parsed;
         }
-        if (name == "--help")
+        if (name == "--help") {
             parsed.helpWanted = true;
+        }
         if (!entry->valueName.empty() && !value) {
             if (i + 1 >= args.size()) {
                 parsed.error = name + " needs a value " + std::string(entry->valueName);
@@ -233,8 +246,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
             return parsed;
         }
     }
-    if (!parsed.helpWanted && parsed.options.linkPath.empty())
+    if (!parsed.helpWanted && parsed.options.linkPath.empty()) {
         parsed.error = "--link PATH is required";
+    }
     return parsed;
 }
 
@@ -250,8 +264,9 @@ std::string UsageText()
                        "Options:\n";
     for (const auto& entry : OptionTable()) {
         std::string head = "  " + std::string(entry.name);
-        if (!entry.valueName.empty())
+        if (!entry.valueName.empty()) {
             head += " " + std::string(entry.valueName);
+        }
         text += head + Wrapped(entry.help, head.size()) + "\n";
     }
     const auto ms = [](Millis value) { return std::to_string(static_cast<int>(value)) + " ms"; };

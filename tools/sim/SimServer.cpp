@@ -33,8 +33,9 @@ SimServer::SimServer(const SimOptions& options, Transcript& transcript)
 
 int SimServer::Run(const volatile std::sig_atomic_t& stopRequested)
 {
-    if (!SetUp())
+    if (!SetUp()) {
         return 2;
+    }
     StartSession();
     while (!m_finished && stopRequested == 0) {
         WaitForActivity();
@@ -51,8 +52,9 @@ bool SimServer::SetUp()
 {
     std::string error;
     m_pty = PseudoTerminal::Open(error);
-    if (m_pty)
+    if (m_pty) {
         m_link = DeviceLink::Create(m_options.linkPath, m_pty->SlavePath(), error);
+    }
     if (!m_pty || !m_link) {
         std::fprintf(stderr, "fwut-sim: %s\n", error.c_str());
         return false;
@@ -67,8 +69,9 @@ bool SimServer::SetUp()
 void SimServer::WaitForActivity()
 {
     Millis timeout = kPollPeriod;
-    if (const auto due = m_wire.NextDue())
+    if (const auto due = m_wire.NextDue()) {
         timeout = std::clamp(*due - Now(), 0.0, kPollPeriod);
+    }
     const auto nanoseconds = static_cast<long>(timeout * 1e6);
     const timespec wait{0, nanoseconds};
     pollfd master{m_pty->MasterFd(), POLLIN, 0};
@@ -101,21 +104,25 @@ void SimServer::DeliverDue()
 {
     while (!m_finished) {
         const auto byte = m_wire.TakeDueRx(Now());
-        if (!byte)
+        if (!byte) {
             break;
+        }
         m_parser.Push(*byte);
     }
-    if (!m_finished && !m_wire.RxPending())
+    if (!m_finished && !m_wire.RxPending()) {
         m_parser.Idle(Now());
+    }
 }
 
 void SimServer::TransmitDue()
 {
-    if (!m_pty->IsOpen())
+    if (!m_pty->IsOpen()) {
         return;
+    }
     const std::vector<std::uint8_t> bytes = m_wire.DueTx(Now());
-    if (!bytes.empty())
+    if (!bytes.empty()) {
         m_wire.ConsumeTx(m_pty->Write(bytes.data(), bytes.size()));
+    }
 }
 
 Millis SimServer::Send(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, std::string_view what)
@@ -123,16 +130,18 @@ Millis SimServer::Send(Millis at, const std::vector<std::uint8_t>& bytes, Millis
     const LineSample line = m_pty->GetLineSample();
     const Millis leaves = m_wire.ScheduleTx(at, bytes, spacing, line);
     std::string text(what);
-    if (leaves - at >= 0.1)
+    if (leaves - at >= 0.1) {
         text += "; the last byte leaves at " + FormatMillis(leaves) + " ms";
+    }
     m_transcript.Sent(at, line, text);
     return leaves;
 }
 
 void SimServer::OnItem(const RxItem& item)
 {
-    if (!m_session)
+    if (!m_session) {
         return;
+    }
     SessionStep step = m_session->OnItem(item);
     if (step == SessionStep::Restart) {
         m_session->SetEnding("abandoned: a new start began without \"<W\"");
@@ -143,10 +152,11 @@ void SimServer::OnItem(const RxItem& item)
     if (step == SessionStep::Ended) {
         WriteImage();
         FinishSession();
-        if (m_options.once)
+        if (m_options.once) {
             m_finished = true;
-        else
+        } else {
             StartSession();
+        }
     } else if (step == SessionStep::Stall) {
         m_pty->SuspendProgramOutput(true);
         m_stallEnds = Now() + kStallLength;
@@ -187,8 +197,9 @@ void SimServer::FinishSession()
     m_wire.DropTx();
     if (m_session->HeardAnything()) {
         ++m_sessionsHeard;
-        if (m_session->Completed())
+        if (m_session->Completed()) {
             ++m_sessionsCompleted;
+        }
         m_transcript.Plain(m_session->Summary());
     }
     m_session.reset();
@@ -199,8 +210,9 @@ void SimServer::FinishSession()
 void SimServer::WriteImage()
 {
     const PageStore& pages = m_session->Pages();
-    if (m_options.imageOutPath.empty() || pages.Empty())
+    if (m_options.imageOutPath.empty() || pages.Empty()) {
         return;
+    }
     const std::string problem = pages.WriteImage(m_options.imageOutPath);
     if (problem.empty()) {
         m_transcript.Note(Now(), "image of " + CountOf(pages.Count(), "page") + " written to " + m_options.imageOutPath);

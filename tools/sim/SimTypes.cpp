@@ -7,8 +7,9 @@ namespace fwut::sim {
 std::string LineSample::Describe() const
 {
     std::string text = baud > 0 ? std::to_string(baud) : "?";
-    if (!IsEightNoneOne())
+    if (!IsEightNoneOne()) {
         text += "/" + std::to_string(dataBits) + parity + std::to_string(stopBits);
+    }
     return text;
 }
 
@@ -23,12 +24,14 @@ std::string HexBytes(const std::uint8_t* data, std::size_t size, std::size_t max
     for (std::size_t i = 0; i < size && i < maxBytes; ++i) {
         char piece[4];
         std::snprintf(piece, sizeof piece, "%02X", data[i]);
-        if (!text.empty())
+        if (!text.empty()) {
             text += ' ';
+        }
         text += piece;
     }
-    if (size > maxBytes)
+    if (size > maxBytes) {
         text += " ...";
+    }
     return text;
 }
 

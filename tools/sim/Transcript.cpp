@@ -11,8 +11,9 @@ Transcript::Transcript(std::FILE* out) : m_out(out)
 void Transcript::Received(const RxItem& item, std::string_view what)
 {
     std::optional<Millis> gap;
-    if (m_lastReceivedEnd)
+    if (m_lastReceivedEnd) {
         gap = item.start - *m_lastReceivedEnd;
+    }
     Line(item.start, gap, &item.line, "rx " + std::string(what));
     m_lastReceivedEnd = item.end;
 }
@@ -20,8 +21,9 @@ void Transcript::Received(const RxItem& item, std::string_view what)
 void Transcript::Sent(Millis at, const LineSample& rate, std::string_view what)
 {
     std::optional<Millis> gap;
-    if (m_lastReceivedEnd)
+    if (m_lastReceivedEnd) {
         gap = at - *m_lastReceivedEnd;
+    }
     Line(at, gap, &rate, "tx " + std::string(what));
 }
 
@@ -45,8 +47,9 @@ void Transcript::Plain(std::string_view text)
 void Transcript::Line(Millis at, std::optional<Millis> gap, const LineSample* rate, std::string_view text)
 {
     char gapText[16] = "";
-    if (gap)
+    if (gap) {
         std::snprintf(gapText, sizeof gapText, "%+.1f", *gap);
+    }
     const std::string rateText = rate ? "@" + rate->Describe() : "";
     std::fprintf(m_out, "%9.1f ms %9s  %-7s %.*s\n", at, gapText, rateText.c_str(), static_cast<int>(text.size()),
                  text.data());

@@ -31,10 +31,12 @@ UpdateSession::UpdateSession(int number, const SimOptions& options, Transcript& 
 
 SessionStep UpdateSession::OnItem(const RxItem& item)
 {
-    if (StartsNewSession(item))
+    if (StartsNewSession(item)) {
         return SessionStep::Restart;
-    if (m_itemsReceived++ == 0)
+    }
+    if (m_itemsReceived++ == 0) {
         m_checker.GetTranscript().Note(item.start, "session " + std::to_string(m_number) + " begins");
+    }
     switch (item.kind) {
     case ItemKind::RateCommand:
         OnRateCommand(item);
@@ -61,8 +63,9 @@ SessionStep UpdateSession::OnItem(const RxItem& item)
         OnBadBytes(item);
         break;
     }
-    if (m_bootLoader.TakeStallWanted())
+    if (m_bootLoader.TakeStallWanted()) {
         return SessionStep::Stall;
+    }
     return m_bootLoader.HangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
 }
 
@@ -106,24 +109,26 @@ void UpdateSession::OnConfig(const RxItem& item, Phase required, Phase next, con
 void UpdateSession::OnClosing(const RxItem& item)
 {
     m_checker.Accept(item, "closing command \"<W\"", p::kWorkingRate);
-    if (m_phase == Phase::Idle)
+    if (m_phase == Phase::Idle) {
         m_checker.Error(item.start, "closing command outside a session");
-    else if (const std::string page = m_bootLoader.InterruptedPage(); !page.empty())
+    } else if (const std::string page = m_bootLoader.InterruptedPage(); !page.empty()) {
         m_checker.Error(item.start, "closing command in the middle of " + page);
+    }
     m_ending = "closed by \"<W\" " + WhereWeAre();
     m_closed = true;
 }
 
 void UpdateSession::OnFrame(const RxItem& item)
 {
-    if (m_phase == Phase::Transfer)
+    if (m_phase == Phase::Transfer) {
         m_bootLoader.OnFrame(item);
-    else if (IsPoll(item))
+    } else if (IsPoll(item)) {
         OnPoll(item);
-    else if (IsRequest(item))
+    } else if (IsRequest(item)) {
         OnRequest(item);
-    else
+    } else {
         ExpectedOther(item, "frame with payload " + HexBytes(item.payload.data(), item.payload.size(), 8));
+    }
 }
 
 void UpdateSession::OnPoll(const RxItem& item)
@@ -135,45 +140,50 @@ void UpdateSession::OnPoll(const RxItem& item)
         gap = item.start - *m_lastPollStart;
         what += " (" + FormatMillis(*gap) + " ms after the previous poll)";
     }
-    if (m_phase == Phase::Answered)
+    if (m_phase == Phase::Answered) {
         what += ", follows the answer";
+    }
     m_checker.Accept(item, what, p::kWorkingRate);
     // The first tick of the wait may come late (the start kept the program's
     // thread busy) while the next keeps the timer's own period, so the gap
     // between the first two polls may be short.
-    if (gap && m_polls > 2)
+    if (gap && m_polls > 2) {
         CheckPollGap(item, *gap);
+    }
     m_lastPollStart = item.start;
     m_lastPollStartSlack = item.startSlack;
     m_lastPollEnd = item.end;
     m_lastPollEndSlack = item.endSlack;
-    if (m_phase < Phase::Waiting)
+    if (m_phase < Phase::Waiting) {
         m_checker.Error(item.start, "expected " + Expecting() + ", received a wake-up poll");
-    else if (m_phase == Phase::Waiting && !m_options.neverAnswer && m_polls == m_options.answerAfter)
+    } else if (m_phase == Phase::Waiting && !m_options.neverAnswer && m_polls == m_options.answerAfter) {
         AnswerPoll(item);
-    else if (m_phase == Phase::Answered)
+    } else if (m_phase == Phase::Answered) {
         m_phase = Phase::AnsweredPolled;
-    else if (m_phase == Phase::AnsweredPolled)
+    } else if (m_phase == Phase::AnsweredPolled) {
         m_checker.Error(item.start, "wake-up poll after the module had answered and one more poll had followed");
+    }
 }
 
 void UpdateSession::CheckPollGap(const RxItem& item, Millis gap)
 {
     m_shortestPollGap = std::min(gap, m_shortestPollGap.value_or(gap));
     m_longestPollGap = std::max(gap, m_longestPollGap.value_or(gap));
-    if (m_checker.CertainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap))
+    if (m_checker.CertainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap)) {
         m_checker.Error(item.start,
                        "wake-up poll " + std::to_string(m_polls) +
                            " came too soon: one poll per 500 ms tick, at least " + FormatMillis(m_options.minPollGap) +
                            " ms apart");
+    }
 }
 
 void UpdateSession::AnswerPoll(const RxItem& item)
 {
     std::vector<std::uint8_t> bytes = m_options.garbageBeforeD0;
     std::string what;
-    if (!bytes.empty())
+    if (!bytes.empty()) {
         what = HexBytes(bytes.data(), bytes.size()) + " (--garbage-before-d0), then ";
+    }
     bytes.push_back(p::kModuleReady);
     m_line.Send(item.end, bytes, 0, what + "D0 (module ready)");
     m_answeredPoll = m_polls;
@@ -187,12 +197,14 @@ void UpdateSession::OnRequest(const RxItem& item)
         m_checker.Error(item.start, kRequestName + " before the module answered");
         return;
     }
-    if (m_phase == Phase::Answered)
+    if (m_phase == Phase::Answered) {
         m_checker.Error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
-    if (m_checker.CertainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest))
+    }
+    if (m_checker.CertainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest)) {
         m_checker.Error(item.start,
                        kRequestName + " came " + FormatMillis(item.start - m_lastPollEnd) +
                            " ms after the last wake-up poll; the transfer waits 100 ms first");
+    }
     m_phase = Phase::Transfer;
     m_bootLoader.AnswerRequest(item);
 }
@@ -254,20 +266,23 @@ std::string UpdateSession::WhereWeAre() const
 
 void UpdateSession::SetEnding(std::string ending)
 {
-    if (m_ending.empty())
+    if (m_ending.empty()) {
         m_ending = std::move(ending);
+    }
 }
 
 std::string UpdateSession::Summary() const
 {
     std::string text = "session " + std::to_string(m_number) + ": " + (m_ending.empty() ? "unfinished" : m_ending) + "; " +
         CountOf(m_polls, "wake-up poll");
-    if (m_shortestPollGap)
+    if (m_shortestPollGap) {
         text += " (" + FormatMillis(*m_shortestPollGap) + " to " + FormatMillis(*m_longestPollGap) + " ms apart)";
+    }
     text += m_answeredPoll > 0 ? ", answered poll " + std::to_string(m_answeredPoll) : ", none answered";
-    if (m_phase == Phase::Transfer)
+    if (m_phase == Phase::Transfer) {
         text += "; " + CountOf(Pages().Count(), "page") + " accepted, " +
             CountOf(m_bootLoader.RejectionsSent(), "rejection") + " sent";
+    }
     return text;
 }
 

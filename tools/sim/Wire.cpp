@@ -18,8 +18,9 @@ Wire::Wire(bool throttle) : m_throttle(throttle)
 
 Millis Wire::ByteTime(const LineSample& line) const
 {
-    if (!m_throttle)
+    if (!m_throttle) {
         return 0;
+    }
     const int baud = line.baud > 0 ? line.baud : protocol::kWorkingRate;
     return kBitsPerByte * 1000.0 / baud;
 }
@@ -37,8 +38,9 @@ void Wire::Receive(const std::uint8_t* data, std::size_t size, const RxByte& sta
 
 std::optional<RxByte> Wire::TakeDueRx(Millis now)
 {
-    if (m_rx.empty() || m_rx.front().due > now)
+    if (m_rx.empty() || m_rx.front().due > now) {
         return std::nullopt;
+    }
     const RxByte byte = m_rx.front();
     m_rx.pop_front();
     return byte;
@@ -48,12 +50,14 @@ Millis Wire::ScheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Milli
 {
     Millis due = std::max(at, m_lastTx + ByteTime(line));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             due += std::max(spacing, ByteTime(line));
+        }
         m_tx.push_back(TxByte{bytes[i], due});
     }
-    if (!bytes.empty())
+    if (!bytes.empty()) {
         m_lastTx = due;
+    }
     return due;
 }
 
@@ -61,8 +65,9 @@ std::vector<std::uint8_t> Wire::DueTx(Millis now) const
 {
     std::vector<std::uint8_t> bytes;
     for (const TxByte& byte : m_tx) {
-        if (byte.due > now)
+        if (byte.due > now) {
             break;
+        }
         bytes.push_back(byte.value);
     }
     return bytes;
@@ -76,10 +81,12 @@ void Wire::ConsumeTx(std::size_t count)
 std::optional<Millis> Wire::NextDue() const
 {
     std::optional<Millis> next;
-    if (!m_rx.empty())
+    if (!m_rx.empty()) {
         next = m_rx.front().due;
-    if (!m_tx.empty())
+    }
+    if (!m_tx.empty()) {
         next = std::min(m_tx.front().due, next.value_or(m_tx.front().due));
+    }
     return next;
 }
 

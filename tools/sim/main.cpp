@@ -24,8 +24,9 @@ void InstallStopHandlers()
     struct sigaction action { };
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(signal, &action, nullptr);
+    }
 }
 
 }  // namespace
@@ -51,7 +52,8 @@ int main(int argc, char** argv)
     InstallStopHandlers();
     Transcript transcript(out);
     const int status = SimServer(options, transcript).Run(gStopRequested);
-    if (out != stderr)
+    if (out != stderr) {
         std::fclose(out);
+    }
     return status;
 }
