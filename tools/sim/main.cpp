@@ -11,11 +11,11 @@
 
 namespace {
 
-volatile std::sig_atomic_t gStopRequested = 0;
+volatile std::sig_atomic_t g_stopRequested = 0;
 
 void RequestStop(int)
 {
-    gStopRequested = 1;
+    g_stopRequested = 1;
 }
 
 // Without SA_RESTART, so that the loop's wait is cut short too.
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     }
     InstallStopHandlers();
     Transcript transcript(out);
-    const int status = SimServer(options, transcript).Run(gStopRequested);
+    const int status = SimServer(options, transcript).Run(g_stopRequested);
     if (out != stderr) {
         std::fclose(out);
     }
