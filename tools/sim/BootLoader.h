@@ -22,18 +22,18 @@ public:
     BootLoader(const SimOptions& options, ItemChecker& checker, ModuleLine& line);
 
     // The request has been recorded by the caller; answer it as configured.
-    void answerRequest(const RxItem& request);
+    void AnswerRequest(const RxItem& request);
     // Any frame after the request.
-    void onFrame(const RxItem& item);
+    void OnFrame(const RxItem& item);
 
-    bool hangUpWanted() const { return m_hangUpWanted; }
+    bool HangUpWanted() const { return m_hangUpWanted; }
     // Asked once: true when the line should stop taking bytes now.
-    bool takeStallWanted() { return std::exchange(m_stallWanted, false); }
-    bool endMarkerSeen() const { return m_endMarkerSeen; }
+    bool TakeStallWanted() { return std::exchange(m_stallWanted, false); }
+    bool EndMarkerSeen() const { return m_endMarkerSeen; }
     // Not empty when the program stops in the middle of a page.
-    std::string interruptedPage() const;
-    const PageStore& pages() const { return m_pages; }
-    int rejectionsSent() const { return m_rejectionsSent; }
+    std::string InterruptedPage() const;
+    const PageStore& Pages() const { return m_pages; }
+    int RejectionsSent() const { return m_rejectionsSent; }
 
 private:
     enum class Step { Header, Data, Checksum };
@@ -46,15 +46,15 @@ private:
         bool faulty = false;
     };
 
-    std::optional<std::string> reasonProgramMustGiveUp() const;
-    void onHeader(const RxItem& item, int index);
-    void onEndMarker(const RxItem& item);
-    void onData(const RxItem& item);
-    void onChecksum(const RxItem& item);
-    void onUnexpected(const RxItem& item);
-    void checkAnswerWasOut(const RxItem& item, const std::string& what);
-    void answerPage(Millis at);
-    std::string pageName() const;
+    std::optional<std::string> ReasonProgramMustGiveUp() const;
+    void OnHeader(const RxItem& item, int index);
+    void OnEndMarker(const RxItem& item);
+    void OnData(const RxItem& item);
+    void OnChecksum(const RxItem& item);
+    void OnUnexpected(const RxItem& item);
+    void CheckAnswerWasOut(const RxItem& item, const std::string& what);
+    void AnswerPage(Millis at);
+    std::string PageName() const;
 
     const SimOptions& m_options;
     ItemChecker& m_checker;

@@ -8,7 +8,7 @@
 
 namespace fwut::sim {
 
-std::unique_ptr<DeviceLink> DeviceLink::create(const std::string& path, const std::string& target, std::string& error)
+std::unique_ptr<DeviceLink> DeviceLink::Create(const std::string& path, const std::string& target, std::string& error)
 {
     struct stat existing { };
     if (lstat(path.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
@@ -35,8 +35,9 @@ DeviceLink::~DeviceLink()
 {
     char pointsAt[4096];
     const ssize_t length = readlink(m_path.c_str(), pointsAt, sizeof pointsAt - 1);
-    if (length >= 0 && std::string(pointsAt, static_cast<std::size_t>(length)) == m_target)
+    if (length >= 0 && std::string(pointsAt, static_cast<std::size_t>(length)) == m_target) {
         unlink(m_path.c_str());
+    }
 }
 
 }  // namespace fwut::sim

@@ -10,7 +10,7 @@ class DeviceLink {
 public:
     // Points `path` at `target`, replacing a symbolic link left there (by an
     // earlier run, say); anything else at `path` is left alone and is an error.
-    static std::unique_ptr<DeviceLink> create(const std::string& path, const std::string& target, std::string& error);
+    static std::unique_ptr<DeviceLink> Create(const std::string& path, const std::string& target, std::string& error);
     // Removes the link, unless someone has since pointed it elsewhere.
     ~DeviceLink();
     DeviceLink(const DeviceLink&) = delete;

@@ -2,7 +2,7 @@
 
 namespace fwut::sim {
 
-const std::vector<FaultPlan>& faultPlans()
+const std::vector<FaultPlan>& FaultPlans()
 {
     static const std::vector<FaultPlan> plans = {
         {"none", 0, [](SimOptions&) {}},

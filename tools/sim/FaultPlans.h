@@ -16,6 +16,6 @@ struct FaultPlan {
 };
 
 // The plans name pages 0 and 1 only, so a firmware of two pages or more serves them all.
-const std::vector<FaultPlan>& faultPlans();
+const std::vector<FaultPlan>& FaultPlans();
 
 }  // namespace fwut::sim

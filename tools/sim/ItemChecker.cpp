@@ -17,65 +17,70 @@ ItemChecker::ItemChecker(Transcript& transcript) : m_transcript(transcript)
 {
 }
 
-void ItemChecker::accept(const RxItem& item, const std::string& what, int expectedBaud)
+void ItemChecker::Accept(const RxItem& item, const std::string& what, int expectedBaud)
 {
-    m_transcript.received(item, what);
-    checkLine(item, what, expectedBaud);
-    if (m_owed && m_lastEnd && certainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms))
-        error(item.start,
-              what + " came " + formatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
-                  "; the pause must be at least " + formatMillis(m_owed->ms) + " ms");
+    m_transcript.Received(item, what);
+    CheckLine(item, what, expectedBaud);
+    if (m_owed && m_lastEnd && CertainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms)) {
+        Error(item.start,
+              what + " came " + FormatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
+                  "; the pause must be at least " + FormatMillis(m_owed->ms) + " ms");
+    }
     m_owed.reset();
     m_lastEnd = item.end;
     m_lastEndSlack = item.endSlack;
 }
 
-void ItemChecker::checkLine(const RxItem& item, const std::string& what, int expectedBaud)
+void ItemChecker::CheckLine(const RxItem& item, const std::string& what, int expectedBaud)
 {
-    if (item.line.baud == expectedBaud && item.line.isEightNoneOne())
+    if (item.line.baud == expectedBaud && item.line.IsEightNoneOne()) {
         return;
-    if (item.startSlack > kTrustedSlack)
-        m_transcript.note(item.start,
-                         "line settings " + item.line.describe() +
+    }
+    if (item.startSlack > kTrustedSlack) {
+        m_transcript.Note(item.start,
+                         "line settings " + item.line.Describe() +
                              " not judged: the simulator had not looked at the line for " +
-                             formatMillis(item.startSlack) + " ms before");
-    else
-        error(item.start,
-              what + " arrived at " + item.line.describe() + ", expected " + std::to_string(expectedBaud) +
+                             FormatMillis(item.startSlack) + " ms before");
+    } else {
+        Error(item.start,
+              what + " arrived at " + item.line.Describe() + ", expected " + std::to_string(expectedBaud) +
                   " baud 8N1");
+    }
 }
 
-void ItemChecker::record(const RxItem& item, const std::string& what)
+void ItemChecker::Record(const RxItem& item, const std::string& what)
 {
-    m_transcript.received(item, what);
+    m_transcript.Received(item, what);
     m_owed.reset();
     m_lastEnd = item.end;
     m_lastEndSlack = item.endSlack;
 }
 
-void ItemChecker::owePause(Millis ms, std::string after)
+void ItemChecker::OwePause(Millis ms, std::string after)
 {
     m_owed = OwedPause{ms, std::move(after)};
 }
 
-void ItemChecker::error(Millis at, const std::string& what)
+void ItemChecker::Error(Millis at, const std::string& what)
 {
-    m_transcript.protocolError(at, what);
+    m_transcript.ProtocolError(at, what);
 }
 
-bool ItemChecker::certainlyShorter(Millis at, Millis gap, Millis slack, Millis required)
+bool ItemChecker::CertainlyShorter(Millis at, Millis gap, Millis slack, Millis required)
 {
-    if (gap >= required)
+    if (gap >= required) {
         return false;
-    if (gap + slack < required)
+    }
+    if (gap + slack < required) {
         return true;
-    m_transcript.note(at,
-                     "pause of " + formatMillis(gap) + " ms not judged: the simulator had not looked at the line for " +
-                         formatMillis(slack) + " ms before");
+    }
+    m_transcript.Note(at,
+                     "pause of " + FormatMillis(gap) + " ms not judged: the simulator had not looked at the line for " +
+                         FormatMillis(slack) + " ms before");
     return false;
 }
 
-std::string formatMillis(Millis value)
+std::string FormatMillis(Millis value)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", value);

@@ -16,21 +16,21 @@ public:
     explicit ItemChecker(Transcript& transcript);
 
     // Records the item as `what` and checks its line settings and the pause before it.
-    void accept(const RxItem& item, const std::string& what, int expectedBaud);
+    void Accept(const RxItem& item, const std::string& what, int expectedBaud);
     // Records the item without judging it (bytes skipped after an error).
-    void record(const RxItem& item, const std::string& what);
+    void Record(const RxItem& item, const std::string& what);
     // The next item, whichever it is, must start at least ms after this item ended.
-    void owePause(Millis ms, std::string after);
-    void error(Millis at, const std::string& what);
+    void OwePause(Millis ms, std::string after);
+    void Error(Millis at, const std::string& what);
     // Whether a pause measured as `gap` was certainly shorter than `required`:
     // it may have been up to `slack` longer (the earlier moment's slack). A
     // pause that was only possibly too short is noted, not judged.
-    bool certainlyShorter(Millis at, Millis gap, Millis slack, Millis required);
+    bool CertainlyShorter(Millis at, Millis gap, Millis slack, Millis required);
 
-    Transcript& transcript() { return m_transcript; }
+    Transcript& GetTranscript() { return m_transcript; }
 
 private:
-    void checkLine(const RxItem& item, const std::string& what, int expectedBaud);
+    void CheckLine(const RxItem& item, const std::string& what, int expectedBaud);
 
     struct OwedPause {
         Millis ms;
@@ -44,6 +44,6 @@ private:
 };
 
 // "12.3"
-std::string formatMillis(Millis value);
+std::string FormatMillis(Millis value);
 
 }  // namespace fwut::sim

@@ -46,9 +46,9 @@ public:
     using Sink = std::function<void(const RxItem&)>;
     explicit ItemParser(Sink sink);
 
-    void push(const RxByte& byte);
+    void Push(const RxByte& byte);
     // Lets an unfinished item time out while nothing arrives.
-    void idle(Millis now);
+    void Idle(Millis now);
 
 private:
     enum class Verdict { NeedMore, Complete, Bad };
@@ -57,16 +57,16 @@ private:
         ItemKind kind;
         std::string problem;
     };
-    static Judgement needMore() { return {Verdict::NeedMore, ItemKind::Invalid, {}}; }
-    static Judgement complete(ItemKind kind) { return {Verdict::Complete, kind, {}}; }
-    static Judgement bad(std::string problem) { return {Verdict::Bad, ItemKind::Invalid, std::move(problem)}; }
+    static Judgement NeedMore() { return {Verdict::NeedMore, ItemKind::Invalid, {}}; }
+    static Judgement Complete(ItemKind kind) { return {Verdict::Complete, kind, {}}; }
+    static Judgement Bad(std::string problem) { return {Verdict::Bad, ItemKind::Invalid, std::move(problem)}; }
 
-    Judgement judge() const;
-    Judgement judgeFixed(std::string_view text, ItemKind kind) const;
-    Judgement judgeFrame() const;
-    Judgement judgeFrameTail(int lengthDigits) const;
-    void endOfBurst();
-    void emit(ItemKind kind, std::string problem = {});
+    Judgement Judge() const;
+    Judgement JudgeFixed(std::string_view text, ItemKind kind) const;
+    Judgement JudgeFrame() const;
+    Judgement JudgeFrameTail(int lengthDigits) const;
+    void EndOfBurst();
+    void Emit(ItemKind kind, std::string problem = {});
 
     Sink m_sink;
     std::vector<RxByte> m_pending;

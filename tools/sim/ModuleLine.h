@@ -17,7 +17,7 @@ public:
 
     // Queues bytes for the program from time `at` on, at least `spacing` ms
     // apart (0: as fast as the line allows). Returns when the last byte leaves.
-    virtual Millis send(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, std::string_view what) = 0;
+    virtual Millis Send(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, std::string_view what) = 0;
 };
 
 }  // namespace fwut::sim

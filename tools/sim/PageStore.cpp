@@ -9,32 +9,36 @@
 
 namespace fwut::sim {
 
-void PageStore::store(int index, const std::vector<std::uint8_t>& data)
+void PageStore::Store(int index, const std::vector<std::uint8_t>& data)
 {
     m_pages[index] = data;
 }
 
-std::vector<std::uint8_t> PageStore::image() const
+std::vector<std::uint8_t> PageStore::Image() const
 {
-    if (m_pages.empty())
+    if (m_pages.empty()) {
         return {};
+    }
     const std::size_t pageSize = protocol::kPageSize;
     std::vector<std::uint8_t> bytes((m_pages.rbegin()->first + 1) * pageSize, 0xFF);
-    for (const auto& [index, data] : m_pages)
+    for (const auto& [index, data] : m_pages) {
         std::copy(data.begin(), data.begin() + std::min(data.size(), pageSize), bytes.begin() + index * pageSize);
+    }
     return bytes;
 }
 
-std::string PageStore::writeImage(const std::string& path) const
+std::string PageStore::WriteImage(const std::string& path) const
 {
-    const std::vector<std::uint8_t> bytes = image();
+    const std::vector<std::uint8_t> bytes = Image();
     errno = 0;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file)
+    if (file) {
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
     file.close();
-    if (!file)
+    if (!file) {
         return errno != 0 ? std::strerror(errno) : "write failed";
+    }
     return {};
 }
 

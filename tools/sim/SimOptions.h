@@ -47,7 +47,7 @@ struct ParsedCommandLine {
     std::string error;  // not empty: a usage error
 };
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
-std::string usageText();
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
 
 }  // namespace fwut::sim

@@ -26,23 +26,23 @@ public:
 
     // Serves until --once ends it, a hang-up is injected or `stopRequested`
     // becomes nonzero. Returns the exit status.
-    int run(const volatile std::sig_atomic_t& stopRequested);
+    int Run(const volatile std::sig_atomic_t& stopRequested);
 
 private:
-    Millis send(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, std::string_view what) override;
+    Millis Send(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, std::string_view what) override;
 
-    bool setUp();
-    void waitForActivity();
-    void receive();
-    void deliverDue();
-    void transmitDue();
-    void onItem(const RxItem& item);
-    void startSession();
-    void finishSession();
-    void writeImage();
-    void shutDown();
-    void endStallWhenDue();
-    Millis now() const;
+    bool SetUp();
+    void WaitForActivity();
+    void Receive();
+    void DeliverDue();
+    void TransmitDue();
+    void OnItem(const RxItem& item);
+    void StartSession();
+    void FinishSession();
+    void WriteImage();
+    void ShutDown();
+    void EndStallWhenDue();
+    Millis Now() const;
 
     const SimOptions& m_options;
     Transcript& m_transcript;

@@ -18,10 +18,10 @@ struct LineSample {
     char parity = 'N';
     int stopBits = 1;
 
-    bool isEightNoneOne() const { return dataBits == 8 && parity == 'N' && stopBits == 1; }
+    bool IsEightNoneOne() const { return dataBits == 8 && parity == 'N' && stopBits == 1; }
     bool operator==(const LineSample&) const = default;
     // "57600", or "57600/7E1" when the format is not 8N1.
-    std::string describe() const;
+    std::string Describe() const;
 };
 
 struct RxByte {
@@ -36,9 +36,9 @@ struct RxByte {
 };
 
 // "1 page", "2 pages"
-std::string countOf(long count, const std::string& noun);
+std::string CountOf(long count, const std::string& noun);
 
 // "3C 24 3A", at most maxBytes bytes, "..." after a longer run.
-std::string hexBytes(const std::uint8_t* data, std::size_t size, std::size_t maxBytes = 24);
+std::string HexBytes(const std::uint8_t* data, std::size_t size, std::size_t maxBytes = 24);
 
 }  // namespace fwut::sim

@@ -16,18 +16,18 @@ class Transcript {
 public:
     explicit Transcript(std::FILE* out);
 
-    void received(const RxItem& item, std::string_view what);
-    void sent(Millis at, const LineSample& line, std::string_view what);
-    void protocolError(Millis at, std::string_view what);
-    void note(Millis at, std::string_view what);
+    void Received(const RxItem& item, std::string_view what);
+    void Sent(Millis at, const LineSample& line, std::string_view what);
+    void ProtocolError(Millis at, std::string_view what);
+    void Note(Millis at, std::string_view what);
     // A line without time, for summaries.
-    void plain(std::string_view text);
+    void Plain(std::string_view text);
 
-    int protocolErrors() const { return m_protocolErrors; }
-    std::optional<Millis> lastReceivedEnd() const { return m_lastReceivedEnd; }
+    int ProtocolErrors() const { return m_protocolErrors; }
+    std::optional<Millis> LastReceivedEnd() const { return m_lastReceivedEnd; }
 
 private:
-    void line(Millis at, std::optional<Millis> gap, const LineSample* rate, std::string_view text);
+    void Line(Millis at, std::optional<Millis> gap, const LineSample* rate, std::string_view text);
 
     std::FILE* m_out;
     int m_protocolErrors = 0;

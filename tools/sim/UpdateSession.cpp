@@ -12,12 +12,12 @@ namespace {
 
 const std::string kRequestName = "boot-loader request \"" + std::string(p::kBootLoaderRequest) + "\"";
 
-bool isPoll(const RxItem& item)
+bool IsPoll(const RxItem& item)
 {
     return item.payload.size() == 1 && item.payload.front() == p::kWakeUpByte;
 }
 
-bool isRequest(const RxItem& item)
+bool IsRequest(const RxItem& item)
 {
     return std::string(item.payload.begin(), item.payload.end()) == p::kBootLoaderRequest;
 }
@@ -29,187 +29,199 @@ UpdateSession::UpdateSession(int number, const SimOptions& options, Transcript& 
 {
 }
 
-SessionStep UpdateSession::onItem(const RxItem& item)
+SessionStep UpdateSession::OnItem(const RxItem& item)
 {
-    if (startsNewSession(item))
+    if (StartsNewSession(item)) {
         return SessionStep::Restart;
-    if (m_itemsReceived++ == 0)
-        m_checker.transcript().note(item.start, "session " + std::to_string(m_number) + " begins");
+    }
+    if (m_itemsReceived++ == 0) {
+        m_checker.GetTranscript().Note(item.start, "session " + std::to_string(m_number) + " begins");
+    }
     switch (item.kind) {
     case ItemKind::RateCommand:
-        onRateCommand(item);
+        OnRateCommand(item);
         break;
     case ItemKind::FirstConfig:
-        onConfig(item, Phase::SecondRate, Phase::FirstConfig, "first configuration command \"<#:M<#:P\"",
+        OnConfig(item, Phase::SecondRate, Phase::FirstConfig, "first configuration command \"<#:M<#:P\"",
                  p::kAfterFirstConfig);
         break;
     case ItemKind::SecondConfig:
-        onConfig(item, Phase::FirstConfig, Phase::Waiting, "second configuration command \"<RS<#:C14\"",
+        OnConfig(item, Phase::FirstConfig, Phase::Waiting, "second configuration command \"<RS<#:C14\"",
                  p::kAfterSecondConfig);
         break;
     case ItemKind::Closing:
-        onClosing(item);
+        OnClosing(item);
         return SessionStep::Ended;
     case ItemKind::Frame:
-        onFrame(item);
+        OnFrame(item);
         break;
     case ItemKind::Skipped:
-        m_checker.record(item, std::to_string(item.bytes.size()) + " bytes skipped up to the next pause");
+        m_checker.Record(item, std::to_string(item.bytes.size()) + " bytes skipped up to the next pause");
         break;
     case ItemKind::Invalid:
     case ItemKind::Incomplete:
-        onBadBytes(item);
+        OnBadBytes(item);
         break;
     }
-    if (m_bootLoader.takeStallWanted())
+    if (m_bootLoader.TakeStallWanted()) {
         return SessionStep::Stall;
-    return m_bootLoader.hangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
+    }
+    return m_bootLoader.HangUpWanted() ? SessionStep::HangUp : SessionStep::Continue;
 }
 
 // A start whose firmware check failed leaves the port open after the rate
 // commands, and a program that was stopped sends no "<W": the next start's
 // rate command at the working rate then opens a new session.
-bool UpdateSession::startsNewSession(const RxItem& item) const
+bool UpdateSession::StartsNewSession(const RxItem& item) const
 {
     return item.kind == ItemKind::RateCommand && item.line.baud == p::kWorkingRate && m_phase != Phase::Idle &&
         m_phase != Phase::FirstRate;
 }
 
-void UpdateSession::onRateCommand(const RxItem& item)
+void UpdateSession::OnRateCommand(const RxItem& item)
 {
     if (m_phase == Phase::Idle) {
-        m_checker.accept(item, "rate command", p::kWorkingRate);
+        m_checker.Accept(item, "rate command", p::kWorkingRate);
         m_phase = Phase::FirstRate;
-        m_checker.owePause(p::kAfterFirstRateCommand, "first rate command");
+        m_checker.OwePause(p::kAfterFirstRateCommand, "first rate command");
     } else if (m_phase == Phase::FirstRate) {
-        m_checker.accept(item, "rate command", p::kSecondRate);
+        m_checker.Accept(item, "rate command", p::kSecondRate);
         m_phase = Phase::SecondRate;
-        m_checker.owePause(p::kAfterSecondRateCommand, "second rate command");
+        m_checker.OwePause(p::kAfterSecondRateCommand, "second rate command");
     } else {
-        expectedOther(item, "rate command");
+        ExpectedOther(item, "rate command");
     }
 }
 
-void UpdateSession::onConfig(const RxItem& item, Phase required, Phase next, const std::string& what, Millis pauseAfter)
+void UpdateSession::OnConfig(const RxItem& item, Phase required, Phase next, const std::string& what, Millis pauseAfter)
 {
     if (m_phase != required) {
-        expectedOther(item, what);
+        ExpectedOther(item, what);
     } else {
-        m_checker.accept(item, what, p::kWorkingRate);
+        m_checker.Accept(item, what, p::kWorkingRate);
     }
     if (m_phase < next) {
         m_phase = next;
-        m_checker.owePause(pauseAfter, what);
+        m_checker.OwePause(pauseAfter, what);
     }
 }
 
-void UpdateSession::onClosing(const RxItem& item)
+void UpdateSession::OnClosing(const RxItem& item)
 {
-    m_checker.accept(item, "closing command \"<W\"", p::kWorkingRate);
-    if (m_phase == Phase::Idle)
-        m_checker.error(item.start, "closing command outside a session");
-    else if (const std::string page = m_bootLoader.interruptedPage(); !page.empty())
-        m_checker.error(item.start, "closing command in the middle of " + page);
-    m_ending = "closed by \"<W\" " + whereWeAre();
+    m_checker.Accept(item, "closing command \"<W\"", p::kWorkingRate);
+    if (m_phase == Phase::Idle) {
+        m_checker.Error(item.start, "closing command outside a session");
+    } else if (const std::string page = m_bootLoader.InterruptedPage(); !page.empty()) {
+        m_checker.Error(item.start, "closing command in the middle of " + page);
+    }
+    m_ending = "closed by \"<W\" " + WhereWeAre();
     m_closed = true;
 }
 
-void UpdateSession::onFrame(const RxItem& item)
+void UpdateSession::OnFrame(const RxItem& item)
 {
-    if (m_phase == Phase::Transfer)
-        m_bootLoader.onFrame(item);
-    else if (isPoll(item))
-        onPoll(item);
-    else if (isRequest(item))
-        onRequest(item);
-    else
-        expectedOther(item, "frame with payload " + hexBytes(item.payload.data(), item.payload.size(), 8));
+    if (m_phase == Phase::Transfer) {
+        m_bootLoader.OnFrame(item);
+    } else if (IsPoll(item)) {
+        OnPoll(item);
+    } else if (IsRequest(item)) {
+        OnRequest(item);
+    } else {
+        ExpectedOther(item, "frame with payload " + HexBytes(item.payload.data(), item.payload.size(), 8));
+    }
 }
 
-void UpdateSession::onPoll(const RxItem& item)
+void UpdateSession::OnPoll(const RxItem& item)
 {
     ++m_polls;
     std::string what = "wake-up poll " + std::to_string(m_polls);
     std::optional<Millis> gap;
     if (m_lastPollStart) {
         gap = item.start - *m_lastPollStart;
-        what += " (" + formatMillis(*gap) + " ms after the previous poll)";
+        what += " (" + FormatMillis(*gap) + " ms after the previous poll)";
     }
-    if (m_phase == Phase::Answered)
+    if (m_phase == Phase::Answered) {
         what += ", follows the answer";
-    m_checker.accept(item, what, p::kWorkingRate);
+    }
+    m_checker.Accept(item, what, p::kWorkingRate);
     // The first tick of the wait may come late (the start kept the program's
     // thread busy) while the next keeps the timer's own period, so the gap
     // between the first two polls may be short.
-    if (gap && m_polls > 2)
-        checkPollGap(item, *gap);
+    if (gap && m_polls > 2) {
+        CheckPollGap(item, *gap);
+    }
     m_lastPollStart = item.start;
     m_lastPollStartSlack = item.startSlack;
     m_lastPollEnd = item.end;
     m_lastPollEndSlack = item.endSlack;
-    if (m_phase < Phase::Waiting)
-        m_checker.error(item.start, "expected " + expecting() + ", received a wake-up poll");
-    else if (m_phase == Phase::Waiting && !m_options.neverAnswer && m_polls == m_options.answerAfter)
-        answerPoll(item);
-    else if (m_phase == Phase::Answered)
+    if (m_phase < Phase::Waiting) {
+        m_checker.Error(item.start, "expected " + Expecting() + ", received a wake-up poll");
+    } else if (m_phase == Phase::Waiting && !m_options.neverAnswer && m_polls == m_options.answerAfter) {
+        AnswerPoll(item);
+    } else if (m_phase == Phase::Answered) {
         m_phase = Phase::AnsweredPolled;
-    else if (m_phase == Phase::AnsweredPolled)
-        m_checker.error(item.start, "wake-up poll after the module had answered and one more poll had followed");
+    } else if (m_phase == Phase::AnsweredPolled) {
+        m_checker.Error(item.start, "wake-up poll after the module had answered and one more poll had followed");
+    }
 }
 
-void UpdateSession::checkPollGap(const RxItem& item, Millis gap)
+void UpdateSession::CheckPollGap(const RxItem& item, Millis gap)
 {
     m_shortestPollGap = std::min(gap, m_shortestPollGap.value_or(gap));
     m_longestPollGap = std::max(gap, m_longestPollGap.value_or(gap));
-    if (m_checker.certainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap))
-        m_checker.error(item.start,
+    if (m_checker.CertainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap)) {
+        m_checker.Error(item.start,
                        "wake-up poll " + std::to_string(m_polls) +
-                           " came too soon: one poll per 500 ms tick, at least " + formatMillis(m_options.minPollGap) +
+                           " came too soon: one poll per 500 ms tick, at least " + FormatMillis(m_options.minPollGap) +
                            " ms apart");
+    }
 }
 
-void UpdateSession::answerPoll(const RxItem& item)
+void UpdateSession::AnswerPoll(const RxItem& item)
 {
     std::vector<std::uint8_t> bytes = m_options.garbageBeforeD0;
     std::string what;
-    if (!bytes.empty())
-        what = hexBytes(bytes.data(), bytes.size()) + " (--garbage-before-d0), then ";
+    if (!bytes.empty()) {
+        what = HexBytes(bytes.data(), bytes.size()) + " (--garbage-before-d0), then ";
+    }
     bytes.push_back(p::kModuleReady);
-    m_line.send(item.end, bytes, 0, what + "D0 (module ready)");
+    m_line.Send(item.end, bytes, 0, what + "D0 (module ready)");
     m_answeredPoll = m_polls;
     m_phase = Phase::Answered;
 }
 
-void UpdateSession::onRequest(const RxItem& item)
+void UpdateSession::OnRequest(const RxItem& item)
 {
-    m_checker.accept(item, kRequestName, p::kWorkingRate);
+    m_checker.Accept(item, kRequestName, p::kWorkingRate);
     if (m_phase < Phase::Answered) {
-        m_checker.error(item.start, kRequestName + " before the module answered");
+        m_checker.Error(item.start, kRequestName + " before the module answered");
         return;
     }
-    if (m_phase == Phase::Answered)
-        m_checker.error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
-    if (m_checker.certainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest))
-        m_checker.error(item.start,
-                       kRequestName + " came " + formatMillis(item.start - m_lastPollEnd) +
+    if (m_phase == Phase::Answered) {
+        m_checker.Error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
+    }
+    if (m_checker.CertainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest)) {
+        m_checker.Error(item.start,
+                       kRequestName + " came " + FormatMillis(item.start - m_lastPollEnd) +
                            " ms after the last wake-up poll; the transfer waits 100 ms first");
+    }
     m_phase = Phase::Transfer;
-    m_bootLoader.answerRequest(item);
+    m_bootLoader.AnswerRequest(item);
 }
 
-void UpdateSession::onBadBytes(const RxItem& item)
+void UpdateSession::OnBadBytes(const RxItem& item)
 {
-    m_checker.record(item, "bytes " + hexBytes(item.bytes.data(), item.bytes.size()));
-    m_checker.error(item.start, item.problem);
+    m_checker.Record(item, "bytes " + HexBytes(item.bytes.data(), item.bytes.size()));
+    m_checker.Error(item.start, item.problem);
 }
 
-void UpdateSession::expectedOther(const RxItem& item, const std::string& what)
+void UpdateSession::ExpectedOther(const RxItem& item, const std::string& what)
 {
-    m_checker.accept(item, what, p::kWorkingRate);
-    m_checker.error(item.start, "expected " + expecting() + ", received a " + what);
+    m_checker.Accept(item, what, p::kWorkingRate);
+    m_checker.Error(item.start, "expected " + Expecting() + ", received a " + what);
 }
 
-std::string UpdateSession::expecting() const
+std::string UpdateSession::Expecting() const
 {
     switch (m_phase) {
     case Phase::Idle:
@@ -232,7 +244,7 @@ std::string UpdateSession::expecting() const
     return "boot-loader frames or the closing command";
 }
 
-std::string UpdateSession::whereWeAre() const
+std::string UpdateSession::WhereWeAre() const
 {
     switch (m_phase) {
     case Phase::Idle:
@@ -249,25 +261,28 @@ std::string UpdateSession::whereWeAre() const
     case Phase::Transfer:
         break;
     }
-    return m_bootLoader.endMarkerSeen() ? "after the end marker" : "during the transfer";
+    return m_bootLoader.EndMarkerSeen() ? "after the end marker" : "during the transfer";
 }
 
-void UpdateSession::setEnding(std::string ending)
+void UpdateSession::SetEnding(std::string ending)
 {
-    if (m_ending.empty())
+    if (m_ending.empty()) {
         m_ending = std::move(ending);
+    }
 }
 
-std::string UpdateSession::summary() const
+std::string UpdateSession::Summary() const
 {
     std::string text = "session " + std::to_string(m_number) + ": " + (m_ending.empty() ? "unfinished" : m_ending) + "; " +
-        countOf(m_polls, "wake-up poll");
-    if (m_shortestPollGap)
-        text += " (" + formatMillis(*m_shortestPollGap) + " to " + formatMillis(*m_longestPollGap) + " ms apart)";
+        CountOf(m_polls, "wake-up poll");
+    if (m_shortestPollGap) {
+        text += " (" + FormatMillis(*m_shortestPollGap) + " to " + FormatMillis(*m_longestPollGap) + " ms apart)";
+    }
     text += m_answeredPoll > 0 ? ", answered poll " + std::to_string(m_answeredPoll) : ", none answered";
-    if (m_phase == Phase::Transfer)
-        text += "; " + countOf(pages().count(), "page") + " accepted, " +
-            countOf(m_bootLoader.rejectionsSent(), "rejection") + " sent";
+    if (m_phase == Phase::Transfer) {
+        text += "; " + CountOf(Pages().Count(), "page") + " accepted, " +
+            CountOf(m_bootLoader.RejectionsSent(), "rejection") + " sent";
+    }
     return text;
 }
 

@@ -27,33 +27,33 @@ class UpdateSession {
 public:
     UpdateSession(int number, const SimOptions& options, Transcript& transcript, ModuleLine& line);
 
-    SessionStep onItem(const RxItem& item);
+    SessionStep OnItem(const RxItem& item);
 
-    bool heardAnything() const { return m_itemsReceived > 0; }
+    bool HeardAnything() const { return m_itemsReceived > 0; }
     // Closed by "<W" after the end marker.
-    bool completed() const { return m_closed && m_bootLoader.endMarkerSeen(); }
-    const PageStore& pages() const { return m_bootLoader.pages(); }
+    bool Completed() const { return m_closed && m_bootLoader.EndMarkerSeen(); }
+    const PageStore& Pages() const { return m_bootLoader.Pages(); }
     // How the session ended, when it did not end with the closing command.
-    void setEnding(std::string ending);
-    std::string summary() const;
+    void SetEnding(std::string ending);
+    std::string Summary() const;
 
 private:
     // In the order of a session; a later phase never goes back.
     enum class Phase { Idle, FirstRate, SecondRate, FirstConfig, Waiting, Answered, AnsweredPolled, Transfer };
 
-    bool startsNewSession(const RxItem& item) const;
-    void onRateCommand(const RxItem& item);
-    void onConfig(const RxItem& item, Phase required, Phase next, const std::string& what, Millis pauseAfter);
-    void onClosing(const RxItem& item);
-    void onFrame(const RxItem& item);
-    void onPoll(const RxItem& item);
-    void checkPollGap(const RxItem& item, Millis gap);
-    void answerPoll(const RxItem& item);
-    void onRequest(const RxItem& item);
-    void onBadBytes(const RxItem& item);
-    void expectedOther(const RxItem& item, const std::string& what);
-    std::string expecting() const;
-    std::string whereWeAre() const;
+    bool StartsNewSession(const RxItem& item) const;
+    void OnRateCommand(const RxItem& item);
+    void OnConfig(const RxItem& item, Phase required, Phase next, const std::string& what, Millis pauseAfter);
+    void OnClosing(const RxItem& item);
+    void OnFrame(const RxItem& item);
+    void OnPoll(const RxItem& item);
+    void CheckPollGap(const RxItem& item, Millis gap);
+    void AnswerPoll(const RxItem& item);
+    void OnRequest(const RxItem& item);
+    void OnBadBytes(const RxItem& item);
+    void ExpectedOther(const RxItem& item, const std::string& what);
+    std::string Expecting() const;
+    std::string WhereWeAre() const;
 
     int m_number;
     const SimOptions& m_options;

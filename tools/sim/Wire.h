@@ -23,21 +23,21 @@ public:
     explicit Wire(bool throttle);
 
     // Bytes read together; `stamp` carries their real arrival and line settings.
-    void receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp);
+    void Receive(const std::uint8_t* data, std::size_t size, const RxByte& stamp);
     // The next received byte whose arrival time has come.
-    std::optional<RxByte> takeDueRx(Millis now);
-    bool rxPending() const { return !m_rx.empty(); }
+    std::optional<RxByte> TakeDueRx(Millis now);
+    bool RxPending() const { return !m_rx.empty(); }
 
     // Queues an answer from `at` on, at least `spacing` ms between bytes;
     // returns when its last byte leaves.
-    Millis scheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line);
-    // The answer bytes due by `now`; consumeTx takes away those that were written.
-    std::vector<std::uint8_t> dueTx(Millis now) const;
-    void consumeTx(std::size_t count);
-    void dropTx() { m_tx.clear(); }
+    Millis ScheduleTx(Millis at, const std::vector<std::uint8_t>& bytes, Millis spacing, const LineSample& line);
+    // The answer bytes due by `now`; ConsumeTx takes away those that were written.
+    std::vector<std::uint8_t> DueTx(Millis now) const;
+    void ConsumeTx(std::size_t count);
+    void DropTx() { m_tx.clear(); }
 
     // When the earliest queued byte falls due, if any is queued.
-    std::optional<Millis> nextDue() const;
+    std::optional<Millis> NextDue() const;
 
 private:
     struct TxByte {
@@ -45,7 +45,7 @@ private:
         Millis due;
     };
 
-    Millis byteTime(const LineSample& line) const;
+    Millis ByteTime(const LineSample& line) const;
 
     bool m_throttle;
     std::deque<RxByte> m_rx;

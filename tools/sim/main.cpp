@@ -11,21 +11,22 @@
 
 namespace {
 
-volatile std::sig_atomic_t gStopRequested = 0;
+volatile std::sig_atomic_t g_stopRequested = 0;
 
-void requestStop(int)
+void RequestStop(int)
 {
-    gStopRequested = 1;
+    g_stopRequested = 1;
 }
 
 // Without SA_RESTART, so that the loop's wait is cut short too.
-void installStopHandlers()
+void InstallStopHandlers()
 {
     struct sigaction action { };
-    action.sa_handler = requestStop;
+    action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         sigaction(signal, &action, nullptr);
+    }
 }
 
 }  // namespace
@@ -33,9 +34,9 @@ void installStopHandlers()
 int main(int argc, char** argv)
 {
     using namespace fwut::sim;
-    const ParsedCommandLine parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.helpWanted) {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
     if (!parsed.error.empty()) {
@@ -48,10 +49,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fwut-sim: cannot write %s: %s\n", options.transcriptPath.c_str(), std::strerror(errno));
         return 2;
     }
-    installStopHandlers();
+    InstallStopHandlers();
     Transcript transcript(out);
-    const int status = SimServer(options, transcript).run(gStopRequested);
-    if (out != stderr)
+    const int status = SimServer(options, transcript).Run(g_stopRequested);
+    if (out != stderr) {
         std::fclose(out);
+    }
     return status;
 }
