@@ -95,11 +95,13 @@ Look DialogUnderTest::LookOf(int id)
     return look;
 }
 
-PhaseSnapshot DialogUnderTest::Snapshot()
+std::string DialogUnderTest::Phase()
 {
-    return PhaseSnapshot{LookOf(IDC_BEGIN_UPDATE), LookOf(IDCANCEL),   LookOf(IDC_REFRESH_PORTS),
-                         LookOf(IDC_CONTACT_INFORMATION), LookOf(IDC_STATUS), LookOf(IDC_STEP),
-                         LookOf(IDC_USE_WITH),  LookOf(IDC_PROGRESS)};
+    const auto state = [&](int id) { return std::string(window.Control(id)->isEnabled() ? " on" : " off"); };
+    const Look status = LookOf(IDC_STATUS);
+    return window.GetDlgItemTextA(IDC_BEGIN_UPDATE) + state(IDC_BEGIN_UPDATE) + ", Done" + state(IDCANCEL) +
+           ", Refresh" + state(IDC_REFRESH_PORTS) + ", Contact" + state(IDC_CONTACT_INFORMATION) + ", status" +
+           (status.bold ? " bold" : "") + (status.color == QColor(192, 0, 0) ? " red" : "");
 }
 
 void DialogUnderTest::Click(int id)
@@ -116,7 +118,8 @@ void DialogUnderTest::AnswerBoxes()
         if (box == nullptr || !box->isVisible()) {
             return;
         }
-        m_boxes.push_back(SeenBox{box->windowTitle(), box->text(), box->icon(), Snapshot()});
+        m_boxes.push_back(
+            SeenBox{box->windowTitle(), box->text(), box->icon(), Phase(), window.GetDlgItemTextA(IDC_PROGRESS)});
         box->button(QMessageBox::Ok)->click();
     });
     m_boxTimer.start();

@@ -27,7 +27,6 @@
 namespace fwut::guitest {
 
 constexpr int kPort = 5;
-constexpr COLORREF kTestDarkRed = Rgb(192, 0, 0);
 
 class RecordingShell final : public Shell {
 public:
@@ -50,17 +49,13 @@ struct Look {
     QColor color;
 };
 
-// The controls that change between the phases of an update.
-struct PhaseSnapshot {
-    Look beginUpdate, done, refresh, contact, status, step, useWith, progress;
-};
-
 // A message box as the operator saw it, with the dialog behind it.
 struct SeenBox {
     QString caption;
     QString text;
     QMessageBox::Icon icon;
-    PhaseSnapshot behind;
+    std::string behind;    // the dialog's phase, as Phase() tells it
+    std::string progress;  // the progress line
 };
 
 class DialogUnderTest {
@@ -75,7 +70,9 @@ public:
     // WM_INITDIALOG, then shown and exposed.
     void Open();
     Look LookOf(int id);
-    PhaseSnapshot Snapshot();
+    // The controls that change between the phases of an update, in one line:
+    // "<caption of 1006> on|off, Done on|off, Refresh on|off, Contact on|off, status[ bold][ red]".
+    std::string Phase();
     // Clicks a control with the mouse, as the operator would.
     void Click(int id);
 

@@ -70,8 +70,6 @@ TEST_F(QtDialogLayoutTest, AfterInitialisationTheTextsAndHighlightsAreThoseOfAnI
     if (under.window.Controls().DotsPerInch() == 96) {
         EXPECT_EQ(under.window.size(), QSize(971, 588));
     }
-    EXPECT_FALSE(under.LookOf(IDC_STATUS).bold);
-    EXPECT_NE(under.LookOf(IDC_STATUS).color, QColor(192, 0, 0));
 
     // Static texts show "&" as it is: nothing is taken as a mnemonic.
     auto* instructions = qobject_cast<QLabel*>(under.window.Control(IDC_INSTRUCTIONS));
