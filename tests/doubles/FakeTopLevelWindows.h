@@ -1,9 +1,7 @@
 // Other programs' windows for tests: titles, visibility, and the messages
-// posted to each. A window can react to a posted message (a companion
-// program releasing its port).
+// posted to each.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,13 +20,12 @@ public:
         std::string title;
         bool visible = true;
         std::vector<Posted> posted;
-        std::function<void(const Posted&)> onPosted;
     };
 
     // Adds a window below the existing ones; returns its index.
     std::size_t Add(const std::string& title, bool visible = true)
     {
-        m_windows.push_back(Window{title, visible, {}, {}});
+        m_windows.push_back(Window{title, visible, {}});
         return m_windows.size() - 1;
     }
     Window& At(std::size_t index) { return m_windows[index]; }
@@ -54,11 +51,7 @@ public:
     }
     bool PostMessageA(WindowRef window, UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        Window& target = m_windows[window - 1];
-        target.posted.push_back(Posted{message, wParam, lParam});
-        if (target.onPosted) {
-            target.onPosted(target.posted.back());
-        }
+        m_windows[window - 1].posted.push_back(Posted{message, wParam, lParam});
         return true;
     }
 

@@ -1,22 +1,8 @@
 #include "tests/doubles/MemorySerialCommKey.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace fwut {
-namespace {
-
-// The value's text (up to its terminator, if any) equals text, case ignored.
-bool SameTextIgnoringCase(const std::string& bytes, const std::string& text)
-{
-    const std::string value = bytes.substr(0, bytes.find('\0'));
-    return std::equal(value.begin(), value.end(), text.begin(), text.end(), [](char a, char b) {
-        return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-    });
-}
-
-}  // namespace
 
 MemorySerialCommKey::MemorySerialCommKey(const std::vector<std::string>& dataTexts)
 {
@@ -75,14 +61,8 @@ void MemorySerialCommKey::Close()
     m_isOpen = false;
 }
 
-std::string MemorySerialCommKey::DevicePath(int portNumber)
+std::string MemorySerialCommKey::DevicePath(int)
 {
-    const std::string wanted = "COM" + std::to_string(portNumber);
-    for (const std::string& bytes : m_data) {
-        if (SameTextIgnoringCase(bytes, wanted)) {
-            return "/dev/fake" + std::to_string(portNumber);
-        }
-    }
     return {};
 }
 

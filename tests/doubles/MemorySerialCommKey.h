@@ -24,7 +24,7 @@ public:
     bool Open() override;
     LONG EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity) override;
     void Close() override;
-    // "/dev/fake<n>" when a value's text is "COM<n>" (any case), else empty.
+    // The dialog never opens devices by path; no value names one.
     std::string DevicePath(int portNumber) override;
 
 private:

@@ -8,9 +8,8 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 
-#include "tests/support/Process.h"
+#include "tests/support/SimProcess.h"
 
 namespace fwut::test {
 
@@ -19,31 +18,7 @@ using namespace std::chrono_literals;
 
 const std::string kBinaryDir = FWUT_BINARY_DIR;
 const std::string kCli = kBinaryDir + "/app/cli/fwut-cli";
-const std::string kSim = kBinaryDir + "/tools/sim/fwut-sim";
 const std::string kHexGen = kBinaryDir + "/tools/hexgen/fwut-hexgen";
-
-// One simulated relay and module on a pseudo-terminal of its own.
-struct Simulator {
-    std::string link;
-    std::string transcript;
-    std::string image;
-    std::unique_ptr<Process> process;
-
-    std::string Transcript() const { return ReadText(transcript); }
-    // The last thing the simulator received from the program.
-    std::string LastReceived() const
-    {
-        std::istringstream lines(Transcript());
-        std::string line;
-        std::string last;
-        while (std::getline(lines, line)) {
-            if (line.find(" rx ") != std::string::npos) {
-                last = line.substr(line.find(" rx ") + 4);
-            }
-        }
-        return last;
-    }
-};
 
 class CliFixture : public ::testing::Test {
 protected:
@@ -85,30 +60,22 @@ protected:
     void SavePort(int port) { std::ofstream(SettingsPath()) << "[Settings]\nComPort=" << port << "\n"; }
     std::string SavedSettings() const { return ReadText(SettingsPath()); }
 
-    // Starts a simulator with the given options and waits for its link.
-    Simulator& StartSimulator(std::vector<std::string> options, const std::string& name = "sim", bool once = true)
+    // Starts a simulator with the given options, serving one session unless told otherwise.
+    SimProcess& StartSimulator(std::vector<std::string> options, const std::string& name = "sim", bool once = true)
     {
-        Simulator& sim = m_sims[name];
-        sim.link = (m_dir / ("tty-" + name)).string();
-        sim.transcript = (m_dir / (name + ".transcript")).string();
-        sim.image = (m_dir / (name + ".flashed.bin")).string();
-        options.insert(options.end(), {"--link", sim.link, "--transcript", sim.transcript, "--image-out", sim.image});
         if (once) {
             options.push_back("--once");
         }
-        sim.process = std::make_unique<Process>(kSim, options, (m_dir / (name + ".out")).string());
-        for (int i = 0; i < 200 && !fs::exists(sim.link); ++i) {
-            std::this_thread::sleep_for(10ms);
-        }
-        EXPECT_TRUE(fs::exists(sim.link));
-        return sim;
+        m_sims[name] = std::make_unique<SimProcess>(m_dir.string(), options, name);
+        EXPECT_TRUE(fs::exists(Sim(name).Link()));
+        return Sim(name);
     }
-    Simulator& Sim(const std::string& name = "sim") { return m_sims[name]; }
+    SimProcess& Sim(const std::string& name = "sim") { return *m_sims.at(name); }
 
     std::unique_ptr<Process> StartCli(std::vector<std::string> extra = {}, const std::string& sim = "sim",
                                       const std::string& output = "cli.out")
     {
-        std::vector<std::string> arguments = {"update", "--device", Sim(sim).link, "--dir", (m_dir / "firmware").string()};
+        std::vector<std::string> arguments = {"update", "--device", Sim(sim).Link(), "--dir", (m_dir / "firmware").string()};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return std::make_unique<Process>(kCli, arguments, (m_dir / output).string());
     }
@@ -133,7 +100,7 @@ protected:
     }
 
     // Waits for the simulator's end; its exit code says whether the program kept the protocol.
-    int SimulatorExit(const std::string& name = "sim") { return Sim(name).process->Wait(20s); }
+    int SimulatorExit(const std::string& name = "sim") { return Sim(name).WaitForExit(20s); }
 
     // The COM number the tool gave the simulator's device for the run.
     int MappedPort() const
@@ -150,7 +117,7 @@ protected:
     }
 
     fs::path m_dir;
-    std::map<std::string, Simulator> m_sims;
+    std::map<std::string, std::unique_ptr<SimProcess>> m_sims;
 };
 
 }  // namespace fwut::test

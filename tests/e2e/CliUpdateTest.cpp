@@ -16,7 +16,7 @@ TEST_F(CliUpdate, AOnePageImageIsFlashedAndThePortSaved)
     WriteFirmware(1);
     StartSimulator({"--answer-after", "2"});
     // A device the port map names keeps its number, which is saved.
-    std::ofstream(SettingsPath()) << "[Ports]\nCOM7=" << Sim().link << "\n";
+    std::ofstream(SettingsPath()) << "[Ports]\nCOM7=" << Sim().Link() << "\n";
     EXPECT_EQ(RunCli(), 0) << CliOutput();
     EXPECT_EQ(SimulatorExit(), 0) << Sim().Transcript();
     ExpectCleanEnd();
@@ -41,7 +41,7 @@ TEST_F(CliUpdate, AManyPageImageArrivesAsTheConversionMadeItThroughRejections)
     Process convert(kCli, {"convert", (m_dir / "firmware" / "FW.hex").string(), (m_dir / "expected.bin").string()},
                     (m_dir / "convert.out").string());
     ASSERT_EQ(convert.Wait(10s), 0);
-    EXPECT_EQ(ReadText(Sim().image), ReadText((m_dir / "expected.bin").string()));
+    EXPECT_EQ(ReadText(Sim().Image()), ReadText((m_dir / "expected.bin").string()));
 }
 
 // Failure kinds and their exit codes are the dialog tests' and the repeated
@@ -92,7 +92,7 @@ TEST_F(CliUpdate, AWaitTimeoutCancelsAWaitThatLastsTooLong)
 TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 {
     StartSimulator({"--never-answer"});
-    const int holder = ::open(Sim().link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int holder = ::open(Sim().Link().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(RunCli(), 4) << CliOutput();
@@ -108,7 +108,7 @@ TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 TEST_F(CliUpdate, AMissingFirmwareFolderIsAFirmwareFileProblem)
 {
     StartSimulator({"--never-answer"});
-    EXPECT_EQ(RunCliWith({"update", "--device", Sim().link, "--dir", (m_dir / "nowhere").string()}), 3) << CliOutput();
+    EXPECT_EQ(RunCliWith({"update", "--device", Sim().Link(), "--dir", (m_dir / "nowhere").string()}), 3) << CliOutput();
     EXPECT_NE(CliOutput().find("Unable to open the firmware description file:"), std::string::npos);
 }
 

@@ -34,7 +34,7 @@ TEST_F(Robustness, ASecondUpdateCannotTakeTheImageOfAnUpdateUnderWay)
     StartSimulator({"--never-answer"}, "b");
     auto first = StartCli({}, "a", "a.out");
     ASSERT_TRUE(AwaitOutput("Waiting for the module", "a.out"));
-    Process second(kCli, {"update", "--device", Sim("b").link, "--dir", (m_dir / "firmware-b").string()},
+    Process second(kCli, {"update", "--device", Sim("b").Link(), "--dir", (m_dir / "firmware-b").string()},
                    (m_dir / "b.out").string());
     EXPECT_EQ(second.Wait(30s), 9) << CliOutput("b.out");
     EXPECT_NE(CliOutput("b.out").find("Unable to create the temporary firmware file."), npos);
@@ -92,7 +92,7 @@ TEST_F(Robustness, AClosedOutputDoesNotStopTheUpdate)
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     ::close(ends[0]);
-    Process cli(kCli, {"update", "--device", Sim().link, "--dir", (m_dir / "firmware").string()}, ends[1]);
+    Process cli(kCli, {"update", "--device", Sim().Link(), "--dir", (m_dir / "firmware").string()}, ends[1]);
     ::close(ends[1]);
     EXPECT_EQ(cli.Wait(60s), 0);
     EXPECT_EQ(SimulatorExit(), 0) << Sim().Transcript();
@@ -172,7 +172,7 @@ TEST_F(Robustness, AnAdapterUnpluggedDuringTheWaitEndsTheRun)
     StartSimulator({"--never-answer"});
     auto cli = StartCli();
     ASSERT_TRUE(AwaitOutput("Waiting for the module"));
-    Sim().process->Signal(SIGKILL);  // its end of the line goes with it
+    Sim().Signal(SIGKILL);  // its end of the line goes with it
     EXPECT_EQ(cli->Wait(10s), 4) << CliOutput();
     EXPECT_NE(CliOutput().find("the serial line has gone"), npos) << CliOutput();
     EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
@@ -181,7 +181,7 @@ TEST_F(Robustness, AnAdapterUnpluggedDuringTheWaitEndsTheRun)
 TEST_F(Robustness, TheSettingsFileChangesInOneLineAndNeverThroughALink)
 {
     StartSimulator({"--answer-after", "1"}, "sim", false);
-    const std::string handMade = "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().link +
+    const std::string handMade = "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().Link() +
                                  "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3\n";
     const fs::path victim = m_dir / "victim.conf";
     std::ofstream(victim) << handMade;

@@ -49,7 +49,6 @@ public:
         }
     }
 
-    bool Started() const { return m_started; }
     void Signal(int signal) { ::kill(m_pid, signal); }
 
     // The exit code, or -1 when the process has not ended in time (or died of a signal).

@@ -43,15 +43,6 @@ public:
         m_master = -1;
     }
 
-    // Both ends of a Linux pseudo-terminal share the line settings, so the
-    // master shows what the program set on its end.
-    termios Settings() const
-    {
-        termios settings{};
-        ::tcgetattr(m_master, &settings);
-        return settings;
-    }
-
     bool Write(const std::vector<std::uint8_t>& bytes)
     {
         return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
