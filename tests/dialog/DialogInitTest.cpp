@@ -1,5 +1,5 @@
-// The main dialog's initialisation, port list, colour rule, "Done" and the
-// About dialog's two ways in.
+// The main dialog's initialisation, port list, "Done" and the About dialog's
+// two ways in. The colour rule shows in the Qt window's tests.
 #include "DialogTestSupport.h"
 
 namespace fwut::test {
@@ -109,27 +109,6 @@ TEST_F(DialogTest, WithoutUsableFirmwareTheUpdateStaysDisabled)
     EXPECT_EQ(Text(IDC_FIRMWARE_VERSION), "Firmware version  =  ");
     EXPECT_FALSE(Enabled(IDC_BEGIN_UPDATE));
     EXPECT_TRUE(window.Item(2001).checked) << "a port is still chosen";
-}
-
-TEST_F(DialogTest, TheColourRuleDependsOnControlAndPhase)
-{
-    Open();
-    const auto colors = [&](int id) {
-        ControlColors answer;
-        dialog->HandleMessage(WM_CTLCOLORSTATIC, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&answer));
-        return answer;
-    };
-    EXPECT_TRUE(colors(IDC_USE_WITH).apply && colors(IDC_USE_WITH).boldFont && colors(IDC_USE_WITH).transparent);
-    EXPECT_EQ(colors(IDC_USE_WITH).textColor, Rgb(192, 0, 0));
-    EXPECT_TRUE(colors(IDC_STEP).apply && colors(IDC_STEP).boldFont);
-    EXPECT_FALSE(colors(IDC_STATUS).apply) << "idle";
-    EXPECT_FALSE(colors(IDC_PROGRESS).apply);
-
-    module.answerAfterPolls = 0;
-    window.Click(IDC_BEGIN_UPDATE);
-    EXPECT_EQ(colors(IDC_STEP).textColor, Rgb(0, 128, 0));
-    EXPECT_TRUE(colors(IDC_STATUS).apply && colors(IDC_STATUS).boldFont) << "waiting";
-    EXPECT_EQ(colors(IDC_STATUS).textColor, Rgb(192, 0, 0));
 }
 
 TEST_F(DialogTest, EnterDoesNothingDoneEndsAndTheAboutDialogHasTwoWaysIn)

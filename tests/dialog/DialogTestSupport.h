@@ -119,6 +119,15 @@ public:
         window.InitDialog();
     }
 
+    void ExpectIdleControls()
+    {
+        EXPECT_EQ(Text(IDC_BEGIN_UPDATE), "Begin Update");
+        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_REFRESH_PORTS, IDC_CONTACT_INFORMATION, 2001, 2002, 2003}) {
+            EXPECT_TRUE(Enabled(id)) << id;
+        }
+        EXPECT_TRUE(window.MenuItemEnabled(SC_CLOSE) && window.MenuItemEnabled(IDM_ABOUTBOX));
+    }
+
     bool TempImageExists() const { return fs::exists(tempDir + "Hex.tmp"); }
 
     std::string Text(int id) { return window.Item(id).text; }

@@ -37,11 +37,7 @@ protected:
         EXPECT_EQ(serial.Writes().back().bytes, (Bytes{'<', 'W'}));
         EXPECT_FALSE(serial.IsOpen());
         EXPECT_FALSE(TempImageExists());
-        EXPECT_EQ(Text(IDC_BEGIN_UPDATE), "Begin Update");
-        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_REFRESH_PORTS, IDC_CONTACT_INFORMATION, 2001, 2002, 2003}) {
-            EXPECT_TRUE(Enabled(id)) << id;
-        }
-        EXPECT_TRUE(window.MenuItemEnabled(SC_CLOSE) && window.MenuItemEnabled(IDM_ABOUTBOX));
+        ExpectIdleControls();
         EXPECT_EQ(window.WaitCursorDepth(), 0);
     }
 
@@ -237,7 +233,9 @@ TEST_P(TransferLimit, EndsAsTheBootLoaderNeeds)
 
 INSTANTIATE_TEST_SUITE_P(
     Milliseconds, TransferLimit,
-    ::testing::Values(Limit{"Version2999AfterThePause", [](FakeModule& m) { m.versionDelayMs = 10 + 2999; },
+    ::testing::Values(Limit{"TheOtherAcceptedVersion", [](FakeModule& m) { m.versionResponse = "FG-DMM-2.31\r"; },
+                            UpdateOutcome::Succeeded},
+                      Limit{"Version2999AfterThePause", [](FakeModule& m) { m.versionDelayMs = 10 + 2999; },
                             UpdateOutcome::Succeeded},
                       Limit{"Version3000AfterThePause", [](FakeModule& m) { m.versionDelayMs = 10 + 3000; },
                             UpdateOutcome::NoResponse},
@@ -259,29 +257,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Limit{"Answer3000AfterThePause", [](FakeModule& m) { m.pageAnswerDelayMs = 20 + 3000; },
                             UpdateOutcome::NoResponse}),
     [](const ::testing::TestParamInfo<Limit>& info) { return std::string(info.param.name); });
-
-TEST_F(TransferTest, TheOtherAcceptedVersionIsShown)
-{
-    module.versionResponse = "FG-DMM-2.31\r";
-    RunUpdate();
-    EXPECT_EQ(Text(IDC_BOOTLOADER_VERSION), "Boot loader version  =  FG-DMM-2.31");
-    EXPECT_EQ(dialog->LastOutcome(), UpdateOutcome::Succeeded);
-}
-
-TEST_F(TransferTest, AnUnpluggedAdapterEndsInOneFailureReportWithThePortClosed)
-{
-    module.silentAtPage = 1;
-    serial.OnWrite([&](ScriptedSerialApi& port, const Bytes& bytes) {
-        if (bytes.size() == 23 && bytes[19] == 1 && module.Transmissions(1).size() == 1) {
-            port.Unplug();
-        }
-    });
-    RunUpdate();
-    EXPECT_FALSE(serial.IsOpen());
-    EXPECT_FALSE(TempImageExists());
-    EXPECT_EQ(window.Boxes().size(), 1u);
-    EXPECT_EQ(dialog->LastOutcome(), UpdateOutcome::NoResponse);
-}
 
 TEST_F(TransferTest, AnUnreadableImageHasItsOwnMessageAndNoStatus)
 {

@@ -110,6 +110,14 @@ protected:
         return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + 7);
     }
 
+    // The image fwut-cli's own conversion makes of a HEX file.
+    std::string Converted(const std::string& hex, const fs::path& image)
+    {
+        Process convert(kCli, {"convert", hex, image.string()}, image.string() + ".out");
+        EXPECT_EQ(convert.Wait(10s), 0);
+        return ReadText(image.string());
+    }
+
     void ExpectCleanEnd(const std::string& sim = "sim")
     {
         EXPECT_EQ(Sim(sim).LastReceived(), "closing command \"<W\"") << Sim(sim).Transcript();

@@ -20,13 +20,6 @@ using Robustness = CliFixture;
 
 constexpr auto npos = std::string::npos;
 
-std::string Converted(const std::string& hex, const fs::path& image)
-{
-    Process convert(kCli, {"convert", hex, image.string()}, image.string() + ".out");
-    EXPECT_EQ(convert.Wait(10s), 0);
-    return ReadText(image.string());
-}
-
 TEST_F(Robustness, ASecondUpdateCannotTakeTheImageOfAnUpdateUnderWay)
 {
     WriteFirmware(3, "firmware-b", 99);
