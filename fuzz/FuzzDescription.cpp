@@ -43,7 +43,7 @@ void CheckLine(const std::string& line)
 struct WorkFile {
     const std::string path =
         fwut::files::TemporaryFolder() + "fwut-fuzz-description-" + std::to_string(::getpid()) + ".txt";
-    ~WorkFile() { fwut::files::Delete(path); }
+    ~WorkFile() { ::unlink(path.c_str()); }
 };
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -25,8 +25,8 @@ public:
     }
     ~WorkFolder()
     {
-        fwut::files::Delete(Hex());
-        fwut::files::Delete(Image());
+        ::unlink(Hex().c_str());
+        ::unlink(Image().c_str());
         ::rmdir(path_.c_str());
     }
     std::string Hex() const { return path_ + "firmware.hex"; }
@@ -53,17 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(folder.Hex(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
-    const auto result = fwut::ConvertHexFileToImage(folder.Hex(), folder.Image());
+    fwut::files::BinaryFile image;
+    const auto result = fwut::ConvertHexFileToImage(folder.Hex(), folder.Image(), image);
     if (result != fwut::HexImageResult::Complete) {
         Check(result == fwut::HexImageResult::InvalidHexFile);
-        Check(!fwut::files::Exists(folder.Image()));
+        Check(::access(folder.Image().c_str(), F_OK) != 0);
         return 0;
     }
-    fwut::files::BinaryFile image;
-    Check(image.OpenExclusive(folder.Image()));
     const auto length = image.Length();
     Check(length && *length > 0 && *length % fwut::kImagePageSize == 0 && *length <= kMaxImage);
-    image.Close();
-    fwut::files::Delete(folder.Image());
+    image.DeleteAndClose();
     return 0;
 }

@@ -53,8 +53,6 @@ public:
     // folder where others could replace it, is refused rather than followed
     // or truncated; so is a file another program holds.
     bool CreateExclusive(const std::string& path);
-    // Opens an existing file for reading and writing with exclusive access.
-    bool OpenExclusive(const std::string& path);
 
     bool Seek(std::uint64_t offset);
     std::size_t Read(void* buffer, std::size_t size);
@@ -72,11 +70,8 @@ private:
     std::string m_path;
 };
 
-bool Exists(const std::string& path);
 // True when both paths name one existing file, through links too.
 bool SameFile(const std::string& first, const std::string& second);
-// Removes the file if it is there; any error is ignored.
-void Delete(const std::string& path) noexcept;
 std::optional<std::tm> ModificationTimeLocal(const std::string& path);
 
 // The user's own temporary folder, ending in the path separator. On Windows

@@ -35,7 +35,6 @@ public:
     void SendPacketString(const char* text);
 
     bool IsOpen() const { return m_isOpen != 0; }
-    const DCB& LineSettings() const { return m_dcb; }
     // The line stopped working since the port was opened: a write failed or
     // timed out, or the port's status could not be read (an unplugged adapter).
     bool IsLineLost() const { return m_writeFailed || m_statusFailed; }

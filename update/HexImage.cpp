@@ -147,12 +147,6 @@ HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::stri
     return HexImageResult::Complete;
 }
 
-HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath)
-{
-    files::BinaryFile image;
-    return ConvertHexFileToImage(hexPath, imagePath, image);
-}
-
 std::string_view HexImageMessage(HexImageResult result)
 {
     switch (result) {

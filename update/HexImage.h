@@ -22,8 +22,6 @@ enum class HexImageResult { Complete, CannotCreateImage, ImageIsHexFile, CannotO
 // exclusively; anything else leaves no image file behind and image closed.
 HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
                                      files::BinaryFile& image);
-// The same, closing the finished image.
-HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath);
 
 // The message box text for a failed conversion; empty for Complete.
 std::string_view HexImageMessage(HexImageResult result);

@@ -26,7 +26,6 @@ public:
     // loop of its own (tests, screenshots).
     void InitDialog();
 
-    const TemplateControls& Controls() const { return m_controls; }
     QWidget* Control(int id) const { return m_controls.Find(id); }
 
     void PlaceWindow() override;

@@ -51,7 +51,6 @@ public:
     int RunModal();
 
     // For tests and screenshots.
-    const TemplateControls& Controls() const { return m_controls; }
     QWidget* Control(int id) const { return m_controls.Find(id); }
 
     void SetDlgItemTextA(int id, const std::string& text) override;

@@ -39,15 +39,9 @@ public:
 
     // nullptr for an ID the template does not have.
     QWidget* Find(int id) const;
-    template <class Widget>
-    Widget* FindAs(int id) const
-    {
-        return dynamic_cast<Widget*>(Find(id));
-    }
     // In template order.
     const std::vector<Built>& All() const { return m_built; }
 
-    const QFont& Font() const { return m_font; }
     const DialogBaseUnits& Units() const { return m_units; }
     int DotsPerInch() const { return m_dotsPerInch; }
 

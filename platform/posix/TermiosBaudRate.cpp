@@ -19,13 +19,4 @@ bool SetArbitraryBaudRate(int fd, std::uint32_t rate)
     return ::ioctl(fd, TCSETS2, &tio) == 0;
 }
 
-std::optional<std::uint32_t> LineBaudRate(int fd)
-{
-    termios2 tio{};
-    if (::ioctl(fd, TCGETS2, &tio) != 0 || tio.c_ispeed != tio.c_ospeed) {
-        return std::nullopt;
-    }
-    return tio.c_ospeed;
-}
-
 }  // namespace fwut

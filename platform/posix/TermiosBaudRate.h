@@ -4,16 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 namespace fwut {
 
 // Sets both directions of the open terminal fd to rate. Returns false with
 // errno set when the driver refuses.
 bool SetArbitraryBaudRate(int fd, std::uint32_t rate);
-
-// The line rate the driver reports for fd, whatever way it was set; nullopt
-// when it cannot be read or input and output run at different rates.
-std::optional<std::uint32_t> LineBaudRate(int fd);
 
 }  // namespace fwut

@@ -136,21 +136,6 @@ bool BinaryFile::CreateExclusive(const std::string& path)
     return true;
 }
 
-bool BinaryFile::OpenExclusive(const std::string& path)
-{
-    Close();
-    const int fd = OpenRetrying(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    if (!IsRegularFile(fd) || !Lock(fd, LOCK_EX)) {
-        ::close(fd);
-        return false;
-    }
-    m_fd = fd;
-    m_path = path;
-    return true;
-}
-
 bool BinaryFile::Seek(std::uint64_t offset)
 {
     if (m_fd < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX))
@@ -215,15 +200,6 @@ void BinaryFile::DeleteAndClose() noexcept
         ::unlink(m_path.c_str());
     Close();
 }
-
-// lstat, so that a dangling link counts: it is still something to delete.
-bool Exists(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-void Delete(const std::string& path) noexcept { ::unlink(path.c_str()); }
 
 bool SameFile(const std::string& first, const std::string& second)
 {

@@ -97,22 +97,6 @@ bool BinaryFile::CreateExclusive(const std::string& path)
     return m_fd >= 0;
 }
 
-bool BinaryFile::OpenExclusive(const std::string& path)
-{
-    Close();
-    if (IsReparsePoint(path))
-        return false;
-    const HANDLE file = OpenForReadWrite(path, OPEN_EXISTING);
-    if (file != INVALID_HANDLE_VALUE && ::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
-        return false;
-    }
-    m_fd = AsValue(file);
-    if (m_fd >= 0)
-        m_path = path;
-    return m_fd >= 0;
-}
-
 bool BinaryFile::Seek(std::uint64_t offset)
 {
     LARGE_INTEGER distance{};
@@ -177,13 +161,6 @@ void BinaryFile::DeleteAndClose() noexcept
     }
     Close();
 }
-
-bool Exists(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void Delete(const std::string& path) noexcept { ::DeleteFileA(path.c_str()); }
 
 bool SameFile(const std::string& first, const std::string& second)
 {

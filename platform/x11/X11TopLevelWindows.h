@@ -25,8 +25,6 @@ public:
     X11TopLevelWindows(const X11TopLevelWindows&) = delete;
     X11TopLevelWindows& operator=(const X11TopLevelWindows&) = delete;
 
-    bool HasDisplay() const { return m_display != nullptr; }
-
     // Takes a fresh look at the stacking order.
     WindowRef GetTopWindow() override;
     WindowRef GetNextWindow(WindowRef window) override;

@@ -69,7 +69,7 @@ FoundWindow FindByTitle(TopLevelWindows& windows, const std::string& title)
 TEST(X11Handoff, TheCompanionLendsItsPortForTheUpdateAndTakesItBackAfterwards)
 {
     x11::X11TopLevelWindows windows;
-    ASSERT_TRUE(windows.HasDisplay()) << "run under an X server (xvfb-run)";
+    ASSERT_NE(windows.GetTopWindow(), 0u) << "run under an X server (xvfb-run)";
     test::TempDir simFolder;
     // Serving session after session, so the line is still there to be taken back.
     test::SimProcess sim(simFolder, {"--answer-after", "2"});
@@ -113,7 +113,6 @@ TEST(X11Handoff, TheCompanionLendsItsPortForTheUpdateAndTakesItBackAfterwards)
 TEST(X11Handoff, WithoutADisplayNoWindowIsFound)
 {
     x11::X11TopLevelWindows windows(":4095");
-    EXPECT_FALSE(windows.HasDisplay());
     EXPECT_EQ(windows.GetTopWindow(), 0u);
     EXPECT_FALSE(windows.PostMessageA(1, 0x8065, 1001, 5));
 }

@@ -54,7 +54,7 @@ protected:
         SCOPED_TRACE("seed " + std::to_string(options.seed) + ", " + std::to_string(options.pages) + " pages");
         const auto hex = m_folder.Write("random.hex", hexgen::GenerateHex(options));
         const auto image = m_folder.Path("Hex.tmp");
-        ASSERT_EQ(ConvertHexFileToImage(hex, image), HexImageResult::Complete);
+        ASSERT_EQ(test::ConvertAndRelease(hex, image), HexImageResult::Complete);
         const auto ours = test::ReadText(image);
         EXPECT_EQ(ours.size(), options.pages * kPage);
         EXPECT_TRUE(ours == SrecImage(hex));
@@ -94,7 +94,7 @@ TEST_P(RealHexTest, GivesTheKnownImageOrNone)
     test::TempDir folder;
     const auto hex = std::string(FWUT_SOURCE_DIR) + "/tests/data/real-hex/" + GetParam().file;
     const auto image = folder.Path("Hex.tmp");
-    ASSERT_EQ(ConvertHexFileToImage(hex, image), GetParam().result);
+    ASSERT_EQ(test::ConvertAndRelease(hex, image), GetParam().result);
     EXPECT_EQ(test::ReadText(image).size(), GetParam().pages * kPage);
     if (GetParam().pages > 0) {
         EXPECT_EQ(Sha256(image), GetParam().sha256);

@@ -52,9 +52,9 @@ protected:
 
     Outcome ConvertTo(const std::string& hexPath)
     {
-        const auto result = ConvertHexFileToImage(hexPath, ImagePath());
+        const auto result = test::ConvertAndRelease(hexPath, ImagePath());
         std::optional<std::string> image;
-        if (files::Exists(ImagePath()))
+        if (std::filesystem::exists(ImagePath()))
             image = test::ReadText(ImagePath());
         return {result, image};
     }
@@ -178,12 +178,12 @@ INSTANTIATE_TEST_SUITE_P(LayoutTable, ValidHexTest, ::testing::ValuesIn(ValidCas
 TEST_F(HexImageTest, AFileThatCannotBeOpenedOrAHeldImageLeavesNoImage)
 {
     EXPECT_EQ(ConvertTo(m_folder.Path("missing.hex")).result, HexImageResult::CannotOpenHexFile);
-    EXPECT_FALSE(files::Exists(ImagePath()));
+    EXPECT_FALSE(std::filesystem::exists(ImagePath()));
     const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
     files::TextFile reader;
     ASSERT_TRUE(reader.Open(hex, files::Access::Shared));
     EXPECT_EQ(ConvertTo(hex).result, HexImageResult::CannotOpenHexFile) << "the conversion reads it exclusively";
-    EXPECT_FALSE(files::Exists(ImagePath()));
+    EXPECT_FALSE(std::filesystem::exists(ImagePath()));
     reader.Close();
 
     files::BinaryFile holder;

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "update/HexImage.h"
 
 namespace fwut::test {
 
@@ -39,5 +41,12 @@ inline std::string DataRecord(unsigned address, const std::vector<std::uint8_t>&
 }
 
 inline const std::string kEndRecord = ":00000001FF";
+
+// Converts, then lets go of the finished image as the transfer's end does.
+inline HexImageResult ConvertAndRelease(const std::string& hexPath, const std::string& imagePath)
+{
+    files::BinaryFile image;
+    return ConvertHexFileToImage(hexPath, imagePath, image);
+}
 
 }  // namespace fwut::test
