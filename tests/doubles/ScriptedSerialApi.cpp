@@ -16,12 +16,6 @@ void ScriptedSerialApi::AddPort(int portNumber, int failingOpens)
     m_failingOpens[portNumber] = failingOpens;
 }
 
-void ScriptedSerialApi::Unplug()
-{
-    m_unplugged = true;
-    Log("unplugged");
-}
-
 void ScriptedSerialApi::ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes)
 {
     m_scheduled.emplace(tick, bytes);
@@ -44,7 +38,7 @@ int ScriptedSerialApi::OpenAttempts(int portNumber) const
 
 bool ScriptedSerialApi::Valid(HANDLE port) const
 {
-    return port == kHandle && m_openPort != -1 && !m_unplugged;
+    return port == kHandle && m_openPort != -1;
 }
 
 void ScriptedSerialApi::DeliverDueInput()
@@ -83,7 +77,6 @@ HANDLE ScriptedSerialApi::CreateFileA(const char* fileName, DWORD, DWORD shareMo
         return INVALID_HANDLE_VALUE;
     }
     m_openPort = port;
-    m_unplugged = false;
     return kHandle;
 }
 

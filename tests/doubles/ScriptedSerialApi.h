@@ -33,8 +33,6 @@ public:
 
     // Which COM numbers exist, and how many opens of each fail before one succeeds.
     void AddPort(int portNumber, int failingOpens = 0);
-    // Makes the open port vanish, as an unplugged adapter does.
-    void Unplug();
 
     void ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes);
     // Adds a hook that sees every write, after the hooks added before it.
@@ -73,7 +71,6 @@ private:
     std::map<int, int> m_failingOpens;  // port -> opens still to fail
     std::map<int, int> m_openAttempts;
     int m_openPort = -1;
-    bool m_unplugged = false;
     DCB m_dcb{};
     DWORD m_lastError = 0;
     std::deque<std::uint8_t> m_input;
