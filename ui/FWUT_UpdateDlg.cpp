@@ -108,13 +108,17 @@ void CFWUT_UpdateDlg::Enable(int id, bool enable)
     m_window.EnableDlgItem(id, enable);
 }
 
-void CFWUT_UpdateDlg::EnableCloseAndAbout(bool enable)
+// Everything that would close the dialog or take the operator elsewhere
+// waits while an update is under way.
+void CFWUT_UpdateDlg::EnableIdleControls(bool enable)
 {
-    if (!m_window.HasSystemMenu()) {
-        return;
+    Enable(IDCANCEL, enable);
+    Enable(IDC_REFRESH_PORTS, enable);
+    Enable(IDC_CONTACT_INFORMATION, enable);
+    if (m_window.HasSystemMenu()) {
+        m_window.EnableSystemMenuItem(SC_CLOSE, enable);
+        m_window.EnableSystemMenuItem(IDM_ABOUTBOX, enable);
     }
-    m_window.EnableSystemMenuItem(SC_CLOSE, enable);
-    m_window.EnableSystemMenuItem(IDM_ABOUTBOX, enable);
 }
 
 // A request to stop cuts the pauses short, so that the update reaches its
@@ -218,16 +222,10 @@ MessageResult CFWUT_UpdateDlg::OnModuleAnswered(WPARAM, LPARAM)
     m_waitingForModule = 0;
     m_moduleAnswered = 0;
     Enable(IDC_BEGIN_UPDATE, false);
-    Enable(IDCANCEL, false);
-    Enable(IDC_REFRESH_PORTS, false);
-    Enable(IDC_CONTACT_INFORMATION, false);
     RunTransfer();
     SetText(IDC_BEGIN_UPDATE, kBeginUpdate);
     Enable(IDC_BEGIN_UPDATE, true);
-    Enable(IDCANCEL, true);
-    Enable(IDC_REFRESH_PORTS, true);
-    Enable(IDC_CONTACT_INFORMATION, true);
-    EnableCloseAndAbout(true);
+    EnableIdleControls(true);
     return Handled(1);
 }
 

@@ -120,7 +120,7 @@ private:
     void PostPrivateMessage(UINT message);
     void SetText(int id, const std::string& text);
     void Enable(int id, bool enable);
-    void EnableCloseAndAbout(bool enable);
+    void EnableIdleControls(bool enable);
     void Delay(DWORD ms);
 
     // Port discovery and selection (serial/PortSelection.cpp).
@@ -159,24 +159,17 @@ private:
     void DeleteTempImage();
 
     // Boot-loader transfer and report (update/Transfer.cpp, update/Report.cpp).
-    enum class TransferFailure {
-        NoResponse,
-        InvalidVersionResponse,
-        NoReadyResponse,
-        InvalidReadyResponse,
-        TemporaryFile,
-        Interrupted,
-    };
+    // A transfer's failure is one of the outcomes from NoResponse on.
     void RunTransfer();
     void TransferFirmware();
-    bool ReceiveByte(DWORD start, DWORD limitMs, TransferFailure onTimeout, TransferFailure onReadError,
-                     std::uint8_t& byte, TransferFailure& failure);
-    bool ReceiveVersionResponse(TransferFailure& failure);
-    bool ReceiveReadyResponse(TransferFailure& failure);
-    bool SendPages(TransferFailure& failure);
+    bool ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError,
+                     std::uint8_t& byte, UpdateOutcome& failure);
+    bool ReceiveVersionResponse(UpdateOutcome& failure);
+    bool ReceiveReadyResponse(UpdateOutcome& failure);
+    bool SendPages(UpdateOutcome& failure);
     void TransmitPage(int pageIndex, const std::uint8_t (&page)[256]);
     void CompleteUpdate();
-    void ReportTransferFailure(TransferFailure kind);
+    void ReportTransferFailure(UpdateOutcome kind);
     bool Interrupted() const { return m_interruptRequested != 0; }
 
     DialogWindow& m_window;

@@ -16,38 +16,21 @@ void CFWUT_UpdateDlg::CompleteUpdate()
                          MB_OK | MB_ICONINFORMATION);
 }
 
-void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)
+void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)
 {
     CloseSerialLink();
-    const std::string* head = nullptr;
-    switch (kind) {
-    case TransferFailure::TemporaryFile:
-        m_lastOutcome = UpdateOutcome::TemporaryFile;
+    m_lastOutcome = kind;
+    if (kind == UpdateOutcome::TemporaryFile) {
         m_window.MessageBoxA(kCannotOpenTempImage, std::string(kUpdateErrorCaption), MB_OK);
         return;
-    case TransferFailure::NoResponse:
-        m_lastOutcome = UpdateOutcome::NoResponse;
-        head = &kNoResponseHead;
-        break;
-    case TransferFailure::InvalidVersionResponse:
-        m_lastOutcome = UpdateOutcome::InvalidVersionResponse;
-        head = &kInvalidVersionHead;
-        break;
-    case TransferFailure::NoReadyResponse:
-        m_lastOutcome = UpdateOutcome::NoReadyResponse;
-        head = &kNoReadyHead;
-        break;
-    case TransferFailure::InvalidReadyResponse:
-        m_lastOutcome = UpdateOutcome::InvalidReadyResponse;
-        head = &kInvalidReadyHead;
-        break;
-    case TransferFailure::Interrupted:
-        m_lastOutcome = UpdateOutcome::Interrupted;
-        head = &kInterruptedHead;
-        break;
     }
+    const std::string& head = kind == UpdateOutcome::NoResponse               ? kNoResponseHead
+                              : kind == UpdateOutcome::InvalidVersionResponse ? kInvalidVersionHead
+                              : kind == UpdateOutcome::NoReadyResponse        ? kNoReadyHead
+                              : kind == UpdateOutcome::InvalidReadyResponse   ? kInvalidReadyHead
+                                                                              : kInterruptedHead;
     SetText(IDC_STATUS, kUpdateFailedStatus);
-    m_window.MessageBoxA(*head + kFailureTail, std::string(kUpdateErrorCaption), MB_OK | MB_ICONEXCLAMATION);
+    m_window.MessageBoxA(head + kFailureTail, std::string(kUpdateErrorCaption), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace fwut

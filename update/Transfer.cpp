@@ -71,7 +71,7 @@ void CFWUT_UpdateDlg::TransferFirmware()
     Delay(100);
     m_serialPort.PurgeInput();
 
-    TransferFailure failure = TransferFailure::NoResponse;
+    UpdateOutcome failure = UpdateOutcome::NoResponse;
     if (ReceiveVersionResponse(failure) && ReceiveReadyResponse(failure) && SendPages(failure)) {
         CompleteUpdate();
     } else {
@@ -79,8 +79,8 @@ void CFWUT_UpdateDlg::TransferFirmware()
     }
 }
 
-bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, TransferFailure onTimeout,
-                                  TransferFailure onReadError, std::uint8_t& byte, TransferFailure& failure)
+bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout,
+                                  UpdateOutcome onReadError, std::uint8_t& byte, UpdateOutcome& failure)
 {
     // Measured from start: arriving bytes never restart a time limit.
     for (;;) {
@@ -89,7 +89,7 @@ bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, TransferFailure on
             return false;
         }
         if (Interrupted()) {
-            failure = TransferFailure::Interrupted;
+            failure = UpdateOutcome::Interrupted;
             return false;
         }
         if (m_serialPort.GetInputCount() > 0) {
@@ -103,7 +103,7 @@ bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, TransferFailure on
     }
 }
 
-bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
+bool CFWUT_UpdateDlg::ReceiveVersionResponse(UpdateOutcome& failure)
 {
     m_serialPort.SendPacketString(kBootLoaderRequest);
     Delay(10);
@@ -111,14 +111,14 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
     std::string response;
     std::size_t received = 0;
     std::uint8_t byte = 0;
-    while (ReceiveByte(start, kVersionLimitMs, TransferFailure::NoResponse,
-                       TransferFailure::InvalidVersionResponse, byte, failure)) {
+    while (ReceiveByte(start, kVersionLimitMs, UpdateOutcome::NoResponse,
+                       UpdateOutcome::InvalidVersionResponse, byte, failure)) {
         if (byte == '\r') {
             if (received == kVersionLength && IsAcceptedVersion(response)) {
                 SetText(IDC_BOOTLOADER_VERSION, "Boot loader version  =  " + response);
                 return true;
             }
-            failure = TransferFailure::InvalidVersionResponse;
+            failure = UpdateOutcome::InvalidVersionResponse;
             return false;
         }
         // Characters beyond the eleventh are counted, so the response fails at its CR.
@@ -130,16 +130,16 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(TransferFailure& failure)
     return false;
 }
 
-bool CFWUT_UpdateDlg::ReceiveReadyResponse(TransferFailure& failure)
+bool CFWUT_UpdateDlg::ReceiveReadyResponse(UpdateOutcome& failure)
 {
     SetText(IDC_STEP, "");
     std::uint8_t byte = 0;
-    if (!ReceiveByte(m_env.clock.GetTickCount(), kReadyLimitMs, TransferFailure::NoReadyResponse,
-                     TransferFailure::InvalidReadyResponse, byte, failure)) {
+    if (!ReceiveByte(m_env.clock.GetTickCount(), kReadyLimitMs, UpdateOutcome::NoReadyResponse,
+                     UpdateOutcome::InvalidReadyResponse, byte, failure)) {
         return false;
     }
     if (byte != kAccepted) {
-        failure = TransferFailure::InvalidReadyResponse;
+        failure = UpdateOutcome::InvalidReadyResponse;
         return false;
     }
     return true;
@@ -158,14 +158,14 @@ void CFWUT_UpdateDlg::TransmitPage(int pageIndex, const std::uint8_t (&page)[256
     Delay(kPagePauseMs);
 }
 
-bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
+bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
 {
     files::BinaryFile& image = m_tempImage;
     const std::uint64_t length = image.IsOpen() ? image.Length().value_or(0) : 0;
     const std::uint64_t pageSize = static_cast<std::uint64_t>(m_pageSize);
     // An image without a whole page cannot be sent; treat it as unreadable.
     if (length < pageSize) {
-        failure = TransferFailure::TemporaryFile;
+        failure = UpdateOutcome::TemporaryFile;
         return false;
     }
     const int pageCount = static_cast<int>(length / pageSize);
@@ -182,7 +182,7 @@ bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
             m_window.DispatchOnePendingMessage();
             if (!image.Seek(static_cast<std::uint64_t>(pageIndex) * pageSize) ||
                 image.Read(page, sizeof page) != sizeof page) {
-                failure = TransferFailure::TemporaryFile;
+                failure = UpdateOutcome::TemporaryFile;
                 return false;
             }
         }
@@ -191,8 +191,8 @@ bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
 
         // A read that delivers nothing counts as the byte 0x00: an invalid answer.
         std::uint8_t answer = 0;
-        if (!ReceiveByte(m_env.clock.GetTickCount(), kPageAnswerLimitMs, TransferFailure::NoResponse,
-                         TransferFailure::InvalidReadyResponse, answer, failure)) {
+        if (!ReceiveByte(m_env.clock.GetTickCount(), kPageAnswerLimitMs, UpdateOutcome::NoResponse,
+                         UpdateOutcome::InvalidReadyResponse, answer, failure)) {
             return false;
         }
 
@@ -202,7 +202,7 @@ bool CFWUT_UpdateDlg::SendPages(TransferFailure& failure)
         } else if (answer == kRejected && ++rejections < kMaxTransmissions) {
             continue;  // the same page again, from the buffer
         } else {
-            failure = TransferFailure::InvalidReadyResponse;
+            failure = UpdateOutcome::InvalidReadyResponse;
             return false;
         }
     }

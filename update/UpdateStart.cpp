@@ -64,10 +64,7 @@ void CFWUT_UpdateDlg::StartUpdate()
             Enable(IDC_COM1 + i, false);
         }
     }
-    Enable(IDCANCEL, false);
-    Enable(IDC_CONTACT_INFORMATION, false);
-    Enable(IDC_REFRESH_PORTS, false);
-    EnableCloseAndAbout(false);
+    EnableIdleControls(false);
 
     if (!ConvertHexFile()) {
         // Handled before the next timer tick, so no wake-up poll goes out.
@@ -90,10 +87,7 @@ void CFWUT_UpdateDlg::CancelUpdate()
     SetText(IDC_STATUS, "");
     EnableInstalledPortButtons();
     ReturnPortToCompanion();
-    Enable(IDC_REFRESH_PORTS, true);
-    Enable(IDCANCEL, true);
-    Enable(IDC_CONTACT_INFORMATION, true);
-    EnableCloseAndAbout(true);
+    EnableIdleControls(true);
     DeleteTempImage();
     if (m_lastOutcome == UpdateOutcome::None) {
         m_lastOutcome = UpdateOutcome::Cancelled;
