@@ -186,6 +186,7 @@ public:
     std::string m_tempDir;
     std::string m_firmwareVersion;
     std::string m_firmwareFileName;
+    // Nothing ever sets it: the status line blinks between blank and blank.
     std::string m_waitPrompt;
     int m_waitingForModule = 0;
     int m_moduleAnswered = 0;

@@ -20,6 +20,8 @@ void CFWUT_UpdateDlg::ReadFirmwareDescription()
     } else {
         m_firmwareVersion = description->version;
         m_firmwareFileName = description->fileName;
+        // Only a program started without a folder and a description without a
+        // file name make an empty path: that case is quietly not usable.
         usable = !(m_programDir + m_firmwareFileName).empty() && VerifyFirmwareFile();
     }
     if (!usable) {

@@ -30,6 +30,7 @@ void CFWUT_UpdateDlg::SendRateCommands()
 void CFWUT_UpdateDlg::SendConfigurationCommands()
 {
     m_serialPort.WriteString(kFirstConfiguration);
+    // One second for the relay, as two pauses of 500 ms: the same wait as one, kept as the relay has always had it.
     Delay(500);
     Delay(500);
     m_serialPort.ClearAndWait(10);

@@ -48,8 +48,10 @@ void CFWUT_UpdateDlg::StartUpdate()
     }
 
     SendRateCommands();
+    // The boot loader's page is always 256 bytes; it is set afresh at every start all the same.
     m_pageSize = 256;
     if (!VerifyFirmwareFile()) {
+        // The port stays open on purpose: "Done" closes it, and a refresh allows a new start.
         m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
         return;
     }
