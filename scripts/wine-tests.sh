@@ -163,6 +163,11 @@ step "release, one second, return: the first companion too" handoff_ok "$work/co
 step "Done ends the program" drive "done"
 step "the program has ended" wait_program
 
+no_image_left() {  # every update deleted its temporary image
+    ! find "$WINEPREFIX/drive_c/users" -name Hex.tmp | grep .
+}
+step "no temporary image is left behind" no_image_left
+
 # The simulators write their summary as they end.
 kill "${sims[@]}"
 wait "${sims[@]}" || true
