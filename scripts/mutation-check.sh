@@ -4,7 +4,8 @@
 # Each fault is an exact text in one file replaced by another; the file is
 # restored afterwards, whatever happens. Prints every fault's fate and the
 # kill rate; the faults no test catches are the ones to look at.
-# Usage: scripts/mutation-check.sh [--only NAME] [--list]
+# Usage: scripts/mutation-check.sh [--only NAME] [--list] [--verify]
+# --verify only checks that every fault's text is still in its file, once.
 # Needs a configured default build (cmake --preset default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,9 +38,9 @@ header-byte-order @@ update/Transfer.cpp @@ {static_cast<std::uint8_t>(pageIndex
 page-pause @@ update/Transfer.cpp @@ kPagePauseMs = 20; @@ kPagePauseMs = 12;
 no-end-marker @@ update/Transfer.cpp @@ m_serialPort.SendPacket(kEndMarker, sizeof kEndMarker); @@ m_serialPort.SendPacket(kEndMarker, 1);
 accepted-version @@ update/TransferTexts.h @@ {"FG-DMM-2.31", "FG-DMM-2.32"} @@ {"FG-DMM-2.31", "FG-DMM-2.33"}
-failure-without-closing-command @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    CloseSerialLink(); @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    m_serialPort.Close();\n    EnableInstalledPortButtons();
+failure-without-closing-command @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)\n{\n    CloseSerialLink(); @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)\n{\n    m_serialPort.Close();\n    EnableInstalledPortButtons();
 image-kept @@ update/Transfer.cpp @@ TransferFirmware();\n    DeleteTempImage(); @@ TransferFirmware();
-port-saved-on-failure @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{ @@ void CFWUT_UpdateDlg::ReportTransferFailure(TransferFailure kind)\n{\n    m_env.settings.WriteProfileInt("Settings", "ComPort", m_serialPort.GetPortNumber());
+port-saved-on-failure @@ update/Report.cpp @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)\n{ @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)\n{\n    m_env.settings.WriteProfileInt("Settings", "ComPort", m_serialPort.GetPortNumber());
 message-blank-missing @@ update/TransferTexts.h @@ "Invalid version response from the " + std::string(kProductName) + ".     "; @@ "Invalid version response from the " + std::string(kProductName) + ".    ";
 hex-segment-record-invalid @@ update/HexImage.cpp @@ case kTypeExtendedSegment:\n @@ case 0x04:\n
 hex-checksum @@ update/HexImage.cpp @@ (256 - sum % 256) % 256 @@ (255 - sum % 256) % 256
@@ -52,7 +53,7 @@ lowest-port-fallback @@ serial/PortSelection.cpp @@ if (!checked && m_portSlots[
 progress-text @@ update/Transfer.cpp @@ "Sending firmware page  %d  of  %d" @@ "Sending firmware page %d of %d"
 repaint-pace @@ update/Transfer.cpp @@ pageIndex % 4 == 0 @@ pageIndex % 5 == 0
 blink-period @@ update/UpdateStart.cpp @@ kPromptShownMs = 1500; @@ kPromptShownMs = 1000;
-cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    Enable(IDC_REFRESH_PORTS, true); @@ EnableInstalledPortButtons();\n    Enable(IDC_REFRESH_PORTS, true);
+cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    EnableIdleControls(true); @@ EnableInstalledPortButtons();\n    EnableIdleControls(true);
 release-sleep-always @@ serial/PortHandoff.cpp @@ if (m_handedOffPort != -1) {\n        // Gives @@ {\n        // Gives
 image-not-held @@ update/FirmwareFileOps.cpp @@ if (result == HexImageResult::Complete) {\n        return true; @@ if (result == HexImageResult::Complete) {\n        m_tempImage.Close();\n        return true;
 exit-code-no-ready @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::NoReadyResponse: return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse: return kExitInvalidReadyResponse;
@@ -62,11 +63,13 @@ EOF
 
 only=""
 list=0
+verify=0
 while (($#)); do
     case $1 in
         --only) only=$2; shift 2 ;;
         --list) list=1; shift ;;
-        *) echo "usage: scripts/mutation-check.sh [--only NAME] [--list]" >&2; exit 2 ;;
+        --verify) verify=1; shift ;;
+        *) echo "usage: scripts/mutation-check.sh [--only NAME] [--list] [--verify]" >&2; exit 2 ;;
     esac
 done
 
@@ -106,6 +109,11 @@ while IFS= read -r line; do
         echo "SKIPPED $name: the text is not in $file"
         continue
     fi
+    if ((verify)); then
+        restore
+        killed=$((killed + 1))
+        continue
+    fi
     if ! cmake --build --preset default -j "$(nproc)" >"$backup/build.log" 2>&1; then
         verdict="killed (does not build)"
         killed=$((killed + 1))
@@ -123,6 +131,11 @@ while IFS= read -r line; do
     printf '%-34s %s\n' "$name" "$verdict"
 done <<<"$FAULTS"
 ((list)) && exit 0
+if ((verify)); then
+    echo "$killed of $total faults apply"
+    ((killed == total))
+    exit
+fi
 cmake --build --preset default -j "$(nproc)" >/dev/null 2>&1 || true
 echo
 echo "killed $killed of $total faults ($((total ? 100 * killed / total : 0)) %)"
