@@ -66,14 +66,6 @@ TEST_F(CliUpdate, CtrlCDuringTheTransferEndsItAsAFailure)
     EXPECT_NE(CliOutput().find("The firmware update was interrupted by the operator."), std::string::npos);
 }
 
-TEST_F(CliUpdate, AWaitTimeoutCancelsAWaitThatLastsTooLong)
-{
-    StartSimulator({"--never-answer"});
-    EXPECT_EQ(RunCli({"--wait-timeout", "2"}), 10) << CliOutput();
-    EXPECT_EQ(SimulatorExit(), 0);
-    ExpectCleanEnd();
-}
-
 TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 {
     StartSimulator({"--never-answer"});
@@ -90,9 +82,12 @@ TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
     ::close(holder);
 }
 
-TEST_F(CliUpdate, AMissingFirmwareFolderIsAFirmwareFileProblem)
+TEST_F(CliUpdate, AWaitThatLastsTooLongIsCancelledAndAMissingFolderIsAFirmwareFileProblem)
 {
     StartSimulator({"--never-answer"});
+    EXPECT_EQ(RunCli({"--wait-timeout", "2"}), 10) << CliOutput();
+    EXPECT_EQ(SimulatorExit(), 0);
+    ExpectCleanEnd();
     EXPECT_EQ(RunCliWith({"update", "--device", Sim().Link(), "--dir", (m_dir / "nowhere").string()}), 3) << CliOutput();
     EXPECT_NE(CliOutput().find("Unable to open the firmware description file:"), std::string::npos);
 }

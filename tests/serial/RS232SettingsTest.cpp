@@ -37,37 +37,29 @@ protected:
     CRS232 port{api, clock};
 };
 
+// The open takes a longer list of rates and parities than the rate change;
+// anything else becomes 9600 baud or no parity.
 TEST_F(RS232Settings, EachOperationTakesOnlyTheRatesAndParitiesOfItsOwnList)
 {
     const struct {
         int rate;
-        DWORD atOpen;
-        DWORD atChange;
-    } rates[] = {{300, 300, 9600},     {600, 600, 9600},     {14400, 14400, 9600},   {19200, 19200, 19200},
-                 {57600, 57600, 57600}, {115200, 115200, 115200}, {56000, 9600, 9600}, {-57600, 9600, 9600}};
-    for (const auto& r : rates) {
-        port.Open(1, r.rate, 'N', 8, 1);
-        EXPECT_EQ(api.LastState().BaudRate, r.atOpen) << r.rate;
-        port.SetLineSettings(r.rate, 'N', '8');
-        EXPECT_EQ(api.LastState().BaudRate, r.atChange) << r.rate;
-    }
-    const struct {
-        int code;
-        BYTE atOpen;
-        BYTE atChange;
-    } parities[] = {{'N', NOPARITY, NOPARITY},   {'O', ODDPARITY, ODDPARITY}, {'E', EVENPARITY, EVENPARITY},
-                    {'M', MARKPARITY, NOPARITY}, {'S', SPACEPARITY, NOPARITY}, {'e', NOPARITY, NOPARITY}};
-    for (const auto& p : parities) {
-        port.Open(1, 57600, p.code, 8, 1);
-        EXPECT_EQ(api.LastState().Parity, p.atOpen) << p.code;
-        port.SetLineSettings(19200, p.code, '7');
-        EXPECT_EQ(api.LastState().Parity, p.atChange) << p.code;
+        int parity;
+        DWORD rateAtOpen, rateAtChange;
+        BYTE parityAtOpen, parityAtChange;
+    } cases[] = {{300, 'E', 300, 9600, EVENPARITY, EVENPARITY},   {14400, 'M', 14400, 9600, MARKPARITY, NOPARITY},
+                 {19200, 'S', 19200, 19200, SPACEPARITY, NOPARITY}, {56000, 'e', 9600, 9600, NOPARITY, NOPARITY}};
+    for (const auto& c : cases) {
+        port.Open(1, c.rate, c.parity, 8, 2);
+        EXPECT_EQ(api.LastState().BaudRate, c.rateAtOpen) << c.rate;
+        EXPECT_EQ(api.LastState().Parity, c.parityAtOpen) << c.parity;
+        EXPECT_EQ(api.LastState().StopBits, TWOSTOPBITS);
+        port.SetLineSettings(c.rate, c.parity, '7');
+        EXPECT_EQ(api.LastState().BaudRate, c.rateAtChange) << c.rate;
+        EXPECT_EQ(api.LastState().Parity, c.parityAtChange) << c.parity;
         EXPECT_EQ(api.LastState().ByteSize, 7);
     }
-    for (int stopBits : {0, 1, 2, 3}) {
-        port.Open(1, 57600, 'N', 8, stopBits);
-        EXPECT_EQ(api.LastState().StopBits, stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT) << stopBits;
-    }
+    port.Open(1, 57600, 'N', 8, 3);
+    EXPECT_EQ(api.LastState().StopBits, ONESTOPBIT);
 }
 
 TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
