@@ -12,7 +12,7 @@ std::int8_t OverrideFrom(const std::string& commandLine)
     return port;
 }
 
-TEST(CommandLine, TheCSwitchSelectsAPortFrom1To100)
+TEST(CommandLine, TheLastValidCSwitchSelectsAPortFrom1To100)
 {
     EXPECT_EQ(OverrideFrom("fwut.exe /C5"), 5);
     EXPECT_EQ(OverrideFrom("fwut.exe -C5"), 5);
@@ -21,16 +21,12 @@ TEST(CommandLine, TheCSwitchSelectsAPortFrom1To100)
     EXPECT_EQ(OverrideFrom("fwut.exe /C7x"), 7);
     EXPECT_EQ(OverrideFrom("fwut.exe /C 12"), -1);
     EXPECT_EQ(OverrideFrom("fwut.exe \"/C  +9\""), 9);
+    EXPECT_EQ(OverrideFrom("fwut.exe /C3 -C8"), 8) << "the last valid switch wins";
+    EXPECT_EQ(OverrideFrom("fwut.exe /C3 /C0 /C101"), 3);
     for (const char* ignored : {"fwut.exe /c5", "fwut.exe /C0", "fwut.exe /C101", "fwut.exe /C", "fwut.exe C5",
                                 "fwut.exe /C-3", "fwut.exe /C99999999999999999999", "fwut.exe /X5"}) {
         EXPECT_EQ(OverrideFrom(ignored), -1) << ignored;
     }
-}
-
-TEST(CommandLine, TheLastValidSwitchWins)
-{
-    EXPECT_EQ(OverrideFrom("fwut.exe /C3 -C8"), 8);
-    EXPECT_EQ(OverrideFrom("fwut.exe /C3 /C0 /C101"), 3);
 }
 
 TEST(CommandLine, ArgumentsSplitAsTheCRuntimeSplitsThem)

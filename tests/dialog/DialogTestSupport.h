@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "FakeModule.h"
+#include "tests/support/PagedFirmware.h"
 #include "tests/doubles/FakeTopLevelWindows.h"
 #include "tests/doubles/MemorySerialCommKey.h"
 #include "tests/doubles/RecorderWindow.h"
@@ -31,36 +32,6 @@
 namespace fwut::test {
 
 namespace fs = std::filesystem;
-
-// Intel HEX for an image of `pages` pages whose byte at address a is (a * 7 + 3) & 0xFF.
-inline std::string HexForPages(int pages)
-{
-    std::string hex;
-    char line[64];
-    for (int address = 0; address < pages * 256; address += 16) {
-        unsigned sum = 16 + (address >> 8) + (address & 0xFF);
-        std::snprintf(line, sizeof line, ":10%04X00", address);
-        hex += line;
-        for (int k = 0; k < 16; ++k) {
-            const unsigned byte = static_cast<unsigned>((address + k) * 7 + 3) & 0xFF;
-            sum += byte;
-            std::snprintf(line, sizeof line, "%02X", byte);
-            hex += line;
-        }
-        std::snprintf(line, sizeof line, "%02X\r\n", (256 - sum % 256) % 256);
-        hex += line;
-    }
-    return hex + ":00000001FF\r\n";
-}
-
-inline std::vector<std::uint8_t> ImageForPages(int pages)
-{
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(pages) * 256);
-    for (std::size_t a = 0; a < image.size(); ++a) {
-        image[a] = static_cast<std::uint8_t>((a * 7 + 3) & 0xFF);
-    }
-    return image;
-}
 
 inline std::map<int, std::string> TemplateTexts()
 {

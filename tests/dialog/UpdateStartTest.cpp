@@ -30,15 +30,6 @@ protected:
         }
         return polls;
     }
-
-    std::vector<std::string> Events(std::size_t from = 0) const
-    {
-        std::vector<std::string> events;
-        for (std::size_t i = from; i < serial.Events().size(); ++i) {
-            events.push_back(serial.Events()[i].what);
-        }
-        return events;
-    }
 };
 
 TEST_F(UpdateStartTest, TheStartSendsTheRateAndConfigurationCommandsWithTheirPauses)
@@ -62,7 +53,7 @@ TEST_F(UpdateStartTest, TheStartSendsTheRateAndConfigurationCommandsWithTheirPau
     EXPECT_EQ(clock.GetTickCount() - writes[3].tick, 310u);
     // Each rate change discards the input received at the old rate, and the
     // configuration clears both queues after each command.
-    EXPECT_EQ(Events(), (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx",
+    EXPECT_EQ(serial.EventsSince(), (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx",
                                                   "state 57600", "purge rx", "purge tx", "purge rx", "purge tx",
                                                   "purge rx"}));
 }
@@ -216,7 +207,7 @@ TEST_F(UpdateStartTest, CancelSendsTheClosingCommandAndRestoresEverything)
     EXPECT_EQ(dialog->m_stepColor, Rgb(0, 128, 0)) << "every press, the cancel's too";
     EXPECT_TRUE(windows.At(companion).posted.empty()) << "a first open that works borrows nothing";
     EXPECT_EQ(serial.Writes().back().bytes, BytesOf("<W"));
-    EXPECT_EQ(Events(mark), (std::vector<std::string>{"DTR off", "RTS off", "close"}));
+    EXPECT_EQ(serial.EventsSince(mark), (std::vector<std::string>{"DTR off", "RTS off", "close"}));
     EXPECT_EQ(serial.Events().back().tick - serial.Writes().back().tick, 200u);
     EXPECT_FALSE(TempImageExists());
     EXPECT_EQ(Text(IDC_STATUS) + Text(IDC_STEP), "");

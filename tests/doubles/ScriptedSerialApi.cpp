@@ -30,6 +30,15 @@ std::vector<std::uint8_t> ScriptedSerialApi::AllWrittenBytes() const
     return all;
 }
 
+std::vector<std::string> ScriptedSerialApi::EventsSince(std::size_t first) const
+{
+    std::vector<std::string> events;
+    for (std::size_t i = first; i < m_events.size(); ++i) {
+        events.push_back(m_events[i].what);
+    }
+    return events;
+}
+
 int ScriptedSerialApi::OpenAttempts(int portNumber) const
 {
     const auto found = m_openAttempts.find(portNumber);

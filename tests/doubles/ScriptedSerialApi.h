@@ -40,6 +40,8 @@ public:
 
     const std::vector<Write>& Writes() const { return m_writes; }
     const std::vector<Event>& Events() const { return m_events; }
+    // What happened from event number first on, without the ticks.
+    std::vector<std::string> EventsSince(std::size_t first = 0) const;
     std::vector<std::uint8_t> AllWrittenBytes() const;
     std::size_t PendingInput() const { return m_input.size(); }
     int OpenAttempts(int portNumber) const;

@@ -53,19 +53,6 @@ TEST_F(CliUpdate, CtrlCWhileWaitingCancels)
     ExpectCleanEnd();
 }
 
-TEST_F(CliUpdate, CtrlCDuringTheTransferEndsItAsAFailure)
-{
-    WriteFirmware(30);
-    StartSimulator({"--answer-after", "1"});
-    auto cli = StartCli();
-    ASSERT_TRUE(AwaitOutput("Sending firmware page  3 "));
-    cli->Signal(SIGINT);
-    EXPECT_EQ(cli->Wait(10s), 11) << CliOutput();
-    SimulatorExit();
-    ExpectCleanEnd();
-    EXPECT_NE(CliOutput().find("The firmware update was interrupted by the operator."), std::string::npos);
-}
-
 TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 {
     StartSimulator({"--never-answer"});

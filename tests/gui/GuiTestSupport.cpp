@@ -1,5 +1,5 @@
 #include "tests/gui/GuiTestSupport.h"
-#include "tools/hexgen/HexGenerator.h"
+#include "tests/support/PagedFirmware.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -36,15 +36,6 @@ void WriteFile(const std::string& path, const std::string& content)
 
 }  // namespace
 
-std::string FirmwareHex(int pages)
-{
-    hexgen::HexGenOptions options;
-    options.pages = static_cast<unsigned>(pages);
-    options.fill = true;
-    options.crlf = true;
-    return hexgen::GenerateHex(options);
-}
-
 DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages)
     : DialogUnderTest(std::map<int, std::string>{{kPort, device}}, windows, firmwarePages)
 {
@@ -57,7 +48,7 @@ DialogUnderTest::DialogUnderTest(std::map<int, std::string> portMap, TopLevelWin
       window([this](int port) { return ports.DevicePath(port); }, shell)
 {
     WriteFile(folder.Path("program/FieldGatherer_MM_Psion.txt"), "2.40\r\nFG_MM.hex\r\n");
-    WriteFile(folder.Path("program/FG_MM.hex"), FirmwareHex(firmwarePages));
+    WriteFile(folder.Path("program/FG_MM.hex"), test::HexForPages(firmwarePages));
     dialog = std::make_unique<CFWUT_UpdateDlg>(
         window, UpdateEnvironment{serial, clock, ports, settings, windows, -1, "fwut-update"});
     dialog->m_programDir = folder.Path("program/");

@@ -36,10 +36,6 @@ public:
 
 using test::PseudoTerminal;
 
-// Intel HEX (CR LF line ends) that fills `pages` pages with fwut-hexgen's
-// deterministic data.
-std::string FirmwareHex(int pages);
-
 // How one control looks now.
 struct Look {
     std::string text;

@@ -111,24 +111,6 @@ TEST_F(PosixSerialApiTest, BytesPassUnchangedReadsNeverWaitAndPurgesDiscardInput
     api.CloseHandle(port);
 }
 
-TEST_F(PosixSerialApiTest, WriteLargerThanTheDriverQueueCompletes)
-{
-    const HANDLE port = Open();
-    ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    Bytes image(256 * 1024);
-    for (std::size_t i = 0; i < image.size(); ++i) {
-        image[i] = static_cast<BYTE>(i * 7 + i / 256);
-    }
-    Bytes received;
-    std::thread relay([&] { received = pty.Read(image.size()); });
-    DWORD written = 0;
-    const BOOL ok = api.WriteFile(port, image.data(), image.size(), &written);
-    relay.join();
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(received, image);
-    api.CloseHandle(port);
-}
-
 // The open errno of another, unprivileged user opening the device and taking its lock, or 0.
 int OpenAsOtherUser(const std::string& path)
 {

@@ -23,15 +23,6 @@ protected:
         api.AddPort(2, 1000);
     }
 
-    std::vector<std::string> EventsSince(std::size_t first) const
-    {
-        std::vector<std::string> events;
-        for (std::size_t i = first; i < api.Events().size(); ++i) {
-            events.push_back(api.Events()[i].what);
-        }
-        return events;
-    }
-
     VirtualClock clock;
     ScriptedSerialApi api{clock};
     CRS232 port{api, clock};
@@ -74,7 +65,7 @@ TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
 
     const std::size_t mark = api.Events().size();
     EXPECT_TRUE(port.SetLineSettings(19200, 'E', '8'));
-    EXPECT_EQ(EventsSince(mark), (std::vector<std::string>{"state 19200", "purge rx"}))
+    EXPECT_EQ(api.EventsSince(mark), (std::vector<std::string>{"state 19200", "purge rx"}))
         << "input received at the old rate is thrown away";
     DCB expected = before;
     expected.BaudRate = 19200;
@@ -85,7 +76,7 @@ TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
     // A second open closes the first port, even when it cannot open its own.
     const std::size_t beforeSecond = api.Events().size();
     EXPECT_FALSE(port.Open(2, 57600, 'N', 8, 1));
-    EXPECT_EQ(EventsSince(beforeSecond), (std::vector<std::string>{"DTR off", "RTS off", "close", "open COM2"}));
+    EXPECT_EQ(api.EventsSince(beforeSecond), (std::vector<std::string>{"DTR off", "RTS off", "close", "open COM2"}));
     EXPECT_EQ(port.GetPortNumber(), -1);
     port.Close();
     EXPECT_EQ(api.Events().size(), beforeSecond + 4) << "closed once";

@@ -39,32 +39,14 @@ std::string Lines(const std::vector<std::string>& lines, const char* end = "\n")
 
 class HexImageTest : public ::testing::Test {
 protected:
-    struct Outcome {
-        HexImageResult result;
-        std::optional<std::string> image;
-    };
-
-    Outcome Convert(const std::string& hexText)
+    // The result, and the image's bytes (none when no image file is left).
+    std::pair<HexImageResult, std::optional<std::string>> Convert(const std::string& hexText,
+                                                                   const char* hexName = "firmware.hex")
     {
-        const auto hex = m_folder.Write("firmware.hex", hexText);
-        return ConvertTo(hex);
-    }
-
-    Outcome ConvertTo(const std::string& hexPath)
-    {
-        const auto result = test::ConvertAndRelease(hexPath, ImagePath());
-        std::optional<std::string> image;
-        if (std::filesystem::exists(ImagePath()))
-            image = test::ReadText(ImagePath());
-        return {result, image};
-    }
-
-    // The image of a file that must convert.
-    std::string Image(const std::string& hexText)
-    {
-        const auto outcome = Convert(hexText);
-        EXPECT_EQ(outcome.result, HexImageResult::Complete);
-        return outcome.image.value_or("");
+        const auto result = test::ConvertAndRelease(m_folder.Write(hexName, hexText), ImagePath());
+        if (!std::filesystem::exists(ImagePath()))
+            return {result, std::nullopt};
+        return {result, test::ReadText(ImagePath())};
     }
 
     std::string ImagePath() const { return m_folder.Path("Hex.tmp"); }
@@ -116,9 +98,9 @@ class InvalidHexTest : public HexImageTest, public ::testing::WithParamInterface
 
 TEST_P(InvalidHexTest, IsRejectedAndLeavesNoImage)
 {
-    const auto outcome = Convert(GetParam().text);
-    EXPECT_EQ(outcome.result, HexImageResult::InvalidHexFile);
-    EXPECT_FALSE(outcome.image.has_value());
+    const auto [result, image] = Convert(GetParam().text);
+    EXPECT_EQ(result, HexImageResult::InvalidHexFile);
+    EXPECT_FALSE(image.has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(FailureTable, InvalidHexTest, ::testing::ValuesIn(InvalidCases()),
@@ -165,7 +147,9 @@ class ValidHexTest : public HexImageTest, public ::testing::WithParamInterface<V
 
 TEST_P(ValidHexTest, GivesWholePagesWithEveryByteInItsPlace)
 {
-    const auto image = Image(GetParam().text);
+    const auto [result, converted] = Convert(GetParam().text);
+    ASSERT_EQ(result, HexImageResult::Complete);
+    const std::string image = converted.value_or("");
     ASSERT_EQ(image.size(), GetParam().pages * kPage);
     for (const auto& [offset, value] : GetParam().bytes) {
         EXPECT_EQ(static_cast<unsigned char>(image[offset]), value < 0 ? 0xFF : value) << "offset " << offset;
@@ -177,18 +161,18 @@ INSTANTIATE_TEST_SUITE_P(LayoutTable, ValidHexTest, ::testing::ValuesIn(ValidCas
 
 TEST_F(HexImageTest, AFileThatCannotBeOpenedOrAHeldImageLeavesNoImage)
 {
-    EXPECT_EQ(ConvertTo(m_folder.Path("missing.hex")).result, HexImageResult::CannotOpenHexFile);
+    EXPECT_EQ(test::ConvertAndRelease(m_folder.Path("missing.hex"), ImagePath()), HexImageResult::CannotOpenHexFile);
     EXPECT_FALSE(std::filesystem::exists(ImagePath()));
-    const auto hex = m_folder.Write("firmware.hex", Lines({kGood, kEndRecord}));
     files::TextFile reader;
-    ASSERT_TRUE(reader.Open(hex, files::Access::Shared));
-    EXPECT_EQ(ConvertTo(hex).result, HexImageResult::CannotOpenHexFile) << "the conversion reads it exclusively";
-    EXPECT_FALSE(std::filesystem::exists(ImagePath()));
+    ASSERT_TRUE(reader.Open(m_folder.Write("held.hex", Lines({kGood, kEndRecord})), files::Access::Shared));
+    const auto [result, image] = Convert(Lines({kGood, kEndRecord}), "held.hex");
+    EXPECT_EQ(result, HexImageResult::CannotOpenHexFile) << "the conversion reads it exclusively";
+    EXPECT_FALSE(image.has_value());
     reader.Close();
 
     files::BinaryFile holder;
     ASSERT_TRUE(holder.CreateExclusive(ImagePath()));
-    EXPECT_EQ(ConvertTo(hex).result, HexImageResult::CannotCreateImage);
+    EXPECT_EQ(Convert(Lines({kGood, kEndRecord})).first, HexImageResult::CannotCreateImage);
 }
 
 }  // namespace
