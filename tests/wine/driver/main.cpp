@@ -95,7 +95,6 @@ int MainReady(const std::string& ports, const std::string& checked)
     if (dialog == nullptr) {
         return 1;
     }
-    CheckText(ItemText(dialog, IDC_INSTRUCTIONS), kInstructions, "instructions");
     const std::vector<std::string> captions = Split(ports, ',');
     for (int slot = 0; slot < 22; ++slot) {
         const int id = IDC_COM1 + slot;
