@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 #include "resources/resource.h"
 
 namespace fwut {

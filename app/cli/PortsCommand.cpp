@@ -7,7 +7,7 @@
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
 #include "platform/PlatformServices.h"
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 
 namespace fwut::cli {
 

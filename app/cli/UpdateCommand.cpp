@@ -9,11 +9,11 @@
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
-#include "app/cli/PortAdvice.h"
+#include "app/PortAdvice.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/PlatformServices.h"
 #include "app/cli/ConsoleWindow.h"
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 #include "resources/resource.h"
 #include "ui/FWUT_UpdateDlg.h"
 
