@@ -279,8 +279,11 @@ int RunUpdate(const UpdateOptions& options)
         g_dialog = &dialog;
         console::OnInterruptRequest(OnInterruptRequest);
         const int selected = dialog.SelectedPort();
-        std::printf("Using COM%d (%s).\n", selected,
-                    Printable(services->InstalledPorts().DevicePath(selected)).c_str());
+        std::string device = services->InstalledPorts().DevicePath(selected);
+        if (const std::string description = services->Descriptions().Describe(selected); !description.empty()) {
+            device += ", " + description;
+        }
+        std::printf("Using COM%d (%s).\n", selected, Printable(device).c_str());
         UpdateRun run(dialog, window, *services, settings, options);
         exitCode = options.repeat == 1 ? run.UpdateOnce() : run.UpdateRepeatedly();
         g_dialog = nullptr;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTextDocument>
 #include <algorithm>
 
 #include "app/gui/AutoRadioButton.h"
@@ -52,8 +53,8 @@ int PortNumberOfCaption(const QString& caption)
 
 }  // namespace
 
-QtDialogWindow::QtDialogWindow(std::function<std::string(int)> devicePathOfPort, Shell& shell)
-    : m_devicePathOfPort(std::move(devicePathOfPort)), m_shell(shell), m_controls(*this, kMainDialogTemplate)
+QtDialogWindow::QtDialogWindow(std::function<std::string(int)> portToolTip, Shell& shell)
+    : m_portToolTip(std::move(portToolTip)), m_shell(shell), m_controls(*this, kMainDialogTemplate)
 {
     // A pop-up with caption, system menu and minimise box, but no size grip
     // and no help button.
@@ -311,8 +312,12 @@ void QtDialogWindow::UpdatePortToolTip(int id)
 {
     auto* button = qobject_cast<QAbstractButton*>(Control(id));
     const int port = PortNumberOfCaption(button->text());
-    const std::string path = port > 0 && m_devicePathOfPort ? m_devicePathOfPort(port) : std::string();
-    button->setToolTip(FromAnsi(path));
+    QString tip = FromAnsi(port > 0 && m_portToolTip ? m_portToolTip(port) : std::string());
+    // A device's name that looks like markup is shown as it is.
+    if (Qt::mightBeRichText(tip)) {
+        tip = QStringLiteral("<p style='white-space:pre'>") + tip.toHtmlEscaped() + QStringLiteral("</p>");
+    }
+    button->setToolTip(tip);
 }
 
 ControlColors QtDialogWindow::AskColorRule(int id)

@@ -34,9 +34,10 @@ class AutoRadioButton;
 
 class QtDialogWindow final : public QDialog, public DialogWindow {
 public:
-    // devicePathOfPort names the device behind COM<n> for the port buttons'
-    // tool tips; shell opens the About dialog's links.
-    QtDialogWindow(std::function<std::string(int)> devicePathOfPort, Shell& shell);
+    // portToolTip gives the tool tip of the button for COM<n> (the device
+    // behind it, and what the system knows of it); shell opens the About
+    // dialog's links.
+    QtDialogWindow(std::function<std::string(int)> portToolTip, Shell& shell);
     ~QtDialogWindow() override;
 
     void Attach(MessageSink& dialog) { m_sink = &dialog; }
@@ -102,7 +103,7 @@ private:
     void RefreshColors();
     ControlColors AskColorRule(int id);
 
-    std::function<std::string(int)> m_devicePathOfPort;
+    std::function<std::string(int)> m_portToolTip;
     Shell& m_shell;
     TemplateControls m_controls;
     MessageSink* m_sink = nullptr;

@@ -1,6 +1,7 @@
 #include "app/win32/Win32DialogWindow.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "ui/DialogPlacement.h"
@@ -113,6 +114,10 @@ void Win32DialogWindow::SetDlgItemTextA(int id, const std::string& text)
     ::SetDlgItemTextA(m_hwnd, id, text.c_str());
     if (id >= IDC_COM1 && id <= IDC_COM22) {
         FitPortButton(id);
+        int port = -1;
+        if (m_portToolTip && std::sscanf(text.c_str(), "COM%d", &port) == 1) {
+            m_portToolTips.Set(m_hwnd, id, m_portToolTip(port));
+        }
     }
 }
 
