@@ -1,10 +1,14 @@
 // Port descriptions from recorded udev attributes and SetupAPI results, then
-// the real udev calls.
+// the real udev calls and the low-latency request on a pseudo-terminal.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/DeviceDescription.h"
+#include "platform/posix/LowLatency.h"
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/UdevPortDescriptions.h"
 #include "tests/support/PseudoTerminal.h"
@@ -51,7 +55,7 @@ TEST(PortDescription, RecordedSetupApiResults)
     EXPECT_EQ(DescribeSetupApiDevice("", ""), "");
 }
 
-TEST(PortDescription, APseudoTerminalHasNone)
+TEST(PortDescription, APseudoTerminalHasNoDescriptionAndNoLowLatencyMode)
 {
     test::PseudoTerminal line;
     PosixPortDirectory ports({{5, line.SlavePath()}, {6, "/dev/fwut-absent"}}, "/nonexistent");
@@ -59,6 +63,11 @@ TEST(PortDescription, APseudoTerminalHasNone)
     EXPECT_EQ(descriptions.Describe(5), "");
     EXPECT_EQ(descriptions.Describe(6), "");
     EXPECT_EQ(descriptions.Describe(7), "");
+
+    const int fd = ::open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    EXPECT_FALSE(RequestLowLatency(fd));
+    ::close(fd);
 }
 
 }  // namespace
