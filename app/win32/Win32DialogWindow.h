@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/win32/PortToolTips.h"
+#include "app/win32/TaskbarProgress.h"
 #include "ui/DialogWindow.h"
 #include "platform/Shell.h"
 #include "platform/Win32Types.h"
@@ -66,11 +67,13 @@ private:
     INT_PTR OnControlColor(WPARAM deviceContext, LPARAM control);
     bool IsCommandAllowed(UINT message, WPARAM wParam);
     void FitPortButton(int id);
+    void ShowProgressOnTaskbar(const std::string& progressLine);
 
     HINSTANCE m_instance;
     Shell& m_shell;
     std::function<std::string(int)> m_portToolTip;
     PortToolTips m_portToolTips;
+    TaskbarProgress m_taskbar;
     MessageSink* m_dialog = nullptr;
     HWND m_hwnd = nullptr;
     HFONT m_boldFont = nullptr;
