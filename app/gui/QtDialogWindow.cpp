@@ -9,12 +9,15 @@
 #include <QPainter>
 #include <QTextDocument>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/gui/AutoRadioButton.h"
 #include "app/gui/ProgramIcon.h"
 #include "app/gui/QtAboutWindow.h"
 #include "app/gui/StaticText.h"
 #include "resources/resource.h"
+#include "ui/DialogTexts.h"
 
 namespace fwut::qt {
 
@@ -340,7 +343,12 @@ void QtDialogWindow::RefreshColors()
 
 int QtDialogWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
 {
-    QMessageBox box(IconOf(type), FromAnsi(caption), FromAnsi(text), QMessageBox::Ok, this);
+    std::string shown = text;
+    if (m_portOpenNote && text.rfind(kUnableToOpenPort, 0) == 0) {
+        const std::string note = m_portOpenNote(std::atoi(text.c_str() + std::strlen(kUnableToOpenPort)));
+        shown += note.empty() ? std::string() : "\n" + note;
+    }
+    QMessageBox box(IconOf(type), FromAnsi(caption), FromAnsi(shown), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
     return IDOK;

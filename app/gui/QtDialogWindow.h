@@ -41,6 +41,9 @@ public:
     ~QtDialogWindow() override;
 
     void Attach(MessageSink& dialog) { m_sink = &dialog; }
+    // The line added to the box that says COM<n> could not be opened: the
+    // system's reason and the remedy.
+    void SetPortOpenNote(std::function<std::string(int)> note) { m_portOpenNote = std::move(note); }
 
     // WM_INITDIALOG, then the focus to the first tab stop when the dialog
     // asks for it.
@@ -104,6 +107,7 @@ private:
     ControlColors AskColorRule(int id);
 
     std::function<std::string(int)> m_portToolTip;
+    std::function<std::string(int)> m_portOpenNote;
     Shell& m_shell;
     TemplateControls m_controls;
     MessageSink* m_sink = nullptr;
