@@ -186,7 +186,7 @@ bool Report(const Run& run)
     const bool early = lateness.front() < -kEdgeUncertaintyNs;
     const auto us = [](std::int64_t ns) { return static_cast<double>(ns) / 1000.0; };
 
-    std::printf("Delay(%u) x %d over %.2f s\n", kDelayMs, kCalls, run.wallSeconds);
+    std::printf("Delay(%u) x %d over %.2f s\n", static_cast<unsigned>(kDelayMs), kCalls, run.wallSeconds);
     std::printf("CPU time: %.2f %% of wall (target < %.0f %%)\n", run.cpuPercent, kMaxCpuPercent);
     // Waits run late when every processor is busy with other work, so the
     // figures mean little without this one.

@@ -5,8 +5,7 @@
 namespace fwut {
 namespace {
 
-constexpr DWORD kSleepWakeEarlyMs = 2;
-constexpr DWORD kTimerWakeEarlyMs = 1;
+constexpr DWORD kWakeEarlyMs = 2;
 constexpr DWORD kLatestAhead = 0x7FFFFFFF;
 constexpr LONGLONG k100nsPerMs = 10000;
 constexpr LONGLONG kBriefIdle100ns = 2500;  // 250 microseconds
@@ -112,15 +111,11 @@ bool Win32TickClock::SleepOnTimer(LONGLONG relative100ns)
 void Win32TickClock::IdleUntilTick(DWORD targetTick)
 {
     const DWORD ahead = targetTick - GetTickCount();
-    if (ahead > kLatestAhead) {
-        return;  // already past
+    if (ahead <= kWakeEarlyMs || ahead > kLatestAhead) {
+        return;  // close enough to poll, or already past
     }
-    if (m_timer != nullptr && ahead > kTimerWakeEarlyMs &&
-        SleepOnTimer(static_cast<LONGLONG>(ahead - kTimerWakeEarlyMs) * k100nsPerMs)) {
-        return;
-    }
-    if (ahead > kSleepWakeEarlyMs) {
-        ::Sleep(ahead - kSleepWakeEarlyMs);
+    if (!SleepOnTimer(static_cast<LONGLONG>(ahead - kWakeEarlyMs) * k100nsPerMs)) {
+        ::Sleep(ahead - kWakeEarlyMs);
     }
 }
 

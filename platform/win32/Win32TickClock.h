@@ -28,9 +28,8 @@ public:
 
     DWORD GetTickCount() override;
     void Sleep(DWORD ms) override;
-    // Sleeps until shortly before the target (1 ms on the high-resolution
-    // timer, 2 ms with Sleep(), which may overshoot by a millisecond), then
-    // returns so that the caller polls the rest.
+    // Sleeps until about 2 ms before the target, then returns so that the
+    // caller polls the rest: a wake-up may come a millisecond late.
     void IdleUntilTick(DWORD targetTick) override;
     // About a quarter of a millisecond on the high-resolution timer, else the
     // shortest sleep the system has.
