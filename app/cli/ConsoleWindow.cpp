@@ -32,7 +32,8 @@ std::string MinutesAndSeconds(DWORD ms)
 {
     const DWORD seconds = ms / 1000;
     char text[16];
-    std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
+    std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60),
+                  static_cast<unsigned>(seconds % 60));
     return text;
 }
 
@@ -118,12 +119,13 @@ void ConsoleWindow::PrintProgress(const std::string& text)
         return;
     }
     const DWORD now = m_clock.GetTickCount();
-    if (page == 1 || !m_progressLineOpen) {
+    if (page == 1) {
         m_progressStart = now;
     }
     const DWORD elapsedMs = now - m_progressStart;
     const int filled = kProgressBarWidth * page / pageCount;
-    std::fprintf(m_out, "\r[%s%s] page %d of %d, %s elapsed", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+    std::fprintf(m_out, "\r[%s%s] page %d of %d, %s elapsed",
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page, pageCount,
                  MinutesAndSeconds(elapsedMs).c_str());
     // Pages go at an even pace, so the pages done so far tell the time the rest will take.
