@@ -81,8 +81,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.fernhollow.example")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The dialogs' fonts stand in for the Windows dialog font; without them Qt
-# picks another font and the window still works.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
+# picks another font and the window still works. libudev describes the
+# adapters behind the ports; it is loaded at run time (so the automatic
+# dependencies miss it), and without it the ports have no description.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, libudev1")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${FWUT_SUMMARY}
 Writes new firmware into a FieldGatherer Mobile Module through its radio
 relay (a Psion handheld in its docking station, wired to a serial port).

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/PortDescriptions.h"
 #include "platform/SerialApi.h"
 #include "platform/SerialCommKey.h"
 #include "platform/SettingsStore.h"
@@ -25,6 +26,8 @@ public:
 
     virtual SettingsStore& Settings() = 0;
     virtual SerialCommKey& InstalledPorts() = 0;
+    // What the system knows about the device behind each installed port.
+    virtual PortDescriptions& Descriptions() = 0;
     virtual SerialApi& Serial() = 0;
     virtual TickClock& Clock() = 0;
     virtual TopLevelWindows& Windows() = 0;

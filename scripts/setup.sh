@@ -8,6 +8,7 @@ packages=("$@"
     qt6-base-dev libgl-dev fonts-liberation libx11-dev libxcb1-dev
     libgtest-dev libgmock-dev
     srecord
+    libudev-dev
     libcli11-dev
     clang libclang-rt-14-dev
     xvfb xauth

@@ -33,6 +33,8 @@ constexpr const char* kInstructions =
 
 constexpr const char* kBeginUpdate = "Begin Update";
 constexpr const char* kCancelUpdate = "Cancel Update";
+// Followed by the port's number and five blanks.
+constexpr const char* kUnableToOpenPort = "Unable to open serial port COM";
 constexpr const char* kNoSerialPorts = "There are no serial ports installed on this computer.     ";
 
 // Doubles every " & " so that a single '&' shows as an ampersand in a menu.

@@ -8,7 +8,6 @@
 namespace fwut {
 
 namespace {
-constexpr const char* kUnableToOpenPort = "Unable to open serial port COM";
 constexpr DWORD kPromptShownMs = 1500;
 constexpr DWORD kPromptHiddenMs = 250;
 }  // namespace

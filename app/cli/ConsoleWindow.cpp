@@ -1,8 +1,9 @@
 #include "app/cli/ConsoleWindow.h"
 
 #include <cstdint>
+#include <string>
 
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 #include "resources/resource.h"
 
 namespace fwut {
@@ -24,6 +25,16 @@ bool IsStatusLine(int id)
     default:
         return false;
     }
+}
+
+// "1:05" for 65 s.
+std::string MinutesAndSeconds(DWORD ms)
+{
+    const DWORD seconds = ms / 1000;
+    char text[16];
+    std::snprintf(text, sizeof text, "%u:%02u", static_cast<unsigned>(seconds / 60),
+                  static_cast<unsigned>(seconds % 60));
+    return text;
 }
 
 }  // namespace
@@ -107,10 +118,25 @@ void ConsoleWindow::PrintProgress(const std::string& text)
         PrintStatus(text);
         return;
     }
+    const DWORD now = m_clock.GetTickCount();
+    if (page == 1) {
+        m_progressStart = now;
+    }
+    const DWORD elapsedMs = now - m_progressStart;
     const int filled = kProgressBarWidth * page / pageCount;
-    std::fprintf(m_out, "\r[%s%s] page %d of %d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page,
-                 pageCount);
+    std::fprintf(m_out, "\r[%s%s] page %d of %d, %s elapsed",
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page, pageCount,
+                 MinutesAndSeconds(elapsedMs).c_str());
+    // Pages go at an even pace, so the pages done so far tell the time the rest will take.
+    const int pagesDone = page - 1;
+    if (pagesDone > 0) {
+        const auto leftMs = static_cast<DWORD>(static_cast<std::uint64_t>(elapsedMs) *
+                                               static_cast<std::uint64_t>(pageCount - pagesDone) /
+                                               static_cast<std::uint64_t>(pagesDone));
+        // The trailing blank covers the last character of a longer estimate before it.
+        std::fprintf(m_out, ", about %s left ", MinutesAndSeconds(leftMs).c_str());
+    }
     std::fflush(m_out);
     m_progressLineOpen = true;
 }

@@ -1,6 +1,7 @@
 // The main dialog's window on a text console, for the command-line updater:
 // it keeps the controls' state, prints every change of a status line once,
-// draws the page progress as a bar on a terminal (plain lines otherwise),
+// draws the page progress as a bar on a terminal with the time taken and an
+// estimate of the time left (plain lines otherwise),
 // prints every message box's caption and text without waiting for a key,
 // and runs the dialog's message loop with its 500 ms timer.
 #pragma once
@@ -75,6 +76,7 @@ private:
     MessageSink* m_dialog = nullptr;
     std::map<int, Control> m_controls;
     bool m_progressLineOpen = false;
+    DWORD m_progressStart = 0;  // when the transfer's first page went out
     bool m_woken = false;
     bool m_ended = false;
     bool m_timerRunning = false;

@@ -6,7 +6,7 @@
 #include "app/cli/ExitCodes.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/Files.h"
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 #include "update/FirmwareDescription.h"
 #include "update/FirmwareTexts.h"
 #include "update/HexImage.h"

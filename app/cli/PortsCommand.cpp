@@ -1,4 +1,6 @@
-// fwut-cli ports: the installed ports as the update sees them.
+// fwut-cli ports: the installed ports as the update sees them, and the
+// devices behind them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -6,8 +8,8 @@
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
+#include "app/Printable.h"
 #include "platform/PlatformServices.h"
-#include "app/cli/Printable.h"
 
 namespace fwut::cli {
 
@@ -39,9 +41,23 @@ int RunPorts()
     if (found.empty()) {
         std::puts("No serial ports are installed.");
     }
+    // One line per port: its COM name, its device and what the system knows
+    // of that device, in columns.
+    std::map<int, std::string> devices;
+    std::size_t deviceWidth = 0;
+    for (const auto& entry : found) {
+        devices[entry.first] = Printable(ports.DevicePath(entry.first));
+        deviceWidth = std::max(deviceWidth, devices[entry.first].size());
+    }
     for (const auto& [number, text] : found) {
-        std::printf("%-6s %s%s\n", text.c_str(), Printable(ports.DevicePath(number)).c_str(),
-                    number == saved ? "   (last successful update)" : "");
+        std::string line = text + std::string(text.size() < 6 ? 7 - text.size() : 1, ' ') + devices[number];
+        if (const std::string description = services->Descriptions().Describe(number); !description.empty()) {
+            line += std::string(deviceWidth - devices[number].size() + 3, ' ') + Printable(description);
+        }
+        if (number == saved) {
+            line += "   (last successful update)";
+        }
+        std::puts(line.c_str());
     }
     return kExitSuccess;
 }

@@ -9,11 +9,12 @@
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
-#include "app/cli/PortAdvice.h"
+#include "app/cli/FailureHints.h"
+#include "app/PortAdvice.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/PlatformServices.h"
 #include "app/cli/ConsoleWindow.h"
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 #include "resources/resource.h"
 #include "ui/FWUT_UpdateDlg.h"
 
@@ -107,6 +108,13 @@ private:
     std::string m_problem;
 };
 
+void PrintHint(int exitCode)
+{
+    if (const char* hint = FailureHint(exitCode)) {
+        std::printf("Hint: %s\n", hint);
+    }
+}
+
 std::string WithTrailingSlash(std::string folder)
 {
     if (folder.back() != '/') {
@@ -194,7 +202,9 @@ public:
             std::printf("The port is not saved as the port of the last update: %s.\n",
                         Printable(m_settings.LastWriteProblem()).c_str());
         }
-        return lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
+        const int exitCode = lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
+        PrintHint(exitCode);
+        return exitCode;
     }
 
     // Updates one module after another; the exit code is 0 only when every one succeeded.
@@ -279,11 +289,16 @@ int RunUpdate(const UpdateOptions& options)
         g_dialog = &dialog;
         console::OnInterruptRequest(OnInterruptRequest);
         const int selected = dialog.SelectedPort();
-        std::printf("Using COM%d (%s).\n", selected,
-                    Printable(services->InstalledPorts().DevicePath(selected)).c_str());
+        std::string device = services->InstalledPorts().DevicePath(selected);
+        if (const std::string description = services->Descriptions().Describe(selected); !description.empty()) {
+            device += ", " + description;
+        }
+        std::printf("Using COM%d (%s).\n", selected, Printable(device).c_str());
         UpdateRun run(dialog, window, *services, settings, options);
         exitCode = options.repeat == 1 ? run.UpdateOnce() : run.UpdateRepeatedly();
         g_dialog = nullptr;
+    } else {
+        PrintHint(exitCode);
     }
     window.Click(IDCANCEL);
     dialog.HandleMessage(WM_DESTROY, 0, 0);

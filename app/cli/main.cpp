@@ -91,7 +91,7 @@ int main(int argc, char** argv)
         "check", "Reads DIR's firmware description file, shows the firmware and converts it as a dry run.");
     check->add_option("DIR", folder, "the firmware folder")->required()->check(kNotEmpty);
 
-    CLI::App* ports = app.add_subcommand("ports", "Lists the installed serial ports and their devices.");
+    CLI::App* ports = app.add_subcommand("ports", "Lists the installed serial ports, their devices and what the system knows of them.");
 
     try {
         app.parse(argc, argv);

@@ -12,6 +12,7 @@ public:
 
     SettingsStore& Settings() override { return m_system->Settings(); }
     SerialCommKey& InstalledPorts() override { return m_system->InstalledPorts(); }
+    PortDescriptions& Descriptions() override { return m_system->Descriptions(); }
     SerialApi& Serial() override { return m_system->Serial(); }
     TickClock& Clock() override { return m_system->Clock(); }
     TopLevelWindows& Windows() override { return m_windows; }

@@ -7,13 +7,17 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTextDocument>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/gui/AutoRadioButton.h"
 #include "app/gui/ProgramIcon.h"
 #include "app/gui/QtAboutWindow.h"
 #include "app/gui/StaticText.h"
 #include "resources/resource.h"
+#include "ui/DialogTexts.h"
 
 namespace fwut::qt {
 
@@ -52,8 +56,8 @@ int PortNumberOfCaption(const QString& caption)
 
 }  // namespace
 
-QtDialogWindow::QtDialogWindow(std::function<std::string(int)> devicePathOfPort, Shell& shell)
-    : m_devicePathOfPort(std::move(devicePathOfPort)), m_shell(shell), m_controls(*this, kMainDialogTemplate)
+QtDialogWindow::QtDialogWindow(std::function<std::string(int)> portToolTip, Shell& shell)
+    : m_portToolTip(std::move(portToolTip)), m_shell(shell), m_controls(*this, kMainDialogTemplate)
 {
     // A pop-up with caption, system menu and minimise box, but no size grip
     // and no help button.
@@ -311,8 +315,12 @@ void QtDialogWindow::UpdatePortToolTip(int id)
 {
     auto* button = qobject_cast<QAbstractButton*>(Control(id));
     const int port = PortNumberOfCaption(button->text());
-    const std::string path = port > 0 && m_devicePathOfPort ? m_devicePathOfPort(port) : std::string();
-    button->setToolTip(FromAnsi(path));
+    QString tip = FromAnsi(port > 0 && m_portToolTip ? m_portToolTip(port) : std::string());
+    // A device's name that looks like markup is shown as it is.
+    if (Qt::mightBeRichText(tip)) {
+        tip = QStringLiteral("<p style='white-space:pre'>") + tip.toHtmlEscaped() + QStringLiteral("</p>");
+    }
+    button->setToolTip(tip);
 }
 
 ControlColors QtDialogWindow::AskColorRule(int id)
@@ -335,7 +343,12 @@ void QtDialogWindow::RefreshColors()
 
 int QtDialogWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
 {
-    QMessageBox box(IconOf(type), FromAnsi(caption), FromAnsi(text), QMessageBox::Ok, this);
+    std::string shown = text;
+    if (m_portOpenNote && text.rfind(kUnableToOpenPort, 0) == 0) {
+        const std::string note = m_portOpenNote(std::atoi(text.c_str() + std::strlen(kUnableToOpenPort)));
+        shown += note.empty() ? std::string() : "\n" + note;
+    }
+    QMessageBox box(IconOf(type), FromAnsi(caption), FromAnsi(shown), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
     return IDOK;

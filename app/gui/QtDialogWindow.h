@@ -34,12 +34,16 @@ class AutoRadioButton;
 
 class QtDialogWindow final : public QDialog, public DialogWindow {
 public:
-    // devicePathOfPort names the device behind COM<n> for the port buttons'
-    // tool tips; shell opens the About dialog's links.
-    QtDialogWindow(std::function<std::string(int)> devicePathOfPort, Shell& shell);
+    // portToolTip gives the tool tip of the button for COM<n> (the device
+    // behind it, and what the system knows of it); shell opens the About
+    // dialog's links.
+    QtDialogWindow(std::function<std::string(int)> portToolTip, Shell& shell);
     ~QtDialogWindow() override;
 
     void Attach(MessageSink& dialog) { m_sink = &dialog; }
+    // The line added to the box that says COM<n> could not be opened: the
+    // system's reason and the remedy.
+    void SetPortOpenNote(std::function<std::string(int)> note) { m_portOpenNote = std::move(note); }
 
     // WM_INITDIALOG, then the focus to the first tab stop when the dialog
     // asks for it.
@@ -101,7 +105,8 @@ private:
     void RefreshColors();
     ControlColors AskColorRule(int id);
 
-    std::function<std::string(int)> m_devicePathOfPort;
+    std::function<std::string(int)> m_portToolTip;
+    std::function<std::string(int)> m_portOpenNote;
     Shell& m_shell;
     TemplateControls m_controls;
     MessageSink* m_sink = nullptr;

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "app/FWUT_UpdateApp.h"
+#include "app/PortAdvice.h"
+#include "app/PortToolTip.h"
+#include "app/Printable.h"
 #include "app/WindowProgramInformation.h"
 #include "app/gui/GuiPlatform.h"
 #include "app/gui/StopOnRequest.h"
@@ -31,7 +34,12 @@ int main(int argc, char** argv)
 
     qt::QtShell shell;
     SerialCommKey& ports = services->InstalledPorts();
-    qt::QtDialogWindow window([&ports](int port) { return ports.DevicePath(port); }, shell);
+    PortDescriptions& descriptions = services->Descriptions();
+    qt::QtDialogWindow window([&](int port) { return PortToolTip(ports, descriptions, port); }, shell);
+    SerialApi& serial = services->Serial();
+    window.SetPortOpenNote([&](int port) {
+        return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
+    });
     CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports,
                                                      services->Settings(), services->Windows(),
                                                      app.m_comPortOverride, kApplicationName});

@@ -1,12 +1,14 @@
 #include "app/win32/Win32DialogWindow.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "ui/DialogPlacement.h"
 #include "app/win32/Win32AboutWindow.h"
 #include "resources/resource.h"
 #include "ui/DialogTemplates.h"
+#include "update/FirmwareTexts.h"
 
 namespace fwut {
 
@@ -113,6 +115,25 @@ void Win32DialogWindow::SetDlgItemTextA(int id, const std::string& text)
     ::SetDlgItemTextA(m_hwnd, id, text.c_str());
     if (id >= IDC_COM1 && id <= IDC_COM22) {
         FitPortButton(id);
+        int port = -1;
+        if (m_portToolTip && std::sscanf(text.c_str(), "COM%d", &port) == 1) {
+            m_portToolTips.Set(m_hwnd, id, m_portToolTip(port));
+        }
+    } else if (id == IDC_PROGRESS) {
+        ShowProgressOnTaskbar(text);
+    }
+}
+
+// The transfer's page line, "Sending firmware page  n  of  N", also fills the
+// taskbar button; any other text of the line (a new update's empty line) clears it.
+void Win32DialogWindow::ShowProgressOnTaskbar(const std::string& progressLine)
+{
+    int page = 0;
+    int pageCount = 0;
+    if (std::sscanf(progressLine.c_str(), "Sending firmware page %d of %d", &page, &pageCount) == 2) {
+        m_taskbar.Show(m_hwnd, page, pageCount);
+    } else {
+        m_taskbar.Clear(m_hwnd);
     }
 }
 
@@ -196,7 +217,14 @@ void Win32DialogWindow::EnableSystemMenuItem(UINT command, bool enable)
 
 int Win32DialogWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
 {
-    return ::MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), type);
+    // The outcome of a transfer: a failure shows red on the taskbar button
+    // while its box is open; the button is plain again once the box is closed.
+    if (caption == kUpdateErrorCaption) {
+        m_taskbar.ShowError(m_hwnd);
+    }
+    const int result = ::MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), type);
+    m_taskbar.Clear(m_hwnd);
+    return result;
 }
 
 void Win32DialogWindow::WakeForPostedMessage()

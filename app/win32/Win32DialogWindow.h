@@ -4,6 +4,11 @@
 // calls on the real controls.
 #pragma once
 
+#include <functional>
+#include <string>
+
+#include "app/win32/PortToolTips.h"
+#include "app/win32/TaskbarProgress.h"
 #include "ui/DialogWindow.h"
 #include "platform/Shell.h"
 #include "platform/Win32Types.h"
@@ -15,7 +20,11 @@ public:
     // The message that wakes the dialog for the private messages it queued.
     static constexpr UINT kWakeMessage = WM_APP + 1;
 
-    Win32DialogWindow(HINSTANCE instance, Shell& shell) : m_instance(instance), m_shell(shell) {}
+    // portToolTip gives the tool tip of the button for COM<n>.
+    Win32DialogWindow(HINSTANCE instance, Shell& shell, std::function<std::string(int)> portToolTip)
+        : m_instance(instance), m_shell(shell), m_portToolTip(std::move(portToolTip))
+    {
+    }
     Win32DialogWindow(const Win32DialogWindow&) = delete;
     Win32DialogWindow& operator=(const Win32DialogWindow&) = delete;
     ~Win32DialogWindow() override;
@@ -58,9 +67,13 @@ private:
     INT_PTR OnControlColor(WPARAM deviceContext, LPARAM control);
     bool IsCommandAllowed(UINT message, WPARAM wParam);
     void FitPortButton(int id);
+    void ShowProgressOnTaskbar(const std::string& progressLine);
 
     HINSTANCE m_instance;
     Shell& m_shell;
+    std::function<std::string(int)> m_portToolTip;
+    PortToolTips m_portToolTips;
+    TaskbarProgress m_taskbar;
     MessageSink* m_dialog = nullptr;
     HWND m_hwnd = nullptr;
     HFONT m_boldFont = nullptr;

@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "app/FWUT_UpdateApp.h"
+#include "app/PortToolTip.h"
 #include "app/WindowProgramInformation.h"
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
@@ -64,9 +65,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     app.InitFromCommandLine(::GetCommandLineA(), files::TemporaryFolder());
 
     Win32Shell shell;
-    Win32DialogWindow window(instance, shell);
+    SerialCommKey& ports = services->InstalledPorts();
+    PortDescriptions& descriptions = services->Descriptions();
+    Win32DialogWindow window(instance, shell, [&](int port) { return PortToolTip(ports, descriptions, port); });
     CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(),
-                                                     services->InstalledPorts(), services->Settings(),
+                                                     ports, services->Settings(),
                                                      services->Windows(), app.m_comPortOverride,
                                                      applicationName});
     dialog.m_programDir = app.m_programDir;

@@ -2,6 +2,7 @@
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
 #include "platform/posix/PosixTickClock.h"
+#include "platform/posix/UdevPortDescriptions.h"
 #include "platform/posix/SerialDevice.h"
 #include "platform/posix/IniSettingsStore.h"
 
@@ -12,12 +13,13 @@ namespace {
 class PosixPlatform final : public PlatformServices {
 public:
     explicit PosixPlatform(const std::string& applicationName)
-        : m_settings(applicationName), m_ports(m_settings.ReadPortMap()), m_serial(m_ports)
+        : m_settings(applicationName), m_ports(m_settings.ReadPortMap()), m_descriptions(m_ports), m_serial(m_ports)
     {
     }
 
     SettingsStore& Settings() override { return m_settings; }
     SerialCommKey& InstalledPorts() override { return m_ports; }
+    PortDescriptions& Descriptions() override { return m_descriptions; }
     SerialApi& Serial() override { return m_serial; }
     TickClock& Clock() override { return m_clock; }
     TopLevelWindows& Windows() override { return m_windows; }
@@ -39,6 +41,7 @@ public:
 private:
     IniSettingsStore m_settings;
     PosixPortDirectory m_ports;
+    UdevPortDescriptions m_descriptions;
     PosixSerialApi m_serial;
     PosixTickClock m_clock;
     NoTopLevelWindows m_windows;

@@ -15,6 +15,7 @@
 #include "platform/ConsoleSignals.h"
 #include "platform/posix/DcbTermios.h"
 #include "platform/posix/DrainWatch.h"
+#include "platform/posix/LowLatency.h"
 #include "platform/posix/SerialDevice.h"
 #include "platform/posix/TermiosBaudRate.h"
 
@@ -258,6 +259,9 @@ HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DW
         Fail(err);
         return INVALID_HANDLE_VALUE;
     }
+    // Where the driver does not take it, the port works as before, only with
+    // the adapter's own latency.
+    RequestLowLatency(fd);
     m_writeStallMs[fd] = 0;
     return HandleOf(fd);
 }

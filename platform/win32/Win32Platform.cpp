@@ -1,6 +1,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/win32/RegistrySerialCommKey.h"
 #include "platform/win32/RegistrySettingsStore.h"
+#include "platform/win32/SetupApiPortDescriptions.h"
 #include "platform/win32/Win32SerialApi.h"
 #include "platform/win32/Win32TickClock.h"
 #include "platform/win32/Win32TopLevelWindows.h"
@@ -15,6 +16,7 @@ public:
 
     SettingsStore& Settings() override { return m_settings; }
     SerialCommKey& InstalledPorts() override { return m_ports; }
+    PortDescriptions& Descriptions() override { return m_descriptions; }
     SerialApi& Serial() override { return m_serial; }
     TickClock& Clock() override { return m_clock; }
     TopLevelWindows& Windows() override { return m_windows; }
@@ -26,6 +28,7 @@ public:
 private:
     RegistrySettingsStore m_settings;
     RegistrySerialCommKey m_ports;
+    SetupApiPortDescriptions m_descriptions;
     Win32SerialApi m_serial;
     Win32TickClock m_clock;
     Win32TopLevelWindows m_windows;

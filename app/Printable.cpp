@@ -1,4 +1,4 @@
-#include "app/cli/Printable.h"
+#include "app/Printable.h"
 
 #include <cstdio>
 
