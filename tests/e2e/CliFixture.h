@@ -102,14 +102,6 @@ protected:
     // Waits for the simulator's end; its exit code says whether the program kept the protocol.
     int SimulatorExit(const std::string& name = "sim") { return Sim(name).WaitForExit(20s); }
 
-    // The COM number the tool gave the simulator's device for the run.
-    int MappedPort() const
-    {
-        const std::string output = CliOutput();
-        const std::size_t at = output.find(" is COM");
-        return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + 7);
-    }
-
     // The image fwut-cli's own conversion makes of a HEX file.
     std::string Converted(const std::string& hex, const fs::path& image)
     {
