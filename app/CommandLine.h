@@ -10,7 +10,7 @@ namespace fwut {
 
 class CCommandLine {
 public:
-    explicit CCommandLine(std::int8_t& comPortOverride) : m_comPortOverride(comPortOverride) {}
+    explicit CCommandLine(std::int8_t& comPortOverride) : m_comPortOverride(comPortOverride) { }
 
     // One argument with its switch character removed. A "C" switch with a
     // number from 1 to 100 selects that port; everything else is ignored.

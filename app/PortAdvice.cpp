@@ -12,7 +12,7 @@ namespace {
 #ifndef _WIN32
 std::string OwningGroup(const std::string& devicePath)
 {
-    struct stat status {};
+    struct stat status { };
     if (::stat(devicePath.c_str(), &status) != 0) {
         return std::string();
     }
@@ -43,10 +43,12 @@ std::string Remedy(DWORD error, const std::string& devicePath)
     case ERROR_SHARING_VIOLATION:
         return "Another program holds " + device +
                ". On Linux this is often ModemManager, which probes new serial adapters;\n"
-               "'fuser " + device + "' names the process. Close it, or stop ModemManager, and try again.";
+               "'fuser " +
+               device + "' names the process. Close it, or stop ModemManager, and try again.";
     case ERROR_BAD_DEVICE:
-        return device + " is no line to the relay: name the USB/RS232 adapter's device ('fwut-cli ports' lists\n"
-                        "the installed ports).";
+        return device +
+               " is no line to the relay: name the USB/RS232 adapter's device ('fwut-cli ports' lists\n"
+               "the installed ports).";
     default:
         return "Check the adapter and its cable, then try again.";
     }

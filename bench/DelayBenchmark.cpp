@@ -152,8 +152,8 @@ Run Measure()
 {
     SystemTickClock clock;
 #ifdef _WIN32
-    std::printf("waits sleep on: %s\n",
-                clock.HasHighResolutionTimer() ? "a high-resolution waitable timer" : "Sleep() after timeBeginPeriod(1)");
+    std::printf("waits sleep on: %s\n", clock.HasHighResolutionTimer() ? "a high-resolution waitable timer"
+                                                                       : "Sleep() after timeBeginPeriod(1)");
 #endif
     const TickEdges edges(clock);
     Run run;
@@ -181,7 +181,8 @@ Run Measure()
 bool Report(const Run& run)
 {
     const auto& lateness = run.latenessNs;
-    const auto onTime = std::count_if(lateness.begin(), lateness.end(), [](std::int64_t ns) { return ns <= kOnTimeNs; });
+    const auto onTime =
+        std::count_if(lateness.begin(), lateness.end(), [](std::int64_t ns) { return ns <= kOnTimeNs; });
     const double onTimeFraction = static_cast<double>(onTime) / kCalls;
     const bool early = lateness.front() < -kEdgeUncertaintyNs;
     const auto us = [](std::int64_t ns) { return static_cast<double>(ns) / 1000.0; };

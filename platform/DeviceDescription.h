@@ -17,13 +17,13 @@ constexpr std::size_t kMaxFactLength = 64;
 // (empty for a port that is not on USB) and the names from udev's hardware
 // database, which also cover PCI cards.
 struct UdevFacts {
-    std::string product;         // the USB device's "product" attribute
-    std::string manufacturer;    // its "manufacturer" attribute
-    std::string vendorId;        // "idVendor", four hex digits
-    std::string productId;       // "idProduct"
-    std::string serial;          // "serial"
+    std::string product;  // the USB device's "product" attribute
+    std::string manufacturer;  // its "manufacturer" attribute
+    std::string vendorId;  // "idVendor", four hex digits
+    std::string productId;  // "idProduct"
+    std::string serial;  // "serial"
     std::string databaseVendor;  // property ID_VENDOR_FROM_DATABASE
-    std::string databaseModel;   // property ID_MODEL_FROM_DATABASE
+    std::string databaseModel;  // property ID_MODEL_FROM_DATABASE
 };
 
 // "FT232R USB UART (0403:6001, serial A12345)": the device's own product

@@ -15,8 +15,8 @@ namespace fwut {
 
 // A device named by the user for one run, and the COM number it got.
 struct MappedDevice {
-    int port = -1;             // -1: the device cannot be used; problem says why
-    bool forThisRun = false;   // the number was given for this run only
+    int port = -1;  // -1: the device cannot be used; problem says why
+    bool forThisRun = false;  // the number was given for this run only
     std::string problem;
 };
 

@@ -15,8 +15,8 @@ public:
 
     // Opens a device such as "\\.\COM7". Returns INVALID_HANDLE_VALUE when the
     // port is absent or held by another program (no sharing is ever granted).
-    virtual HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                               DWORD creationDisposition, DWORD flagsAndAttributes) = 0;
+    virtual HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, DWORD creationDisposition,
+                               DWORD flagsAndAttributes) = 0;
     virtual BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue) = 0;
     virtual BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts) = 0;
     virtual BOOL SetCommState(HANDLE port, const DCB* dcb) = 0;

@@ -21,8 +21,7 @@ public:
     // result is ERROR_SUCCESS, ERROR_NO_MORE_ITEMS or ERROR_MORE_DATA (a value
     // that does not fit). Data is copied without a terminator of its own when
     // it fills the capacity exactly.
-    virtual LONG EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
-                           DWORD* dataCapacity) = 0;
+    virtual LONG EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity) = 0;
 
     virtual void Close() = 0;
 

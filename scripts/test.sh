@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets everything up, gives each fuzzer (HEX file, description file, settings
+# Sets everything up, checks the C++ layout against .clang-format, gives each fuzzer (HEX file, description file, settings
 # file) a short run, builds the normal and the sanitizer build and runs every
 # test in both, then builds the Windows programs with mingw-w64 and tests them
 # under wine, and makes, installs and removes both packages.
@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/check-format.sh
 
 jobs=$(nproc)
 

@@ -33,8 +33,7 @@ bool CFWUT_UpdateDlg::PostToCompanionWindows(WPARAM code, LPARAM portNumber)
 {
     TopLevelWindows& windows = m_env.topLevelWindows;
     bool found = false;
-    for (WindowRef window = windows.GetTopWindow(); windows.IsWindow(window);
-         window = windows.GetNextWindow(window)) {
+    for (WindowRef window = windows.GetTopWindow(); windows.IsWindow(window); window = windows.GetNextWindow(window)) {
         if (!windows.IsWindowVisible(window)) {
             continue;
         }

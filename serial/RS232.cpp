@@ -19,8 +19,17 @@ constexpr DWORD kWriteStallLimitMs = 5000;
 DWORD OpenBaudRate(int rate)
 {
     switch (rate) {
-    case 300: case 600: case 1200: case 2400: case 4800: case 9600:
-    case 14400: case 19200: case 38400: case 57600: case 115200:
+    case 300:
+    case 600:
+    case 1200:
+    case 2400:
+    case 4800:
+    case 9600:
+    case 14400:
+    case 19200:
+    case 38400:
+    case 57600:
+    case 115200:
         return static_cast<DWORD>(rate);
     default:
         return CBR_9600;
@@ -31,8 +40,14 @@ DWORD OpenBaudRate(int rate)
 DWORD LineSettingsBaudRate(int rate)
 {
     switch (rate) {
-    case 1200: case 2400: case 4800: case 9600:
-    case 19200: case 38400: case 57600: case 115200:
+    case 1200:
+    case 2400:
+    case 4800:
+    case 9600:
+    case 19200:
+    case 38400:
+    case 57600:
+    case 115200:
         return static_cast<DWORD>(rate);
     default:
         return CBR_9600;
@@ -42,11 +57,16 @@ DWORD LineSettingsBaudRate(int rate)
 BYTE OpenParity(int parity)
 {
     switch (parity) {
-    case 'O': return ODDPARITY;
-    case 'E': return EVENPARITY;
-    case 'M': return MARKPARITY;
-    case 'S': return SPACEPARITY;
-    default: return NOPARITY;
+    case 'O':
+        return ODDPARITY;
+    case 'E':
+        return EVENPARITY;
+    case 'M':
+        return MARKPARITY;
+    case 'S':
+        return SPACEPARITY;
+    default:
+        return NOPARITY;
     }
 }
 
@@ -54,15 +74,20 @@ BYTE OpenParity(int parity)
 BYTE LineSettingsParity(int parity)
 {
     switch (parity) {
-    case 'O': return ODDPARITY;
-    case 'E': return EVENPARITY;
-    default: return NOPARITY;
+    case 'O':
+        return ODDPARITY;
+    case 'E':
+        return EVENPARITY;
+    default:
+        return NOPARITY;
     }
 }
 
 }  // namespace
 
-CRS232::CRS232(SerialApi& api, TickClock& clock) : m_api(api), m_clock(clock) {}
+CRS232::CRS232(SerialApi& api, TickClock& clock) : m_api(api), m_clock(clock)
+{
+}
 
 CRS232::~CRS232()
 {

@@ -5,12 +5,10 @@
 namespace fwut {
 
 namespace {
-constexpr std::uint8_t kFixedHeader[12] = {0x41, 0x8C, 0x11, 0xEE, 0xEE, 0xFF,
-                                           0xFF, 0x00, 0x00, 0x22, 0x00, 0x46};
+constexpr std::uint8_t kFixedHeader[12] = {0x41, 0x8C, 0x11, 0xEE, 0xEE, 0xFF, 0xFF, 0x00, 0x00, 0x22, 0x00, 0x46};
 }
 
-std::size_t BuildRelayFrame(const std::uint8_t* payload, int n,
-                            std::uint8_t (&frame)[kRelayFrameBufferSize])
+std::size_t BuildRelayFrame(const std::uint8_t* payload, int n, std::uint8_t (&frame)[kRelayFrameBufferSize])
 {
     // L counts every byte after the seven-character head: 12 + 1 + n + 2.
     const int count = n + 15;

@@ -17,7 +17,6 @@ constexpr std::size_t kRelayFrameBufferSize = 150;
 
 // Builds the frame for payload[0 .. n-1] (1 <= n <= 86) into frame and
 // returns its length, n + 22.
-std::size_t BuildRelayFrame(const std::uint8_t* payload, int n,
-                            std::uint8_t (&frame)[kRelayFrameBufferSize]);
+std::size_t BuildRelayFrame(const std::uint8_t* payload, int n, std::uint8_t (&frame)[kRelayFrameBufferSize]);
 
 }  // namespace fwut

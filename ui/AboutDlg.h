@@ -13,7 +13,7 @@ constexpr const char* kReleaseDate = "May 1, 2018";
 
 class CAboutDlg {
 public:
-    CAboutDlg(AboutWindow& window, Shell& shell) : m_window(window), m_shell(shell) {}
+    CAboutDlg(AboutWindow& window, Shell& shell) : m_window(window), m_shell(shell) { }
 
     void OnInitDialog();
     // EN_LINK from a link field: mouseMessage is the message the link saw,

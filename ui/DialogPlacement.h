@@ -12,8 +12,7 @@ struct Point {
 // Centred across, a quarter of the free height from the top. The divisions
 // truncate toward zero, so a screen smaller than the window gives a small
 // negative position rather than rounding away from the screen.
-constexpr Point DialogPosition(int screenWidth, int screenHeight, int windowWidth,
-                               int windowHeight)
+constexpr Point DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight)
 {
     return Point{(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 4};
 }

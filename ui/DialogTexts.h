@@ -7,8 +7,7 @@ namespace fwut {
 
 inline const std::string kWindowTitle = std::string(kProductName) + " Firmware Update";
 
-inline const std::string kAboutMenuText =
-    "About " + std::string(kProductName) + " Update && Contact Information...";
+inline const std::string kAboutMenuText = "About " + std::string(kProductName) + " Update && Contact Information...";
 
 constexpr const char* kUseWithLine =
     "Use for updating FieldGatherer Digital Mobile Modules with wireless link from Psion Handheld.";

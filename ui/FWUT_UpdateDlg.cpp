@@ -24,8 +24,7 @@ std::string DoubleMenuAmpersands(const std::string& text)
 {
     std::string result;
     std::size_t start = 0;
-    for (std::size_t found; (found = text.find(" & ", start)) != std::string::npos;
-         start = found + 3) {
+    for (std::size_t found; (found = text.find(" & ", start)) != std::string::npos; start = found + 3) {
         result.append(text, start, found - start);
         result += " && ";
     }

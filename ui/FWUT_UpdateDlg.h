@@ -67,7 +67,7 @@ struct UpdateEnvironment {
     SettingsStore& settings;
     TopLevelWindows& topLevelWindows;
     std::int8_t comPortOverride = -1;  // from /C<n>; -1 when none
-    std::string applicationName;       // caption of the no-port message
+    std::string applicationName;  // caption of the no-port message
 };
 
 class CFWUT_UpdateDlg : public MessageSink {
@@ -162,8 +162,8 @@ private:
     // A transfer's failure is one of the outcomes from NoResponse on.
     void RunTransfer();
     void TransferFirmware();
-    bool ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError,
-                     std::uint8_t& byte, UpdateOutcome& failure);
+    bool ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError, std::uint8_t& byte,
+                     UpdateOutcome& failure);
     bool ReceiveVersionResponse(UpdateOutcome& failure);
     bool ReceiveReadyResponse(UpdateOutcome& failure);
     bool SendPages(UpdateOutcome& failure);

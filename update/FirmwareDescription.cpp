@@ -33,7 +33,10 @@ std::string ReadLine(files::TextFile& file)
 }
 
 // The hour on a 12-hour dial as the status line shows it: 0 stays 0.
-int DialHour(int hour) { return hour > 12 ? hour - 12 : hour; }
+int DialHour(int hour)
+{
+    return hour > 12 ? hour - 12 : hour;
+}
 
 }  // namespace
 

@@ -59,8 +59,7 @@ bool CFWUT_UpdateDlg::ConvertHexFile()
     if (result == HexImageResult::Complete) {
         return true;
     }
-    const bool imageProblem =
-        result == HexImageResult::CannotCreateImage || result == HexImageResult::ImageIsHexFile;
+    const bool imageProblem = result == HexImageResult::CannotCreateImage || result == HexImageResult::ImageIsHexFile;
     m_lastOutcome = imageProblem ? UpdateOutcome::TemporaryFile : UpdateOutcome::ConversionFailed;
     m_window.MessageBoxA(std::string(HexImageMessage(result)), std::string(kUpdateErrorCaption), MB_OK);
     return false;

@@ -125,8 +125,7 @@ HexImageResult Abandon(files::BinaryFile& image, HexImageResult result)
 // The image is built in memory and written once it is known to be complete;
 // the file itself is still created before the hex file is opened, so a busy
 // or unsafe temporary file is reported first, as the operator expects.
-HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
-                                     files::BinaryFile& image)
+HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath, files::BinaryFile& image)
 {
     // Creating the image empties it: the HEX file must never be that file.
     if (files::SameFile(hexPath, imagePath))

@@ -12,8 +12,7 @@ void CFWUT_UpdateDlg::CompleteUpdate()
     CloseSerialLink();
     SetText(IDC_STATUS, kUpdateSucceededStatus);
     m_lastOutcome = UpdateOutcome::Succeeded;
-    m_window.MessageBoxA(kUpdateSucceededMessage, kCaptionUpdateComplete,
-                         MB_OK | MB_ICONINFORMATION);
+    m_window.MessageBoxA(kUpdateSucceededMessage, kCaptionUpdateComplete, MB_OK | MB_ICONINFORMATION);
 }
 
 void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)

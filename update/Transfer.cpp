@@ -79,8 +79,8 @@ void CFWUT_UpdateDlg::TransferFirmware()
     }
 }
 
-bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout,
-                                  UpdateOutcome onReadError, std::uint8_t& byte, UpdateOutcome& failure)
+bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError,
+                                  std::uint8_t& byte, UpdateOutcome& failure)
 {
     // Measured from start: arriving bytes never restart a time limit.
     for (;;) {
@@ -111,8 +111,8 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(UpdateOutcome& failure)
     std::string response;
     std::size_t received = 0;
     std::uint8_t byte = 0;
-    while (ReceiveByte(start, kVersionLimitMs, UpdateOutcome::NoResponse,
-                       UpdateOutcome::InvalidVersionResponse, byte, failure)) {
+    while (ReceiveByte(start, kVersionLimitMs, UpdateOutcome::NoResponse, UpdateOutcome::InvalidVersionResponse, byte,
+                       failure)) {
         if (byte == '\r') {
             if (received == kVersionLength && IsAcceptedVersion(response)) {
                 SetText(IDC_BOOTLOADER_VERSION, "Boot loader version  =  " + response);

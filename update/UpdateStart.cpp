@@ -39,8 +39,8 @@ void CFWUT_UpdateDlg::StartUpdate()
         if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
             SetText(IDC_STATUS, "");
             m_lastOutcome = UpdateOutcome::PortNotOpened;
-            m_window.MessageBoxA(kUnableToOpenPort + std::to_string(port) + "     ",
-                                 std::string(kUpdateErrorCaption), MB_OK | MB_ICONEXCLAMATION);
+            m_window.MessageBoxA(kUnableToOpenPort + std::to_string(port) + "     ", std::string(kUpdateErrorCaption),
+                                 MB_OK | MB_ICONEXCLAMATION);
             ReturnPortToCompanion();
             return;
         }

@@ -10,7 +10,7 @@ struct UpdateOptions {
     std::string device;
     std::string folder;
     int waitTimeoutSeconds = 0;  // 0: wait as long as it takes
-    int repeat = 1;              // 0: until Ctrl-C
+    int repeat = 1;  // 0: until Ctrl-C
 };
 
 int RunConvert(const std::string& hexPath, const std::string& imagePath);

@@ -35,26 +35,26 @@ public:
     void ShowDlgItem(int id, bool show) override;
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
-    void SetWindowTextA(const std::string&) override {}
+    void SetWindowTextA(const std::string&) override { }
     bool HasSystemMenu() override { return false; }
-    void AppendSystemMenuSeparator() override {}
-    void AppendSystemMenuItem(UINT, const std::string&) override {}
-    void EnableSystemMenuItem(UINT, bool) override {}
+    void AppendSystemMenuSeparator() override { }
+    void AppendSystemMenuItem(UINT, const std::string&) override { }
+    void EnableSystemMenuItem(UINT, bool) override { }
     int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
     void WakeForPostedMessage() override { m_woken = true; }
     std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;
     void KillTimer(std::uintptr_t id) override;
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void RedrawDialog() override {}
+    void BeginWaitCursor() override { }
+    void EndWaitCursor() override { }
+    void RedrawDialog() override { }
     void DispatchOnePendingMessage() override;
     IconHandle LoadProgramIcon() override { return nullptr; }
-    void SetLargeIcon(IconHandle) override {}
-    void PlaceWindow() override {}
-    void CreateBoldFont() override {}
+    void SetLargeIcon(IconHandle) override { }
+    void PlaceWindow() override { }
+    void CreateBoldFont() override { }
     bool IsIconic() override { return false; }
-    void DrawIconCentred(IconHandle) override {}
-    void ShowAboutDialog() override {}
+    void DrawIconCentred(IconHandle) override { }
+    void ShowAboutDialog() override { }
     void EndDialog(int) override { m_ended = true; }
 
 private:

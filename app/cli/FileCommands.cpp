@@ -18,11 +18,15 @@ namespace {
 int ExitCodeFor(HexImageResult result)
 {
     switch (result) {
-    case HexImageResult::Complete: return kExitSuccess;
-    case HexImageResult::CannotCreateImage: return kExitTemporaryFile;
-    case HexImageResult::ImageIsHexFile: return kExitUsage;
+    case HexImageResult::Complete:
+        return kExitSuccess;
+    case HexImageResult::CannotCreateImage:
+        return kExitTemporaryFile;
+    case HexImageResult::ImageIsHexFile:
+        return kExitUsage;
     case HexImageResult::CannotOpenHexFile:
-    case HexImageResult::InvalidHexFile: return kExitFirmwareFile;
+    case HexImageResult::InvalidHexFile:
+        return kExitFirmwareFile;
     }
     return kExitInternalError;
 }
@@ -77,9 +81,9 @@ int RunCheck(const std::string& folderArgument)
         std::fprintf(stderr, "%s\n", Printable(HexFileMessage(description->fileName), true).c_str());
         return kExitFirmwareFile;
     }
-    std::printf("%s\n", Printable(std::string(kFirmwareFilePrefix) + description->fileName +
-                                  FormatFirmwareDate(*modified))
-                            .c_str());
+    std::printf(
+        "%s\n",
+        Printable(std::string(kFirmwareFilePrefix) + description->fileName + FormatFirmwareDate(*modified)).c_str());
 
     // A name of its own, so that a running update's "Hex.tmp" is left alone.
     const std::string imagePath =

@@ -37,18 +37,29 @@ void OnInterruptRequest()
 int ExitCodeFor(UpdateOutcome outcome)
 {
     switch (outcome) {
-    case UpdateOutcome::Succeeded: return kExitSuccess;
-    case UpdateOutcome::PortNotOpened: return kExitPortNotOpened;
+    case UpdateOutcome::Succeeded:
+        return kExitSuccess;
+    case UpdateOutcome::PortNotOpened:
+        return kExitPortNotOpened;
     case UpdateOutcome::FirmwareFileProblem:
-    case UpdateOutcome::ConversionFailed: return kExitFirmwareFile;
-    case UpdateOutcome::Cancelled: return kExitCancelled;
-    case UpdateOutcome::NoResponse: return kExitNoResponse;
-    case UpdateOutcome::InvalidVersionResponse: return kExitInvalidVersionResponse;
-    case UpdateOutcome::NoReadyResponse: return kExitNoReadyResponse;
-    case UpdateOutcome::InvalidReadyResponse: return kExitInvalidReadyResponse;
-    case UpdateOutcome::TemporaryFile: return kExitTemporaryFile;
-    case UpdateOutcome::Interrupted: return kExitInterrupted;
-    case UpdateOutcome::None: break;
+    case UpdateOutcome::ConversionFailed:
+        return kExitFirmwareFile;
+    case UpdateOutcome::Cancelled:
+        return kExitCancelled;
+    case UpdateOutcome::NoResponse:
+        return kExitNoResponse;
+    case UpdateOutcome::InvalidVersionResponse:
+        return kExitInvalidVersionResponse;
+    case UpdateOutcome::NoReadyResponse:
+        return kExitNoReadyResponse;
+    case UpdateOutcome::InvalidReadyResponse:
+        return kExitInvalidReadyResponse;
+    case UpdateOutcome::TemporaryFile:
+        return kExitTemporaryFile;
+    case UpdateOutcome::Interrupted:
+        return kExitInterrupted;
+    case UpdateOutcome::None:
+        break;
     }
     return kExitInternalError;
 }
@@ -56,17 +67,28 @@ int ExitCodeFor(UpdateOutcome outcome)
 const char* OutcomeName(int exitCode)
 {
     switch (exitCode) {
-    case kExitSuccess: return "succeeded";
-    case kExitFirmwareFile: return "firmware file problem";
-    case kExitPortNotOpened: return "serial port not usable";
-    case kExitNoResponse: return "no response";
-    case kExitInvalidVersionResponse: return "invalid version response";
-    case kExitNoReadyResponse: return "no ready response";
-    case kExitInvalidReadyResponse: return "invalid ready response";
-    case kExitTemporaryFile: return "temporary image problem";
-    case kExitCancelled: return "cancelled";
-    case kExitInterrupted: return "interrupted";
-    default: return "internal error";
+    case kExitSuccess:
+        return "succeeded";
+    case kExitFirmwareFile:
+        return "firmware file problem";
+    case kExitPortNotOpened:
+        return "serial port not usable";
+    case kExitNoResponse:
+        return "no response";
+    case kExitInvalidVersionResponse:
+        return "invalid version response";
+    case kExitNoReadyResponse:
+        return "no ready response";
+    case kExitInvalidReadyResponse:
+        return "invalid ready response";
+    case kExitTemporaryFile:
+        return "temporary image problem";
+    case kExitCancelled:
+        return "cancelled";
+    case kExitInterrupted:
+        return "interrupted";
+    default:
+        return "internal error";
     }
 }
 
@@ -175,9 +197,10 @@ public:
                                   waitStart = clock.GetTickCount();
                               }
                               if (m_dialog.m_serialPort.IsLineLost()) {
-                                  std::fputs("fwut-cli: the serial line has gone: the adapter was unplugged, or "
-                                             "it takes no more bytes.\n",
-                                             stderr);
+                                  std::fputs(
+                                      "fwut-cli: the serial line has gone: the adapter was unplugged, or "
+                                      "it takes no more bytes.\n",
+                                      stderr);
                                   lineLost = true;
                                   m_window.Click(IDC_BEGIN_UPDATE);
                                   return;
@@ -276,9 +299,9 @@ int RunUpdate(const UpdateOptions& options)
 
     WatchedSettings settings(services->Settings(), portIsForThisRun);
     ConsoleWindow window(services->Clock(), stdout, console::IsTerminal(stdout));
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), services->InstalledPorts(),
-                                                     settings, services->Windows(), app.m_comPortOverride,
-                                                     kApplicationName});
+    CFWUT_UpdateDlg dialog(window,
+                           UpdateEnvironment{services->Serial(), services->Clock(), services->InstalledPorts(),
+                                             settings, services->Windows(), app.m_comPortOverride, kApplicationName});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);

@@ -14,9 +14,9 @@ using namespace fwut::cli;
 
 // An unset shell variable must not quietly become "no device" or "the
 // program's folder".
-const CLI::Validator kNotEmpty(
-    [](const std::string& value) { return value.empty() ? std::string("must not be empty") : std::string(); },
-    "NOT EMPTY");
+const CLI::Validator
+    kNotEmpty([](const std::string& value) { return value.empty() ? std::string("must not be empty") : std::string(); },
+              "NOT EMPTY");
 
 constexpr const char* kExitCodes =
     "Exit codes:\n"
@@ -40,24 +40,24 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         "Writes the firmware named by DIR/FieldGatherer_MM_Psion.txt into the module behind the relay. "
         "Without --port or --device, the port of the last successful update is used, else the lowest "
         "installed one. Ctrl-C cancels the wait for the module, or ends a transfer as a failure.");
-    CLI::Option* port =
-        update->add_option("--port", options.port, "COM port number N (1 to 100)")
-            ->type_name("N")
-            ->check(CLI::Range(1, 100));
-    CLI::Option* device =
-        update->add_option("--device", options.device, "a serial device such as /dev/ttyUSB0 (Linux)")
-            ->type_name("PATH")
-            ->check(kNotEmpty);
+    CLI::Option* port = update->add_option("--port", options.port, "COM port number N (1 to 100)")
+                            ->type_name("N")
+                            ->check(CLI::Range(1, 100));
+    CLI::Option* device = update->add_option("--device", options.device, "a serial device such as /dev/ttyUSB0 (Linux)")
+                              ->type_name("PATH")
+                              ->check(kNotEmpty);
     port->excludes(device);
     update->add_option("--dir", options.folder, "the firmware folder (default: the program's folder)")
         ->type_name("DIR")
         ->check(kNotEmpty);
-    update->add_option("--wait-timeout", options.waitTimeoutSeconds,
-                       "cancel a wait for the module that lasts longer than S seconds")
+    update
+        ->add_option("--wait-timeout", options.waitTimeoutSeconds,
+                     "cancel a wait for the module that lasts longer than S seconds")
         ->type_name("S")
         ->check(CLI::Range(1, 86400));
-    update->add_option("--repeat", options.repeat,
-                       "update N modules one after another, each when it answers (0: until Ctrl-C)")
+    update
+        ->add_option("--repeat", options.repeat,
+                     "update N modules one after another, each when it answers (0: until Ctrl-C)")
         ->type_name("N")
         ->check(CLI::NonNegativeNumber);
 }
@@ -79,8 +79,8 @@ int main(int argc, char** argv)
 
     std::string hexPath;
     std::string imagePath;
-    CLI::App* convert = app.add_subcommand(
-        "convert", "Converts an Intel HEX file into the paged image the boot loader takes.");
+    CLI::App* convert =
+        app.add_subcommand("convert", "Converts an Intel HEX file into the paged image the boot loader takes.");
     convert->add_option("HEXFILE", hexPath, "the Intel HEX file")->required()->check(kNotEmpty);
     convert->add_option("IMAGEFILE", imagePath, "the image to write (never the HEX file itself)")
         ->required()
@@ -91,7 +91,8 @@ int main(int argc, char** argv)
         "check", "Reads DIR's firmware description file, shows the firmware and converts it as a dry run.");
     check->add_option("DIR", folder, "the firmware folder")->required()->check(kNotEmpty);
 
-    CLI::App* ports = app.add_subcommand("ports", "Lists the installed serial ports, their devices and what the system knows of them.");
+    CLI::App* ports = app.add_subcommand(
+        "ports", "Lists the installed serial ports, their devices and what the system knows of them.");
 
     try {
         app.parse(argc, argv);

@@ -8,7 +8,7 @@ namespace {
 
 class GuiPlatform final : public PlatformServices {
 public:
-    explicit GuiPlatform(std::unique_ptr<PlatformServices> system) : m_system(std::move(system)) {}
+    explicit GuiPlatform(std::unique_ptr<PlatformServices> system) : m_system(std::move(system)) { }
 
     SettingsStore& Settings() override { return m_system->Settings(); }
     SerialCommKey& InstalledPorts() override { return m_system->InstalledPorts(); }

@@ -9,20 +9,28 @@ namespace {
 UINT PressMessage(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton: return WM_LBUTTONDOWN;
-    case Qt::RightButton: return kRightButtonDownMessage;
-    case Qt::MiddleButton: return kMiddleButtonDownMessage;
-    default: return 0;
+    case Qt::LeftButton:
+        return WM_LBUTTONDOWN;
+    case Qt::RightButton:
+        return kRightButtonDownMessage;
+    case Qt::MiddleButton:
+        return kMiddleButtonDownMessage;
+    default:
+        return 0;
     }
 }
 
 UINT ReleaseMessage(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton: return kLeftButtonUpMessage;
-    case Qt::RightButton: return kRightButtonUpMessage;
-    case Qt::MiddleButton: return kMiddleButtonUpMessage;
-    default: return 0;
+    case Qt::LeftButton:
+        return kLeftButtonUpMessage;
+    case Qt::RightButton:
+        return kRightButtonUpMessage;
+    case Qt::MiddleButton:
+        return kMiddleButtonUpMessage;
+    default:
+        return 0;
     }
 }
 

@@ -67,9 +67,9 @@ public:
     // No system menu that a Qt program can extend on Linux: "Contact
     // Information" is the way to the About dialog.
     bool HasSystemMenu() override { return false; }
-    void AppendSystemMenuSeparator() override {}
-    void AppendSystemMenuItem(UINT, const std::string&) override {}
-    void EnableSystemMenuItem(UINT, bool) override {}
+    void AppendSystemMenuSeparator() override { }
+    void AppendSystemMenuItem(UINT, const std::string&) override { }
+    void EnableSystemMenuItem(UINT, bool) override { }
     int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
     void WakeForPostedMessage() override;
     std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;

@@ -25,8 +25,7 @@ constexpr int kWatchPeriodMs = 100;
 
 }  // namespace
 
-StopOnRequest::StopOnRequest(qt::QtDialogWindow& window, CFWUT_UpdateDlg& dialog)
-    : m_window(window), m_dialog(dialog)
+StopOnRequest::StopOnRequest(qt::QtDialogWindow& window, CFWUT_UpdateDlg& dialog) : m_window(window), m_dialog(dialog)
 {
     g_dialog = &dialog;
     console::OnInterruptRequest(InterruptTransfer);

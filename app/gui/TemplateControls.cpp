@@ -47,11 +47,14 @@ Qt::FocusPolicy FocusPolicyOf(const ControlTemplate& control)
     switch (control.kind) {
     case ControlKind::Static:
     case ControlKind::Icon:
-    case ControlKind::GroupBox: return Qt::NoFocus;
-    case ControlKind::LinkField: return Qt::ClickFocus;
+    case ControlKind::GroupBox:
+        return Qt::NoFocus;
+    case ControlKind::LinkField:
+        return Qt::ClickFocus;
     case ControlKind::RadioButton:
     case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton: return control.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
+    case ControlKind::DefaultPushButton:
+        return control.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
     }
     return Qt::NoFocus;
 }
@@ -85,7 +88,8 @@ QWidget* TemplateControls::Create(const ControlTemplate& control, QWidget& dialo
         label->setText(text);
         return label;
     }
-    case ControlKind::Icon: return new QLabel(&dialog);
+    case ControlKind::Icon:
+        return new QLabel(&dialog);
     case ControlKind::GroupBox: {
         // As on Windows: the frame's top line runs through the middle of the
         // title, and the frame fills the control's rectangle.
@@ -110,7 +114,8 @@ QWidget* TemplateControls::Create(const ControlTemplate& control, QWidget& dialo
         button->setDefault(control.kind == ControlKind::DefaultPushButton);
         return button;
     }
-    case ControlKind::LinkField: return new LinkField(&dialog);
+    case ControlKind::LinkField:
+        return new LinkField(&dialog);
     }
     return new QWidget(&dialog);
 }

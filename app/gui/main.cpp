@@ -40,9 +40,8 @@ int main(int argc, char** argv)
     window.SetPortOpenNote([&](int port) {
         return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
     });
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports,
-                                                     services->Settings(), services->Windows(),
-                                                     app.m_comPortOverride, kApplicationName});
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
+                                                     services->Windows(), app.m_comPortOverride, kApplicationName});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);

@@ -22,9 +22,9 @@ void PortToolTips::Set(HWND dialog, int id, const std::string& text)
 {
     if (m_toolTip == nullptr) {
         // No prefix handling: a '&' in a device's name is shown as it is.
-        m_toolTip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                                      nullptr, nullptr);
+        m_toolTip =
+            ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, nullptr, nullptr);
         if (m_toolTip == nullptr) {
             return;
         }

@@ -23,8 +23,8 @@ bool TaskbarProgress::Ready()
         m_tried = true;
         m_comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         void* taskbar = nullptr;
-        if (SUCCEEDED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                         &taskbar))) {
+        if (SUCCEEDED(
+                ::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &taskbar))) {
             m_taskbar = static_cast<ITaskbarList3*>(taskbar);
             if (FAILED(m_taskbar->HrInit())) {
                 m_taskbar->Release();

@@ -32,8 +32,7 @@ void PlaceDialogWindow(HWND window)
     ::GetWindowRect(window, &frame);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const Point at =
-        DialogPosition(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), width, height);
+    const Point at = DialogPosition(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), width, height);
     ::MoveWindow(window, at.x, at.y, width, height, TRUE);
 }
 
@@ -42,8 +41,7 @@ void Win32AboutWindow::RunModal(HINSTANCE instance, HWND owner, Shell& shell)
     Win32AboutWindow window(nullptr);
     CAboutDlg logic(window, shell);
     AboutSession session{window, logic};
-    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), owner, DialogProc,
-                      reinterpret_cast<LPARAM>(&session));
+    ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), owner, DialogProc, reinterpret_cast<LPARAM>(&session));
 }
 
 INT_PTR CALLBACK Win32AboutWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -126,7 +124,8 @@ std::string Win32AboutWindow::GetTextRange(int id, long first, long last)
     range.chrg.cpMin = first;
     range.chrg.cpMax = last;
     range.lpstrText = buffer.data();
-    const LRESULT length = ::SendMessageA(::GetDlgItem(m_hwnd, id), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    const LRESULT length =
+        ::SendMessageA(::GetDlgItem(m_hwnd, id), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     return std::string(buffer.data(), static_cast<std::size_t>(length > 0 ? length : 0));
 }
 

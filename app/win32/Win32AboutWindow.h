@@ -21,7 +21,7 @@ public:
     void FocusOkButton() override;
 
 private:
-    explicit Win32AboutWindow(HWND window) : m_hwnd(window) {}
+    explicit Win32AboutWindow(HWND window) : m_hwnd(window) { }
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -253,8 +253,7 @@ void Win32DialogWindow::BeginWaitCursor()
 void Win32DialogWindow::EndWaitCursor()
 {
     if (m_waitCursorDepth > 0 && --m_waitCursorDepth == 0) {
-        ::SetCursor(m_cursorBeforeWait != nullptr ? m_cursorBeforeWait
-                                                  : ::LoadCursorA(nullptr, IDC_ARROW));
+        ::SetCursor(m_cursorBeforeWait != nullptr ? m_cursorBeforeWait : ::LoadCursorA(nullptr, IDC_ARROW));
     }
 }
 

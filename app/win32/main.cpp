@@ -68,10 +68,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SerialCommKey& ports = services->InstalledPorts();
     PortDescriptions& descriptions = services->Descriptions();
     Win32DialogWindow window(instance, shell, [&](int port) { return PortToolTip(ports, descriptions, port); });
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(),
-                                                     ports, services->Settings(),
-                                                     services->Windows(), app.m_comPortOverride,
-                                                     applicationName});
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
+                                                     services->Windows(), app.m_comPortOverride, applicationName});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);

@@ -22,7 +22,7 @@ void OnInterruptRequest(void (*onInterrupt)())
 {
     g_onInterrupt = onInterrupt;
     // Without SA_RESTART: a blocking call ends with EINTR and looks at the request.
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);

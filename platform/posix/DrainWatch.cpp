@@ -11,12 +11,13 @@ namespace {
 
 // Its only effect is to end the blocking call with EINTR, so it is installed
 // without SA_RESTART.
-extern "C" void OnWatchSignal(int) {}
+extern "C" void OnWatchSignal(int)
+{ }
 
 int WatchSignal()
 {
     static const int signal = [] {
-        struct sigaction action {};
+        struct sigaction action { };
         action.sa_handler = OnWatchSignal;
         sigemptyset(&action.sa_mask);
         sigaction(SIGRTMIN, &action, nullptr);

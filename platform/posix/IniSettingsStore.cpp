@@ -94,7 +94,7 @@ std::string IniSettingsStore::ReadText() const
     if (fd < 0) {
         return {};
     }
-    struct stat st {};
+    struct stat st { };
     std::string text;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileBytes) {
         text = ReadAll(fd);
@@ -129,14 +129,14 @@ bool IniSettingsStore::WriteProfileInt(const char* section, const char* entry, i
 {
     m_problem.clear();
     MakeFolder(m_folder);
-    struct stat folder {};
+    struct stat folder { };
     if (::lstat(m_folder.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || folder.st_uid != ::geteuid()) {
         return Fail(m_folder + " is not a folder of yours");
     }
 
     std::string text;
     mode_t mode = 0600;
-    struct stat named {};
+    struct stat named { };
     if (::lstat(m_path.c_str(), &named) == 0) {
         if (!S_ISREG(named.st_mode)) {
             return Fail(m_path + " is not a plain file (a link is not written through)");
@@ -148,7 +148,7 @@ bool IniSettingsStore::WriteProfileInt(const char* section, const char* entry, i
             return Fail(m_path + " is too large to be a settings file");
         }
         const int fd = ::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        struct stat opened {};
+        struct stat opened { };
         if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
             if (fd >= 0) {
                 ::close(fd);

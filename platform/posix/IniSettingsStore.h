@@ -31,7 +31,6 @@ public:
     // in any case; other keys and empty paths are skipped.
     std::map<int, std::string> ReadPortMap() const;
 
-
 private:
     std::string ReadText() const;
     bool Fail(std::string problem);

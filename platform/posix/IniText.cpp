@@ -99,8 +99,7 @@ std::optional<std::string> Value(std::string_view text, std::string_view section
     return found;
 }
 
-std::string WithValue(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view value)
+std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value)
 {
     const std::string entry = std::string(key) + "=" + std::string(value);
     const std::string lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";

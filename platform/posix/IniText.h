@@ -22,7 +22,6 @@ std::optional<std::string> Value(std::string_view text, std::string_view section
 // The text with key set to value: the key's line is replaced where it is,
 // else the line is added at the end of the section, else the section is
 // added at the end of the text. Every other byte stays.
-std::string WithValue(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view value);
+std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace fwut::ini

@@ -16,7 +16,7 @@ constexpr int kHighestPort = 100;
 
 bool DeviceExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0;
 }
 
@@ -35,8 +35,8 @@ public:
 
     bool Claim(int number, const std::string& path)
     {
-        if (number < 1 || number > kHighestPort || m_numbers.count(number) != 0 ||
-            !DeviceExists(path) || !m_devices.insert(Resolved(path)).second) {
+        if (number < 1 || number > kHighestPort || m_numbers.count(number) != 0 || !DeviceExists(path) ||
+            !m_devices.insert(Resolved(path)).second) {
             return false;
         }
         m_numbers.insert(number);
@@ -117,8 +117,8 @@ std::vector<std::pair<int, std::string>> SystemPorts(const std::string& sysClass
 
 // Copies one value as RegEnumValueA does: the name with its terminator must
 // fit nameCapacity characters, the data with its terminator dataCapacity bytes.
-LONG CopyValue(const std::string& valueName, const std::string& text, char* name, DWORD* nameCapacity,
-               BYTE* data, DWORD* dataCapacity)
+LONG CopyValue(const std::string& valueName, const std::string& text, char* name, DWORD* nameCapacity, BYTE* data,
+               DWORD* dataCapacity)
 {
     const DWORD dataSize = static_cast<DWORD>(text.size() + 1);
     if (name == nullptr || nameCapacity == nullptr || valueName.size() + 1 > *nameCapacity ||
@@ -177,8 +177,7 @@ bool PosixPortDirectory::Open()
     return m_isOpen;
 }
 
-LONG PosixPortDirectory::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
-                                   DWORD* dataCapacity)
+LONG PosixPortDirectory::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity)
 {
     if (!m_isOpen) {
         return static_cast<LONG>(ERROR_INVALID_HANDLE);

@@ -20,8 +20,8 @@ namespace fwut {
 
 class PosixPortDirectory final : public SerialCommKey {
 public:
-    explicit PosixPortDirectory(std::map<int, std::string> explicitMap,
-                                std::string sysClassTty = "/sys/class/tty", std::string devDir = "/dev");
+    explicit PosixPortDirectory(std::map<int, std::string> explicitMap, std::string sysClassTty = "/sys/class/tty",
+                                std::string devDir = "/dev");
 
     // Fails, like a missing SERIALCOMM key, when no serial port is found.
     bool Open() override;

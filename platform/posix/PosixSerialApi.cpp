@@ -214,7 +214,9 @@ int BoundedDrain(int fd, DWORD stallMs)
 
 }  // namespace
 
-PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : m_ports(ports) {}
+PosixSerialApi::PosixSerialApi(SerialCommKey& ports) : m_ports(ports)
+{
+}
 
 BOOL PosixSerialApi::Fail(int err)
 {

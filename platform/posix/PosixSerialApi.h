@@ -15,8 +15,8 @@ public:
     // ports resolves "\\.\COM<n>" through DevicePath(n).
     explicit PosixSerialApi(SerialCommKey& ports);
 
-    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, DWORD creationDisposition,
+                       DWORD flagsAndAttributes) override;
     BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue) override;
     BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts) override;
     BOOL SetCommState(HANDLE port, const DCB* dcb) override;

@@ -3,7 +3,6 @@
 #include <sys/prctl.h>
 #include <time.h>
 
-
 namespace fwut {
 namespace {
 
@@ -47,7 +46,9 @@ void ReduceTimerSlack()
 
 }  // namespace
 
-PosixTickClock::PosixTickClock(DWORD startTick) : m_origin(MonotonicNs()), m_startTick(startTick) {}
+PosixTickClock::PosixTickClock(DWORD startTick) : m_origin(MonotonicNs()), m_startTick(startTick)
+{
+}
 
 DWORD PosixTickClock::GetTickCount()
 {

@@ -39,7 +39,7 @@ bool IsOwnTerminal(dev_t device)
         return true;
     }
     for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        struct stat st {};
+        struct stat st { };
         if (::isatty(stream) && ::fstat(stream, &st) == 0 && st.st_rdev == device) {
             return true;
         }
@@ -51,7 +51,7 @@ bool IsOwnTerminal(dev_t device)
 
 std::string SerialDeviceProblem(int fd)
 {
-    struct stat device {};
+    struct stat device { };
     if (::fstat(fd, &device) != 0 || !S_ISCHR(device.st_mode) || !::isatty(fd)) {
         return "not a serial port";
     }
@@ -60,7 +60,7 @@ std::string SerialDeviceProblem(int fd)
 
 std::string SerialDeviceProblem(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0) {
         return "no such device";
     }

@@ -40,8 +40,7 @@ struct UdevLibrary {
         return newContext && unrefContext && deviceFromNumber && unrefDevice && parentOfType && attribute && property;
     }
 
-    template <typename Function>
-    static void Find(void* library, const char* name, Function& function)
+    template <typename Function> static void Find(void* library, const char* name, Function& function)
     {
         function = reinterpret_cast<Function>(::dlsym(library, name));
     }
@@ -79,7 +78,7 @@ UdevFacts FactsOf(const UdevLibrary& library, udev_device* tty)
 std::string UdevPortDescriptions::Describe(int portNumber)
 {
     const std::string path = m_ports.DevicePath(portNumber);
-    struct stat status {};
+    struct stat status { };
     const UdevLibrary& library = Udev();
     // Found by its device number, so that a link in the port map (a
     // /dev/serial/by-id name) leads to the same device.

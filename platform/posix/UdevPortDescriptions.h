@@ -11,7 +11,7 @@ namespace fwut {
 class UdevPortDescriptions final : public PortDescriptions {
 public:
     // ports names the device behind each COM number.
-    explicit UdevPortDescriptions(SerialCommKey& ports) : m_ports(ports) {}
+    explicit UdevPortDescriptions(SerialCommKey& ports) : m_ports(ports) { }
 
     std::string Describe(int portNumber) override;
 

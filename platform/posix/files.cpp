@@ -36,7 +36,7 @@ bool Lock(int fd, int operation)
 
 bool IsRegularFile(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -45,7 +45,7 @@ bool IsRegularFile(int fd)
 // file of ours with no other name may be emptied and reused.
 bool IsOwnPrivateFile(int fd)
 {
-    struct stat st {};
+    struct stat st { };
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
 }
 
@@ -71,8 +71,8 @@ bool IsSafeFolder(std::string folder)
         folder.pop_back();
     if (folder.empty())
         folder = ".";
-    struct stat link {};
-    struct stat st {};
+    struct stat link { };
+    struct stat st { };
     if (::lstat(folder.c_str(), &link) != 0 || (S_ISLNK(link.st_mode) && !OwnedByUserOrRoot(link)) ||
         ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !OwnedByUserOrRoot(st))
         return false;
@@ -88,7 +88,7 @@ std::string FolderOf(const std::string& path)
 // A folder that exists, is not a link, and only the user can enter.
 bool IsPrivateFolder(const std::string& folder)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
            (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
@@ -116,7 +116,10 @@ bool TextFile::Open(const std::string& path, Access access)
     return true;
 }
 
-BinaryFile::~BinaryFile() { Close(); }
+BinaryFile::~BinaryFile()
+{
+    Close();
+}
 
 bool BinaryFile::CreateExclusive(const std::string& path)
 {
@@ -175,7 +178,7 @@ std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
 
 std::optional<std::uint64_t> BinaryFile::Length()
 {
-    struct stat st {};
+    struct stat st { };
     if (m_fd < 0 || ::fstat(static_cast<int>(m_fd), &st) != 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
@@ -192,8 +195,8 @@ void BinaryFile::Close()
 
 void BinaryFile::DeleteAndClose() noexcept
 {
-    struct stat held {};
-    struct stat named {};
+    struct stat held { };
+    struct stat named { };
     // Unlinked while the lock is still held, so no other run can have taken the file.
     if (m_fd >= 0 && ::fstat(static_cast<int>(m_fd), &held) == 0 && ::lstat(m_path.c_str(), &named) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
@@ -203,15 +206,15 @@ void BinaryFile::DeleteAndClose() noexcept
 
 bool SameFile(const std::string& first, const std::string& second)
 {
-    struct stat a {};
-    struct stat b {};
+    struct stat a { };
+    struct stat b { };
     return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
 }
 
 std::optional<std::tm> ModificationTimeLocal(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     std::tm local{};

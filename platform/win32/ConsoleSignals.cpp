@@ -29,7 +29,9 @@ void OnInterruptRequest(void (*onInterrupt)())
 }
 
 // A write to a closed pipe fails with an error here; there is no signal to ignore.
-void KeepRunningWhenOutputCloses() {}
+void KeepRunningWhenOutputCloses()
+{
+}
 
 bool StopRequested()
 {

@@ -13,8 +13,7 @@ bool RegistrySerialCommKey::Open()
     return true;
 }
 
-LONG RegistrySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
-                                      DWORD* dataCapacity)
+LONG RegistrySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity)
 {
     if (m_key == nullptr) {
         return ERROR_INVALID_HANDLE;

@@ -12,8 +12,8 @@ HKEY CreateChildAndClose(HKEY parent, const char* name)
 {
     HKEY child = nullptr;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &child,
-                          &disposition) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess, nullptr, &child, &disposition) !=
+        ERROR_SUCCESS) {
         child = nullptr;
     }
     ::RegCloseKey(parent);
@@ -69,8 +69,7 @@ bool RegistrySettingsStore::WriteProfileInt(const char* section, const char* ent
         return false;
     }
     const DWORD data = static_cast<DWORD>(value);
-    const LONG result =
-        ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    const LONG result = ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     ::RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
         m_problem = "the registry refused the value (error " + std::to_string(result) + ")";

@@ -12,7 +12,7 @@ namespace {
 
 class Win32Platform final : public PlatformServices {
 public:
-    explicit Win32Platform(const std::string& applicationName) : m_settings(applicationName) {}
+    explicit Win32Platform(const std::string& applicationName) : m_settings(applicationName) { }
 
     SettingsStore& Settings() override { return m_settings; }
     SerialCommKey& InstalledPorts() override { return m_ports; }

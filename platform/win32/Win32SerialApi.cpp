@@ -5,8 +5,8 @@ namespace fwut {
 std::string SystemErrorText(DWORD error)
 {
     char buffer[512] = {};
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                          error, 0, buffer, sizeof buffer, nullptr);
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                          buffer, sizeof buffer, nullptr);
     std::string text(buffer, length);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
         text.pop_back();
@@ -26,8 +26,8 @@ BOOL Win32SerialApi::Check(BOOL result)
 HANDLE Win32SerialApi::CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
                                    DWORD creationDisposition, DWORD flagsAndAttributes)
 {
-    const HANDLE port = ::CreateFileA(fileName, desiredAccess, shareMode, nullptr, creationDisposition,
-                                      flagsAndAttributes, nullptr);
+    const HANDLE port =
+        ::CreateFileA(fileName, desiredAccess, shareMode, nullptr, creationDisposition, flagsAndAttributes, nullptr);
     Check(port != INVALID_HANDLE_VALUE);
     return port;
 }

@@ -10,8 +10,8 @@ namespace fwut {
 
 class Win32SerialApi : public SerialApi {
 public:
-    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, DWORD creationDisposition,
+                       DWORD flagsAndAttributes) override;
     BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue) override;
     BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts) override;
     BOOL SetCommState(HANDLE port, const DCB* dcb) override;

@@ -16,8 +16,7 @@ constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x00000002;
 using CreateWaitableTimerExWFunction = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
 using SetProcessInformationFunction = BOOL(WINAPI*)(HANDLE, PROCESS_INFORMATION_CLASS, LPVOID, DWORD);
 
-template <typename Function>
-Function Kernel32Function(const char* name)
+template <typename Function> Function Kernel32Function(const char* name)
 {
     const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
     const FARPROC found = kernel32 != nullptr ? ::GetProcAddress(kernel32, name) : nullptr;
@@ -67,9 +66,7 @@ std::int64_t PerformanceFrequency()
 }  // namespace
 
 Win32TickClock::Win32TickClock(DWORD startTick)
-    : m_origin(PerformanceCount()),
-      m_frequency(PerformanceFrequency()),
-      m_startTick(startTick),
+    : m_origin(PerformanceCount()), m_frequency(PerformanceFrequency()), m_startTick(startTick),
       m_timer(CreateHighResolutionTimer())
 {
     KeepTimerResolution();

@@ -16,7 +16,10 @@ namespace {
 
 constexpr DWORD kPathCapacity = MAX_PATH;
 
-HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
+HANDLE AsHandle(std::intptr_t value)
+{
+    return reinterpret_cast<HANDLE>(value);
+}
 
 std::intptr_t AsValue(HANDLE handle)
 {
@@ -42,8 +45,8 @@ HANDLE OpenForReadWrite(const std::string& path, DWORD disposition)
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
 {
     // No access asked, so a file that another program holds exclusively can still be looked at.
-    const HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     const bool known = ::GetFileInformationByHandle(file, &info) != FALSE;
@@ -84,7 +87,10 @@ bool TextFile::Open(const std::string& path, Access access)
     return true;
 }
 
-BinaryFile::~BinaryFile() { Close(); }
+BinaryFile::~BinaryFile()
+{
+    Close();
+}
 
 bool BinaryFile::CreateExclusive(const std::string& path)
 {

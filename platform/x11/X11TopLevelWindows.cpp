@@ -74,14 +74,16 @@ struct Property {
 bool ReadProperty(Display* display, Window window, Atom name, Atom type, Property& property)
 {
     unsigned long bytesAfter = 0;
-    return XGetWindowProperty(display, window, name, 0, kLongestProperty, False, type, &property.type,
-                              &property.format, &property.count, &bytesAfter, &property.data) == Success &&
+    return XGetWindowProperty(display, window, name, 0, kLongestProperty, False, type, &property.type, &property.format,
+                              &property.count, &bytesAfter, &property.data) == Success &&
            property.data != nullptr && property.type != None;
 }
 
 }  // namespace
 
-X11TopLevelWindows::X11TopLevelWindows(const char* displayName) : m_display(XOpenDisplay(displayName)) {}
+X11TopLevelWindows::X11TopLevelWindows(const char* displayName) : m_display(XOpenDisplay(displayName))
+{
+}
 
 X11TopLevelWindows::~X11TopLevelWindows()
 {
@@ -186,8 +188,7 @@ bool X11TopLevelWindows::HasWmState(unsigned long window, long* state)
 {
     const ::Atom wmState = InternAtom("WM_STATE");
     Property property;
-    if (!ReadProperty(m_display, window, wmState, wmState, property) || property.format != 32 ||
-        property.count == 0) {
+    if (!ReadProperty(m_display, window, wmState, wmState, property) || property.format != 32 || property.count == 0) {
         return false;
     }
     if (state != nullptr) {
@@ -233,7 +234,8 @@ int X11TopLevelWindows::GetWindowTextA(WindowRef window, char* buffer, int capac
     ErrorTrap trap(m_display);
     std::string title;
     Property name;
-    if (ReadProperty(m_display, window, InternAtom("_NET_WM_NAME"), InternAtom("UTF8_STRING"), name) && name.format == 8) {
+    if (ReadProperty(m_display, window, InternAtom("_NET_WM_NAME"), InternAtom("UTF8_STRING"), name) &&
+        name.format == 8) {
         title.assign(reinterpret_cast<const char*>(name.data), name.count);
     } else {
         char* plain = nullptr;

@@ -22,19 +22,19 @@ public:
     FakeModule(ScriptedSerialApi& port, VirtualClock& clock);
 
     // Faults and variations.
-    int answerAfterPolls = 2;           // 0: never answers
+    int answerAfterPolls = 2;  // 0: never answers
     std::vector<std::uint8_t> beforeReady;  // bytes sent just before D0
-    std::vector<std::uint8_t> afterReady;   // bytes sent just after D0
+    std::vector<std::uint8_t> afterReady;  // bytes sent just after D0
     std::string versionResponse = "FG-DMM-2.32\r";
     bool answerVersion = true;
-    DWORD versionDelayMs = 0;           // from the request to the version response
-    DWORD versionCharIntervalMs = 0;    // trickles the version response
+    DWORD versionDelayMs = 0;  // from the request to the version response
+    DWORD versionCharIntervalMs = 0;  // trickles the version response
     std::vector<std::uint8_t> readyResponse = {'!'};
-    DWORD readyDelayMs = 0;             // from the version response to the ready byte
+    DWORD readyDelayMs = 0;  // from the version response to the ready byte
     // The answer to each page transmission, in order; "!" once the list is used up.
     std::vector<char> pageAnswers;
     int silentAtPage = -1;
-    DWORD pageAnswerDelayMs = 0;        // from the checksum to the page's answer
+    DWORD pageAnswerDelayMs = 0;  // from the checksum to the page's answer
     DWORD answerLatencyMs = 2;
 
     const std::vector<Frame>& Frames() const { return m_frames; }

@@ -11,10 +11,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kTailStart = "\n\nFirmware update terminated.\n\nIf some of the firmware file was transferred, "
-                               "the firmware in the FieldGatherer Mobile Module may be corrupt.     \n\n"
-                               "You should retry the firmware update procedure.\n\n"
-                               "If you continue to have problems, contact Fernhollow Systems for support.\n";
+const std::string kTailStart =
+    "\n\nFirmware update terminated.\n\nIf some of the firmware file was transferred, "
+    "the firmware in the FieldGatherer Mobile Module may be corrupt.     \n\n"
+    "You should retry the firmware update procedure.\n\n"
+    "If you continue to have problems, contact Fernhollow Systems for support.\n";
 
 class TransferTest : public DialogTest {
 protected:
@@ -143,7 +144,7 @@ void PrintTo(const Failure& failure, std::ostream* out)
     *out << failure.name;
 }
 
-class TransferFailure : public TransferTest, public ::testing::WithParamInterface<Failure> {};
+class TransferFailure : public TransferTest, public ::testing::WithParamInterface<Failure> { };
 
 TEST_P(TransferFailure, IsReportedOnceWithTheClosingStepsAndSavesNothing)
 {
@@ -188,9 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
                 UpdateOutcome::NoReadyResponse, kNoReady},
         Failure{"WrongReadyByte", [](FakeModule& m, TransferTest&) { m.readyResponse = {'?'}; },
                 UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"FifthRejection", [](FakeModule& m, TransferTest&) { m.pageAnswers = {'@', '@', '@', '@', '@'}; },
+        Failure{"FifthRejection",
+                [](FakeModule& m, TransferTest&) {
+                    m.pageAnswers = {'@', '@', '@', '@', '@'};
+                },
                 UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"OtherPageAnswer", [](FakeModule& m, TransferTest&) { m.pageAnswers = {'!', 'x'}; },
+        Failure{"OtherPageAnswer",
+                [](FakeModule& m, TransferTest&) {
+                    m.pageAnswers = {'!', 'x'};
+                },
                 UpdateOutcome::InvalidReadyResponse, kInvalidReady},
         Failure{"SilenceAfterAPage", [](FakeModule& m, TransferTest&) { m.silentAtPage = 2; },
                 UpdateOutcome::NoResponse, kNoResponse},

@@ -53,9 +53,9 @@ TEST_F(UpdateStartTest, TheStartSendsTheRateAndConfigurationCommandsWithTheirPau
     EXPECT_EQ(clock.GetTickCount() - writes[3].tick, 310u);
     // Each rate change discards the input received at the old rate, and the
     // configuration clears both queues after each command.
-    EXPECT_EQ(serial.EventsSince(), (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx",
-                                                  "state 57600", "purge rx", "purge tx", "purge rx", "purge tx",
-                                                  "purge rx"}));
+    EXPECT_EQ(serial.EventsSince(),
+              (std::vector<std::string>{"open COM1", "state 57600", "state 19200", "purge rx", "state 57600",
+                                        "purge rx", "purge tx", "purge rx", "purge tx", "purge rx"}));
 }
 
 TEST_F(UpdateStartTest, WhileWaitingOnlyCancelAndTheChosenPortRemainAndOnePollGoesOutPerTick)

@@ -31,10 +31,7 @@ public:
     Window& At(std::size_t index) { return m_windows[index]; }
 
     WindowRef GetTopWindow() override { return m_windows.empty() ? 0 : 1; }
-    WindowRef GetNextWindow(WindowRef window) override
-    {
-        return window < m_windows.size() ? window + 1 : 0;
-    }
+    WindowRef GetNextWindow(WindowRef window) override { return window < m_windows.size() ? window + 1 : 0; }
     bool IsWindow(WindowRef window) override { return window >= 1 && window <= m_windows.size(); }
     bool IsWindowVisible(WindowRef window) override { return m_windows[window - 1].visible; }
     int GetWindowTextA(WindowRef window, char* buffer, int capacity) override
@@ -43,8 +40,8 @@ public:
             return 0;
         }
         const std::string& title = m_windows[window - 1].title;
-        const int length = static_cast<int>(title.size()) < capacity - 1 ? static_cast<int>(title.size())
-                                                                         : capacity - 1;
+        const int length =
+            static_cast<int>(title.size()) < capacity - 1 ? static_cast<int>(title.size()) : capacity - 1;
         title.copy(buffer, static_cast<std::size_t>(length));
         buffer[length] = '\0';
         return length;

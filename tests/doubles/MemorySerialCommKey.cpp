@@ -25,8 +25,7 @@ bool MemorySerialCommKey::Open()
 // Follows RegEnumValueA: the name with its terminator must fit nameCapacity
 // characters and the data dataCapacity bytes; the needed data size is
 // reported either way.
-LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data,
-                                    DWORD* dataCapacity)
+LONG MemorySerialCommKey::EnumValue(DWORD index, char* name, DWORD* nameCapacity, BYTE* data, DWORD* dataCapacity)
 {
     if (!m_isOpen) {
         return static_cast<LONG>(ERROR_INVALID_HANDLE);

@@ -6,8 +6,7 @@ namespace {
 int g_icon;
 }
 
-RecorderWindow::RecorderWindow(VirtualClock& clock, const std::map<int, std::string>& initialTexts)
-    : m_clock(clock)
+RecorderWindow::RecorderWindow(VirtualClock& clock, const std::map<int, std::string>& initialTexts) : m_clock(clock)
 {
     for (const auto& [id, text] : initialTexts) {
         m_controls[id].text = text;
@@ -143,7 +142,9 @@ void RecorderWindow::SetWindowTextA(const std::string& caption)
     m_caption = caption;
 }
 
-void RecorderWindow::AppendSystemMenuSeparator() {}
+void RecorderWindow::AppendSystemMenuSeparator()
+{
+}
 
 void RecorderWindow::AppendSystemMenuItem(UINT command, const std::string& text)
 {

@@ -81,11 +81,11 @@ public:
     void RedrawDialog() override;
     void DispatchOnePendingMessage() override;
     IconHandle LoadProgramIcon() override;
-    void SetLargeIcon(IconHandle) override {}
-    void PlaceWindow() override {}
-    void CreateBoldFont() override {}
+    void SetLargeIcon(IconHandle) override { }
+    void PlaceWindow() override { }
+    void CreateBoldFont() override { }
     bool IsIconic() override { return false; }
-    void DrawIconCentred(IconHandle) override {}
+    void DrawIconCentred(IconHandle) override { }
     void ShowAboutDialog() override;
     void EndDialog(int result) override;
 

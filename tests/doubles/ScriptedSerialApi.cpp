@@ -9,7 +9,9 @@ namespace {
 const HANDLE kHandle = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(0x5E81A1));
 }
 
-ScriptedSerialApi::ScriptedSerialApi(TickClock& clock) : m_clock(clock) {}
+ScriptedSerialApi::ScriptedSerialApi(TickClock& clock) : m_clock(clock)
+{
+}
 
 void ScriptedSerialApi::AddPort(int portNumber, int failingOpens)
 {
@@ -68,9 +70,8 @@ void ScriptedSerialApi::Log(const std::string& what)
 HANDLE ScriptedSerialApi::CreateFileA(const char* fileName, DWORD, DWORD shareMode, DWORD, DWORD)
 {
     const char* prefix = "\\\\.\\COM";
-    const int port = std::strncmp(fileName, prefix, std::strlen(prefix)) == 0
-                         ? std::atoi(fileName + std::strlen(prefix))
-                         : -1;
+    const int port =
+        std::strncmp(fileName, prefix, std::strlen(prefix)) == 0 ? std::atoi(fileName + std::strlen(prefix)) : -1;
     ++m_openAttempts[port];
     Log(std::string("open ") + (fileName + 4));
     const auto known = m_failingOpens.find(port);
@@ -178,11 +179,20 @@ BOOL ScriptedSerialApi::EscapeCommFunction(HANDLE port, DWORD function)
         return FALSE;
     }
     switch (function) {
-    case CLRDTR: Log("DTR off"); break;
-    case CLRRTS: Log("RTS off"); break;
-    case SETDTR: Log("DTR on"); break;
-    case SETRTS: Log("RTS on"); break;
-    default: break;
+    case CLRDTR:
+        Log("DTR off");
+        break;
+    case CLRRTS:
+        Log("RTS off");
+        break;
+    case SETDTR:
+        Log("DTR on");
+        break;
+    case SETRTS:
+        Log("RTS on");
+        break;
+    default:
+        break;
     }
     return TRUE;
 }

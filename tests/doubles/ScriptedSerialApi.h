@@ -48,8 +48,8 @@ public:
     bool IsOpen() const { return m_openPort != -1; }
     const DCB& LastState() const { return m_dcb; }
 
-    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
-                       DWORD creationDisposition, DWORD flagsAndAttributes) override;
+    HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, DWORD creationDisposition,
+                       DWORD flagsAndAttributes) override;
     BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue) override;
     BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts) override;
     BOOL SetCommState(HANDLE port, const DCB* dcb) override;

@@ -10,7 +10,7 @@ namespace fwut {
 
 class VirtualClock final : public TickClock {
 public:
-    explicit VirtualClock(DWORD start = 0) : m_now(start) {}
+    explicit VirtualClock(DWORD start = 0) : m_now(start) { }
 
     DWORD GetTickCount() override { return m_now; }
     // Recorded, then time jumps ms ahead.

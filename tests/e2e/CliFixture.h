@@ -75,7 +75,8 @@ protected:
     std::unique_ptr<Process> StartCli(std::vector<std::string> extra = {}, const std::string& sim = "sim",
                                       const std::string& output = "cli.out")
     {
-        std::vector<std::string> arguments = {"update", "--device", Sim(sim).Link(), "--dir", (m_dir / "firmware").string()};
+        std::vector<std::string> arguments = {"update", "--device", Sim(sim).Link(), "--dir",
+                                              (m_dir / "firmware").string()};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return std::make_unique<Process>(kCli, arguments, (m_dir / output).string());
     }

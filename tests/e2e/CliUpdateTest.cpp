@@ -69,7 +69,8 @@ TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 TEST_F(CliUpdate, AWaitThatLastsTooLongIsCancelledAndAMissingFolderIsAFirmwareFileProblem)
 {
     StartSimulator({"--never-answer"});
-    EXPECT_EQ(RunCliWith({"update", "--device", Sim().Link(), "--dir", (m_dir / "nowhere").string()}), 3) << CliOutput();
+    EXPECT_EQ(RunCliWith({"update", "--device", Sim().Link(), "--dir", (m_dir / "nowhere").string()}), 3)
+        << CliOutput();
     EXPECT_NE(CliOutput().find("Unable to open the firmware description file:"), std::string::npos);
     EXPECT_EQ(RunCli({"--wait-timeout", "2"}), 10) << CliOutput();
     EXPECT_EQ(SimulatorExit(), 0);

@@ -50,7 +50,7 @@ struct SeenBox {
     QString caption;
     QString text;
     QMessageBox::Icon icon;
-    std::string behind;    // the dialog's phase, as Phase() tells it
+    std::string behind;  // the dialog's phase, as Phase() tells it
     std::string progress;  // the progress line
 };
 

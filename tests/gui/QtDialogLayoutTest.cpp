@@ -46,7 +46,8 @@ TEST(QtPortButtons, EveryLabelUpToCom100IsWhollyVisibleInItsPlace)
             EXPECT_EQ(button->x(), under.window.Control(id + 11)->x());
         }
         if (id != IDC_COM11 && id != IDC_COM22) {
-            EXPECT_LT(button->geometry().right(), under.window.Control(id + 1)->x()) << "it reaches into the next button";
+            EXPECT_LT(button->geometry().right(), under.window.Control(id + 1)->x())
+                << "it reaches into the next button";
         }
     }
     EXPECT_EQ(qobject_cast<QAbstractButton*>(under.window.Control(IDC_COM22))->text(), "COM100");

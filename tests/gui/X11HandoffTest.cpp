@@ -34,8 +34,7 @@ public:
     QStringList Log()
     {
         // The test's own thread may have been busy: collect what is waiting.
-        while (m_process.waitForReadyRead(50)) {
-        }
+        while (m_process.waitForReadyRead(50)) { }
         m_log += QString::fromLocal8Bit(m_process.readAllStandardOutput());
         return m_log.split('\n', Qt::SkipEmptyParts);
     }

@@ -69,9 +69,9 @@ protected:
 TEST_F(FakeSystem, SystemDevicesGetTheirNumbersAndTheExplicitMapWinsItsOwn)
 {
     auto system = Directory();
-    EXPECT_THAT(ReadAll(system), ElementsAre(Pair(Dev("ttyS0"), "COM1"), Pair(Dev("ttyS10"), "COM11"),
-                                             Pair(Dev("ttyUSB0"), "COM33"), Pair(Dev("ttyUSB1"), "COM34"),
-                                             Pair(Dev("ttyACM0"), "COM65")))
+    EXPECT_THAT(ReadAll(system),
+                ElementsAre(Pair(Dev("ttyS0"), "COM1"), Pair(Dev("ttyS10"), "COM11"), Pair(Dev("ttyUSB0"), "COM33"),
+                            Pair(Dev("ttyUSB1"), "COM34"), Pair(Dev("ttyACM0"), "COM65")))
         << "ttyACM36 would be COM101";
 
     fs::create_symlink(Dev("ttyUSB1"), Dev("by-id"));

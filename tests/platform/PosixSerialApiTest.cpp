@@ -54,10 +54,7 @@ DCB LineSettings(DWORD baudRate)
 
 class PosixSerialApiTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(pty.SlavePath().empty()) << "no pseudo-terminal";
-    }
+    void SetUp() override { ASSERT_FALSE(pty.SlavePath().empty()) << "no pseudo-terminal"; }
 
     HANDLE Open(const char* name = "\\\\.\\COM7")
     {

@@ -37,8 +37,10 @@ TEST_F(RS232Settings, EachOperationTakesOnlyTheRatesAndParitiesOfItsOwnList)
         int parity;
         DWORD rateAtOpen, rateAtChange;
         BYTE parityAtOpen, parityAtChange;
-    } cases[] = {{300, 'E', 300, 9600, EVENPARITY, EVENPARITY},   {14400, 'M', 14400, 9600, MARKPARITY, NOPARITY},
-                 {19200, 'S', 19200, 19200, SPACEPARITY, NOPARITY}, {56000, 'e', 9600, 9600, NOPARITY, NOPARITY}};
+    } cases[] = {{300, 'E', 300, 9600, EVENPARITY, EVENPARITY},
+                 {14400, 'M', 14400, 9600, MARKPARITY, NOPARITY},
+                 {19200, 'S', 19200, 19200, SPACEPARITY, NOPARITY},
+                 {56000, 'e', 9600, 9600, NOPARITY, NOPARITY}};
     for (const auto& c : cases) {
         port.Open(1, c.rate, c.parity, 8, 2);
         EXPECT_EQ(api.LastState().BaudRate, c.rateAtOpen) << c.rate;

@@ -30,7 +30,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
-    SimProcess(const TempDir& folder, std::vector<std::string> options) : SimProcess(folder.Path("."), options) {}
+    SimProcess(const TempDir& folder, std::vector<std::string> options) : SimProcess(folder.Path("."), options) { }
 
     const std::string& Link() const { return m_link; }
     const std::string& Image() const { return m_image; }

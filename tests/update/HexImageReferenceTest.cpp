@@ -37,12 +37,12 @@ protected:
     std::string SrecImage(const std::string& hex)
     {
         const auto bin = m_folder.Path("srec.bin");
-        const int status = test::Process(FWUT_SREC_CAT,
-                                         {"-redundant-bytes=ignore", "-contradictory-bytes=ignore",
-                                          "-disable-sequence-warnings", hex, "-intel", "-fill", "0xFF", "0",
-                                          "-maximum-address", hex, "-intel", "-o", bin, "-binary"},
-                                         m_folder.Path("srec.out"))
-                               .Wait(std::chrono::seconds(60));
+        const int status =
+            test::Process(FWUT_SREC_CAT,
+                          {"-redundant-bytes=ignore", "-contradictory-bytes=ignore", "-disable-sequence-warnings", hex,
+                           "-intel", "-fill", "0xFF", "0", "-maximum-address", hex, "-intel", "-o", bin, "-binary"},
+                          m_folder.Path("srec.out"))
+                .Wait(std::chrono::seconds(60));
         EXPECT_EQ(status, 0);
         auto image = test::ReadText(bin);
         image.resize((image.size() + kPage - 1) / kPage * kPage, '\xFF');
@@ -85,9 +85,12 @@ struct RealHex {
     const char* sha256;  // of the image; none for a refused file
 };
 
-void PrintTo(const RealHex& hex, std::ostream* out) { *out << hex.file; }
+void PrintTo(const RealHex& hex, std::ostream* out)
+{
+    *out << hex.file;
+}
 
-class RealHexTest : public ::testing::TestWithParam<RealHex> {};
+class RealHexTest : public ::testing::TestWithParam<RealHex> { };
 
 TEST_P(RealHexTest, GivesTheKnownImageOrNone)
 {
@@ -103,13 +106,13 @@ TEST_P(RealHexTest, GivesTheKnownImageOrNone)
 
 INSTANTIATE_TEST_SUITE_P(
     Toolchains, RealHexTest,
-    ::testing::Values(
-        RealHex{"Optiboot", "avr-optiboot-atmega328.hex", HexImageResult::Complete, 128,
-                "a0686f272d7ebe1cc836c7e2d9f46c1df4e4643a6909d352cb32dd4e87d7b58f"},
-        RealHex{"AtmegaBoot", "avr-atmegaboot-atmega328.hex", HexImageResult::Complete, 127,
-                "ba90eb0028407f350c85dd60b9774b92f952679061e8ae3fe541d0f45df4ff69"},
-        // An extended linear address record: the boot loader's address space has no upper half.
-        RealHex{"ExtendedLinearAddress", "with-extended-linear-address.hex", HexImageResult::InvalidHexFile, 0, ""}),
+    ::testing::Values(RealHex{"Optiboot", "avr-optiboot-atmega328.hex", HexImageResult::Complete, 128,
+                              "a0686f272d7ebe1cc836c7e2d9f46c1df4e4643a6909d352cb32dd4e87d7b58f"},
+                      RealHex{"AtmegaBoot", "avr-atmegaboot-atmega328.hex", HexImageResult::Complete, 127,
+                              "ba90eb0028407f350c85dd60b9774b92f952679061e8ae3fe541d0f45df4ff69"},
+                      // An extended linear address record: the boot loader's address space has no upper half.
+                      RealHex{"ExtendedLinearAddress", "with-extended-linear-address.hex",
+                              HexImageResult::InvalidHexFile, 0, ""}),
     [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace

@@ -41,7 +41,7 @@ class HexImageTest : public ::testing::Test {
 protected:
     // The result, and the image's bytes (none when no image file is left).
     std::pair<HexImageResult, std::optional<std::string>> Convert(const std::string& hexText,
-                                                                   const char* hexName = "firmware.hex")
+                                                                  const char* hexName = "firmware.hex")
     {
         const auto result = test::ConvertAndRelease(m_folder.Write(hexName, hexText), ImagePath());
         if (!std::filesystem::exists(ImagePath()))
@@ -59,9 +59,15 @@ struct InvalidCase {
     std::string text;
 };
 
-void PrintTo(const InvalidCase& invalid, std::ostream* out) { *out << invalid.name; }
+void PrintTo(const InvalidCase& invalid, std::ostream* out)
+{
+    *out << invalid.name;
+}
 
-std::string HexOfLength(std::size_t dataBytes) { return DataRecord(0, Bytes(dataBytes)); }
+std::string HexOfLength(std::size_t dataBytes)
+{
+    return DataRecord(0, Bytes(dataBytes));
+}
 
 std::string WithChecksum(std::string record, const char* checksum)
 {
@@ -92,7 +98,7 @@ std::vector<InvalidCase> InvalidCases()
     };
 }
 
-class InvalidHexTest : public HexImageTest, public ::testing::WithParamInterface<InvalidCase> {};
+class InvalidHexTest : public HexImageTest, public ::testing::WithParamInterface<InvalidCase> { };
 
 TEST_P(InvalidHexTest, IsRejectedAndLeavesNoImage)
 {
@@ -113,7 +119,10 @@ struct ValidCase {
     std::vector<std::pair<std::size_t, int>> bytes;  // offset, value (-1: 0xFF)
 };
 
-void PrintTo(const ValidCase& valid, std::ostream* out) { *out << valid.name; }
+void PrintTo(const ValidCase& valid, std::ostream* out)
+{
+    *out << valid.name;
+}
 
 std::vector<ValidCase> ValidCases()
 {
@@ -121,27 +130,37 @@ std::vector<ValidCase> ValidCases()
         {"OnlyTheEndRecord", Lines({kEndRecord}), 1, {{0, -1}, {255, -1}}},
         {"LongestRecordCrLf", Lines({HexOfLength(93), kEndRecord}, "\r\n"), 1, {{0, 0}, {92, 92}, {93, -1}}},
         {"LowerCase", Lines({":04001000abcdeffa8b", kEndRecord}), 1, {{0x10, 0xAB}, {0x13, 0xFA}, {0x14, -1}}},
-        {"DataOnlyInTheSecondPage", Lines({DataRecord(0x0100, Bytes(16, 0x40)), kEndRecord}), 2,
+        {"DataOnlyInTheSecondPage",
+         Lines({DataRecord(0x0100, Bytes(16, 0x40)), kEndRecord}),
+         2,
          {{0, -1}, {0xFF, -1}, {0x100, 0x40}, {0x10F, 0x4F}, {0x110, -1}}},
-        {"GapPagesStayBlank", Lines({DataRecord(0x0000, {0x11}), DataRecord(0x0400, {0x22}), kEndRecord}), 5,
+        {"GapPagesStayBlank",
+         Lines({DataRecord(0x0000, {0x11}), DataRecord(0x0400, {0x22}), kEndRecord}),
+         5,
          {{0, 0x11}, {1, -1}, {0x3FF, -1}, {0x400, 0x22}, {0x401, -1}}},
-        {"DescendingOrder", Lines({DataRecord(0x0400, {0x22}), DataRecord(0x0000, {0x11}), kEndRecord}), 5,
+        {"DescendingOrder",
+         Lines({DataRecord(0x0400, {0x22}), DataRecord(0x0000, {0x11}), kEndRecord}),
+         5,
          {{0, 0x11}, {0x400, 0x22}}},
-        {"LaterRecordWins", Lines({DataRecord(0x10, {1, 2, 3, 4}), DataRecord(0x12, {9}), kEndRecord}), 1,
+        {"LaterRecordWins",
+         Lines({DataRecord(0x10, {1, 2, 3, 4}), DataRecord(0x12, {9}), kEndRecord}),
+         1,
          {{0x11, 2}, {0x12, 9}, {0x13, 4}}},
         {"SegmentRecordsSkippedUnchecked",
-         Lines({Record(0, 0x02, {0x10, 0x00}), DataRecord(0x0020, {0x5A}), WithChecksum(Record(0, 0x02, {0x20, 0}), "00"),
-                ":0400000312345678ZZ", kEndRecord}),
-         1, {{0x20, 0x5A}}},
-        {"NothingAfterTheEndRecordIsRead", Lines({DataRecord(0, {1}), ":00000001FF", DataRecord(0x0800, {2}), "junk"}),
-         1, {{0, 1}}},
+         Lines({Record(0, 0x02, {0x10, 0x00}), DataRecord(0x0020, {0x5A}),
+                WithChecksum(Record(0, 0x02, {0x20, 0}), "00"), ":0400000312345678ZZ", kEndRecord}),
+         1,
+         {{0x20, 0x5A}}},
+        {"NothingAfterTheEndRecordIsRead",
+         Lines({DataRecord(0, {1}), ":00000001FF", DataRecord(0x0800, {2}), "junk"}),
+         1,
+         {{0, 1}}},
         // The offset is address plus index, so a record near the top runs on past 64 KiB.
-        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord}), 257,
-         {{0xFFFF, 7}, {0x10000, 8}}},
+        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord}), 257, {{0xFFFF, 7}, {0x10000, 8}}},
     };
 }
 
-class ValidHexTest : public HexImageTest, public ::testing::WithParamInterface<ValidCase> {};
+class ValidHexTest : public HexImageTest, public ::testing::WithParamInterface<ValidCase> { };
 
 TEST_P(ValidHexTest, GivesWholePagesWithEveryByteInItsPlace)
 {

@@ -13,10 +13,7 @@ public:
     using Handler = std::function<void(std::uint32_t message, std::uint32_t wParam, std::uint32_t lParam)>;
 
     // handoffAtom: the server's number for the hand-off atom.
-    HandoffListener(std::uint32_t handoffAtom, Handler handler)
-        : m_atom(handoffAtom), m_handler(std::move(handler))
-    {
-    }
+    HandoffListener(std::uint32_t handoffAtom, Handler handler) : m_atom(handoffAtom), m_handler(std::move(handler)) { }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

@@ -8,7 +8,7 @@ namespace fwut::companion {
 
 class HeldPort {
 public:
-    explicit HeldPort(std::string path) : m_path(std::move(path)) {}
+    explicit HeldPort(std::string path) : m_path(std::move(path)) { }
     ~HeldPort() { Release(); }
     HeldPort(const HeldPort&) = delete;
     HeldPort& operator=(const HeldPort&) = delete;

@@ -96,8 +96,7 @@ int main(int argc, char** argv)
 
     fwut::companion::HandoffListener listener(
         atom, [&](std::uint32_t message, std::uint32_t code, std::uint32_t portNumber) {
-            Log("received " + std::to_string(message) + " " + std::to_string(code) + " " +
-                std::to_string(portNumber));
+            Log("received " + std::to_string(message) + " " + std::to_string(code) + " " + std::to_string(portNumber));
             if (message != kHandoffMessage || (options.port != -1 && portNumber != options.port)) {
                 return;
             }

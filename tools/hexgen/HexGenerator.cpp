@@ -13,7 +13,7 @@ constexpr unsigned kPageSize = 256;
 // implementations, and the files must not.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : m_state(seed) {}
+    explicit Random(std::uint64_t seed) : m_state(seed) { }
 
     std::uint64_t Next()
     {

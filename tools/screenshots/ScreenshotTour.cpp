@@ -87,15 +87,14 @@ std::string UseConfigFolder(const Folder& folder)
 
 class NoShell final : public fwut::Shell {
 public:
-    void Open(const std::string&) override {}
+    void Open(const std::string&) override { }
 };
 
 // The main dialog with the system's real parts, its firmware and settings in
 // a folder of its own, and the given devices as its ports.
 struct Desk {
     Desk(const Folder& folder, std::map<int, std::string> ports, int firmwarePages)
-        : settings(UseConfigFolder(folder)),
-          portList(std::move(ports), folder.Path("no-sys-class-tty")),
+        : settings(UseConfigFolder(folder)), portList(std::move(ports), folder.Path("no-sys-class-tty")),
           window([this](int port) { return portList.DevicePath(port); }, shell)
     {
         fs::create_directories(folder.Path("program"));

@@ -46,7 +46,7 @@ void BootLoader::AnswerRequest(const RxItem& request)
     if (!m_options.noReady) {
         bytes.push_back(m_options.readyByte);
         what += " " + QuotedByte(m_options.readyByte) +
-            (m_options.readyByte == p::kAccept ? " (ready)" : " (in place of the ready byte)");
+                (m_options.readyByte == p::kAccept ? " (ready)" : " (in place of the ready byte)");
     }
     if (m_options.trickleMs > 0) {
         what += ", one byte every " + std::to_string(m_options.trickleMs) + " ms";
@@ -118,9 +118,8 @@ void BootLoader::OnHeader(const RxItem& item, int index)
         m_checker.Error(item.start, what + " although " + PageName() + " was never answered");
     }
     if (index != expected) {
-        m_checker.Error(item.start,
-                       what + ", expected page " + std::to_string(expected) +
-                           (m_rejectedData ? " again after its rejection" : ""));
+        m_checker.Error(item.start, what + ", expected page " + std::to_string(expected) +
+                                        (m_rejectedData ? " again after its rejection" : ""));
     }
     if (count > p::kMaxTransmissions) {
         m_checker.Error(item.start, what + ": the program gives up after five transmissions of a page");
@@ -150,9 +149,8 @@ void BootLoader::OnData(const RxItem& item)
         PageName() + " data frame " + std::to_string(m_current.frames) + " (" + std::to_string(size) + " bytes)";
     m_checker.Accept(item, what, p::kWorkingRate);
     if (size != expected) {
-        m_checker.Error(item.start,
-                       what + ": expected " + std::to_string(expected) +
-                           " bytes (a page goes as frames of 86, 86 and 84)");
+        m_checker.Error(item.start, what + ": expected " + std::to_string(expected) +
+                                        " bytes (a page goes as frames of 86, 86 and 84)");
         m_current.faulty = true;
     }
     m_current.data.insert(m_current.data.end(), item.payload.begin(), item.payload.end());
@@ -170,7 +168,7 @@ void BootLoader::OnChecksum(const RxItem& item)
     m_checker.Accept(item, what, p::kWorkingRate);
     if (m_current.data.size() != static_cast<std::size_t>(p::kPageSize)) {
         m_checker.Error(item.start,
-                       what + " after " + std::to_string(m_current.data.size()) + " data bytes, expected 256");
+                        what + " after " + std::to_string(m_current.data.size()) + " data bytes, expected 256");
         m_current.faulty = true;
     } else if (sum != received) {
         m_checker.Error(item.start, what + ", but the page data sums to " + HexBytes(&sum, 1));

@@ -7,7 +7,10 @@ const std::vector<FaultPlan>& FaultPlans()
     static const std::vector<FaultPlan> plans = {
         {"none", 0, [](SimOptions&) {}},
         {"page 1 rejected four times", 0, [](SimOptions& o) { o.rejectPages[1] = 4; }},
-        {"bytes before the ready byte D0", 0, [](SimOptions& o) { o.garbageBeforeD0 = {0x55, 0xAA, 0x00}; }},
+        {"bytes before the ready byte D0", 0,
+         [](SimOptions& o) {
+             o.garbageBeforeD0 = {0x55, 0xAA, 0x00};
+         }},
         {"no version reply", 5, [](SimOptions& o) { o.noVersion = true; }},
         {"version trickled too slowly", 5, [](SimOptions& o) { o.trickleMs = 300; }},
         {"version FG-DMM-2.33", 6, [](SimOptions& o) { o.version = "FG-DMM-2.33"; }},

@@ -22,9 +22,8 @@ void ItemChecker::Accept(const RxItem& item, const std::string& what, int expect
     m_transcript.Received(item, what);
     CheckLine(item, what, expectedBaud);
     if (m_owed && m_lastEnd && CertainlyShorter(item.start, item.start - *m_lastEnd, m_lastEndSlack, m_owed->ms)) {
-        Error(item.start,
-              what + " came " + FormatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
-                  "; the pause must be at least " + FormatMillis(m_owed->ms) + " ms");
+        Error(item.start, what + " came " + FormatMillis(item.start - *m_lastEnd) + " ms after the " + m_owed->after +
+                              "; the pause must be at least " + FormatMillis(m_owed->ms) + " ms");
     }
     m_owed.reset();
     m_lastEnd = item.end;
@@ -37,14 +36,12 @@ void ItemChecker::CheckLine(const RxItem& item, const std::string& what, int exp
         return;
     }
     if (item.startSlack > kTrustedSlack) {
-        m_transcript.Note(item.start,
-                         "line settings " + item.line.Describe() +
-                             " not judged: the simulator had not looked at the line for " +
-                             FormatMillis(item.startSlack) + " ms before");
+        m_transcript.Note(item.start, "line settings " + item.line.Describe() +
+                                          " not judged: the simulator had not looked at the line for " +
+                                          FormatMillis(item.startSlack) + " ms before");
     } else {
-        Error(item.start,
-              what + " arrived at " + item.line.Describe() + ", expected " + std::to_string(expectedBaud) +
-                  " baud 8N1");
+        Error(item.start, what + " arrived at " + item.line.Describe() + ", expected " + std::to_string(expectedBaud) +
+                              " baud 8N1");
     }
 }
 
@@ -74,9 +71,9 @@ bool ItemChecker::CertainlyShorter(Millis at, Millis gap, Millis slack, Millis r
     if (gap + slack < required) {
         return true;
     }
-    m_transcript.Note(at,
-                     "pause of " + FormatMillis(gap) + " ms not judged: the simulator had not looked at the line for " +
-                         FormatMillis(slack) + " ms before");
+    m_transcript.Note(at, "pause of " + FormatMillis(gap) +
+                              " ms not judged: the simulator had not looked at the line for " + FormatMillis(slack) +
+                              " ms before");
     return false;
 }
 

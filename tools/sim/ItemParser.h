@@ -19,21 +19,21 @@ enum class ItemKind {
     SecondConfig,
     Closing,
     Frame,
-    Invalid,     // bytes that are no item, or a frame with a layout error
+    Invalid,  // bytes that are no item, or a frame with a layout error
     Incomplete,  // an item whose bytes stopped coming
-    Skipped,     // bytes dropped after an invalid item, up to the next quiet gap
+    Skipped,  // bytes dropped after an invalid item, up to the next quiet gap
 };
 
 struct RxItem {
     ItemKind kind = ItemKind::Invalid;
-    std::vector<std::uint8_t> bytes;    // everything received for the item
+    std::vector<std::uint8_t> bytes;  // everything received for the item
     std::vector<std::uint8_t> payload;  // frames only
-    Millis start = 0;                   // first byte's arrival
-    Millis end = 0;                     // last byte's arrival
-    Millis startSlack = 0;              // how much earlier the first byte may have arrived
-    Millis endSlack = 0;                // and the last
-    LineSample line;                    // at the first byte
-    std::string problem;                // Invalid and Incomplete only
+    Millis start = 0;  // first byte's arrival
+    Millis end = 0;  // last byte's arrival
+    Millis startSlack = 0;  // how much earlier the first byte may have arrived
+    Millis endSlack = 0;  // and the last
+    LineSample line;  // at the first byte
+    std::string problem;  // Invalid and Incomplete only
 };
 
 class ItemParser {

@@ -43,11 +43,11 @@ inline constexpr int kSecondRate = 19200;
 
 // Shortest accepted pauses; each is the program's own pause less a few
 // milliseconds for the scheduling of two processes.
-inline constexpr Millis kAfterFirstRateCommand = 25;   // Delay(30)
+inline constexpr Millis kAfterFirstRateCommand = 25;  // Delay(30)
 inline constexpr Millis kAfterSecondRateCommand = 55;  // Delay(30), rate change, Delay(30)
-inline constexpr Millis kAfterFirstConfig = 1000;      // Delay(500) twice, ClearAndWait(10)
-inline constexpr Millis kAfterSecondConfig = 300;      // Delay(100), ClearAndWait(10), Delay(200)
-inline constexpr Millis kPollToRequest = 90;           // the transfer's 100 ms before its request
+inline constexpr Millis kAfterFirstConfig = 1000;  // Delay(500) twice, ClearAndWait(10)
+inline constexpr Millis kAfterSecondConfig = 300;  // Delay(100), ClearAndWait(10), Delay(200)
+inline constexpr Millis kPollToRequest = 90;  // the transfer's 100 ms before its request
 
 // The program's time limits for the boot loader's reply.
 inline constexpr Millis kVersionTimeLimit = 3000;

@@ -254,14 +254,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 std::string UsageText()
 {
-    std::string text = "Usage: fwut-sim --link PATH [options]\n"
-                       "\n"
-                       "Plays the relay and the Mobile Module's boot loader on a pseudo-terminal, checks every\n"
-                       "byte the update program sends (commands, frames, line rates, pauses) and answers as the\n"
-                       "module would. Each received item and each answer goes to the transcript with its time,\n"
-                       "the gap since the program's previous write and the line rate.\n"
-                       "\n"
-                       "Options:\n";
+    std::string text =
+        "Usage: fwut-sim --link PATH [options]\n"
+        "\n"
+        "Plays the relay and the Mobile Module's boot loader on a pseudo-terminal, checks every\n"
+        "byte the update program sends (commands, frames, line rates, pauses) and answers as the\n"
+        "module would. Each received item and each answer goes to the transcript with its time,\n"
+        "the gap since the program's previous write and the line rate.\n"
+        "\n"
+        "Options:\n";
     for (const auto& entry : OptionTable()) {
         std::string head = "  " + std::string(entry.name);
         if (!entry.valueName.empty()) {
@@ -271,13 +272,14 @@ std::string UsageText()
     }
     const auto ms = [](Millis value) { return std::to_string(static_cast<int>(value)) + " ms"; };
     text += "\nPauses always checked: " + ms(protocol::kAfterFirstRateCommand) + " after the first rate command, " +
-        ms(protocol::kAfterSecondRateCommand) + " after the second,\n" + ms(protocol::kAfterFirstConfig) +
-        " after the first configuration command, " + ms(protocol::kAfterSecondConfig) + " after the second, " +
-        ms(protocol::kPollToRequest) + " from the\nlast wake-up poll to the boot-loader request.\n";
-    text += "\n"
-            "Exit status: 0 when everything received followed the protocol, 1 after a protocol error\n"
-            "(or when the image could not be written), 2 for a usage error or when the\n"
-            "pseudo-terminal or its link cannot be set up. SIGTERM, SIGINT and SIGHUP end it cleanly.\n";
+            ms(protocol::kAfterSecondRateCommand) + " after the second,\n" + ms(protocol::kAfterFirstConfig) +
+            " after the first configuration command, " + ms(protocol::kAfterSecondConfig) + " after the second, " +
+            ms(protocol::kPollToRequest) + " from the\nlast wake-up poll to the boot-loader request.\n";
+    text +=
+        "\n"
+        "Exit status: 0 when everything received followed the protocol, 1 after a protocol error\n"
+        "(or when the image could not be written), 2 for a usage error or when the\n"
+        "pseudo-terminal or its link cannot be set up. SIGTERM, SIGINT and SIGHUP end it cleanly.\n";
     return text;
 }
 

@@ -15,7 +15,7 @@ namespace fwut::sim {
 struct SimOptions {
     std::string linkPath;
     std::string transcriptPath;  // empty: the transcript goes to stderr
-    std::string imageOutPath;    // empty: the flashed image is not written
+    std::string imageOutPath;  // empty: the flashed image is not written
     bool once = false;
     bool throttle = false;
 

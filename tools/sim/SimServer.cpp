@@ -22,12 +22,8 @@ constexpr Millis kStallLength = 10'000;
 }  // namespace
 
 SimServer::SimServer(const SimOptions& options, Transcript& transcript)
-    : m_options(options),
-      m_transcript(transcript),
-      m_start(std::chrono::steady_clock::now()),
-      m_wire(options.throttle),
-      m_parser([this](const RxItem& item) { OnItem(item); }),
-      m_random(options.randomFaultsSeed.value_or(0))
+    : m_options(options), m_transcript(transcript), m_start(std::chrono::steady_clock::now()), m_wire(options.throttle),
+      m_parser([this](const RxItem& item) { OnItem(item); }), m_random(options.randomFaultsSeed.value_or(0))
 {
 }
 
@@ -215,7 +211,8 @@ void SimServer::WriteImage()
     }
     const std::string problem = pages.WriteImage(m_options.imageOutPath);
     if (problem.empty()) {
-        m_transcript.Note(Now(), "image of " + CountOf(pages.Count(), "page") + " written to " + m_options.imageOutPath);
+        m_transcript.Note(Now(),
+                          "image of " + CountOf(pages.Count(), "page") + " written to " + m_options.imageOutPath);
     } else {
         m_imageWriteFailed = true;
         m_transcript.Note(Now(), "cannot write the image to " + m_options.imageOutPath + ": " + problem);
@@ -231,7 +228,7 @@ void SimServer::ShutDown()
     m_link.reset();
     m_pty.reset();
     m_transcript.Plain("summary: " + CountOf(m_sessionsHeard, "session") + ", " + std::to_string(m_sessionsCompleted) +
-                      " completed, " + CountOf(m_transcript.ProtocolErrors(), "protocol error"));
+                       " completed, " + CountOf(m_transcript.ProtocolErrors(), "protocol error"));
 }
 
 Millis SimServer::Now() const

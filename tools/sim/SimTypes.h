@@ -27,7 +27,7 @@ struct LineSample {
 struct RxByte {
     std::uint8_t value = 0;
     Millis time = 0;  // arrival from the program, when its write reached the line
-    Millis due = 0;   // when the relay has it: later on a throttled wire
+    Millis due = 0;  // when the relay has it: later on a throttled wire
     LineSample line;
     // How much earlier the byte may have arrived: the time since the
     // simulator last found the line empty. Large when it was kept from

@@ -75,7 +75,7 @@ SessionStep UpdateSession::OnItem(const RxItem& item)
 bool UpdateSession::StartsNewSession(const RxItem& item) const
 {
     return item.kind == ItemKind::RateCommand && item.line.baud == p::kWorkingRate && m_phase != Phase::Idle &&
-        m_phase != Phase::FirstRate;
+           m_phase != Phase::FirstRate;
 }
 
 void UpdateSession::OnRateCommand(const RxItem& item)
@@ -170,10 +170,9 @@ void UpdateSession::CheckPollGap(const RxItem& item, Millis gap)
     m_shortestPollGap = std::min(gap, m_shortestPollGap.value_or(gap));
     m_longestPollGap = std::max(gap, m_longestPollGap.value_or(gap));
     if (m_checker.CertainlyShorter(item.start, gap, m_lastPollStartSlack, m_options.minPollGap)) {
-        m_checker.Error(item.start,
-                       "wake-up poll " + std::to_string(m_polls) +
-                           " came too soon: one poll per 500 ms tick, at least " + FormatMillis(m_options.minPollGap) +
-                           " ms apart");
+        m_checker.Error(item.start, "wake-up poll " + std::to_string(m_polls) +
+                                        " came too soon: one poll per 500 ms tick, at least " +
+                                        FormatMillis(m_options.minPollGap) + " ms apart");
     }
 }
 
@@ -201,9 +200,8 @@ void UpdateSession::OnRequest(const RxItem& item)
         m_checker.Error(item.start, kRequestName + " without the wake-up poll that follows the module's answer");
     }
     if (m_checker.CertainlyShorter(item.start, item.start - m_lastPollEnd, m_lastPollEndSlack, p::kPollToRequest)) {
-        m_checker.Error(item.start,
-                       kRequestName + " came " + FormatMillis(item.start - m_lastPollEnd) +
-                           " ms after the last wake-up poll; the transfer waits 100 ms first");
+        m_checker.Error(item.start, kRequestName + " came " + FormatMillis(item.start - m_lastPollEnd) +
+                                        " ms after the last wake-up poll; the transfer waits 100 ms first");
     }
     m_phase = Phase::Transfer;
     m_bootLoader.AnswerRequest(item);
@@ -273,15 +271,15 @@ void UpdateSession::SetEnding(std::string ending)
 
 std::string UpdateSession::Summary() const
 {
-    std::string text = "session " + std::to_string(m_number) + ": " + (m_ending.empty() ? "unfinished" : m_ending) + "; " +
-        CountOf(m_polls, "wake-up poll");
+    std::string text = "session " + std::to_string(m_number) + ": " + (m_ending.empty() ? "unfinished" : m_ending) +
+                       "; " + CountOf(m_polls, "wake-up poll");
     if (m_shortestPollGap) {
         text += " (" + FormatMillis(*m_shortestPollGap) + " to " + FormatMillis(*m_longestPollGap) + " ms apart)";
     }
     text += m_answeredPoll > 0 ? ", answered poll " + std::to_string(m_answeredPoll) : ", none answered";
     if (m_phase == Phase::Transfer) {
         text += "; " + CountOf(Pages().Count(), "page") + " accepted, " +
-            CountOf(m_bootLoader.RejectionsSent(), "rejection") + " sent";
+                CountOf(m_bootLoader.RejectionsSent(), "rejection") + " sent";
     }
     return text;
 }

@@ -17,10 +17,10 @@ namespace fwut::sim {
 
 enum class SessionStep {
     Continue,
-    Ended,    // the closing command arrived
+    Ended,  // the closing command arrived
     Restart,  // the item starts a new session: hand it to a fresh one
-    HangUp,   // fault injection: drop the line now
-    Stall,    // fault injection: take no more bytes for a while
+    HangUp,  // fault injection: drop the line now
+    Stall,  // fault injection: take no more bytes for a while
 };
 
 class UpdateSession {

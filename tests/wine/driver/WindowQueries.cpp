@@ -67,9 +67,10 @@ std::string TextOf(HWND window)
 {
     std::vector<char> text(4096, '\0');
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                               SMTO_ABORTIFHUNG, 2000, &length)) {
-        length = static_cast<DWORD_PTR>(std::max(0, ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    if (!::SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               2000, &length)) {
+        length =
+            static_cast<DWORD_PTR>(std::max(0, ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     }
     return std::string(text.data(), std::min<std::size_t>(length, text.size() - 1));
 }
@@ -81,8 +82,7 @@ std::string ItemText(HWND dialog, int id)
 
 void PostClick(HWND dialog, int id)
 {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 }  // namespace fwut::driver

@@ -327,8 +327,8 @@ int Companion(const std::string& title, const std::string& logFile)
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "FwutCompanionStandIn";
     ::RegisterClassA(&windowClass);
-    const HWND window = ::CreateWindowA(windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                        0, 0, 240, 80, nullptr, nullptr, windowClass.hInstance, nullptr);
+    const HWND window = ::CreateWindowA(windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                        0, 240, 80, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) {
         return 1;
     }
@@ -389,7 +389,10 @@ int main(int argc, char** argv)
     if (is("record-target", 2)) {
         return RecordTarget(args[1], args[2]);
     }
-    std::fputs("usage: fwut-wine-driver main-ready|update-succeeds|update-cannot-open|saved-port|about|done|show-about|rect|companion|record-target ...\n",
-               stderr);
+    std::fputs(
+        "usage: fwut-wine-driver "
+        "main-ready|update-succeeds|update-cannot-open|saved-port|about|done|show-about|rect|companion|record-target "
+        "...\n",
+        stderr);
     return 2;
 }
