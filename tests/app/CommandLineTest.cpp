@@ -52,12 +52,5 @@ TEST(CommandLine, ProgramPathAndFolderFollowTheWindowsRules)
     EXPECT_EQ(FolderOfPath("/opt/fwut/fwut-update", '/'), "/opt/fwut/");
 }
 
-TEST(CommandLine, TheApplicationNameIsTheProgramFileWithoutFolderAndExtension)
-{
-    EXPECT_EQ(ApplicationNameOfPath("C:\\Tools\\FWUT_Update.exe"), "FWUT_Update");
-    EXPECT_EQ(ApplicationNameOfPath("/opt/fwut/fwut-update"), "fwut-update");
-    EXPECT_EQ(ApplicationNameOfPath("fwut.update.exe"), "fwut.update");
-}
-
 }  // namespace
 }  // namespace fwut

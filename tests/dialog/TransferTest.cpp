@@ -169,47 +169,46 @@ const std::string kInvalidReady = "Invalid ready response from the FieldGatherer
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, TransferFailure,
-    ::testing::Values(
-        Failure{"NoVersion", [](FakeModule& m, TransferTest&) { m.answerVersion = false; }, UpdateOutcome::NoResponse,
-                kNoResponse},
-        // The CR comes about 3070 ms after the pause, though bytes keep coming.
-        Failure{"TrickledVersion", [](FakeModule& m, TransferTest&) { m.versionCharIntervalMs = 280; },
-                UpdateOutcome::NoResponse, kNoResponse},
-        Failure{"Version233", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.33\r"; },
-                UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
-        Failure{"TenCharacters", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.3\r"; },
-                UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
-        Failure{"TwelveCharacters", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.321\r"; },
-                UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
-        Failure{"LineFeedBefore", [](FakeModule& m, TransferTest&) { m.versionResponse = "\nFG-DMM-2.3\r"; },
-                UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
-        Failure{"LineFeedAfterCr", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.32\r\n"; },
-                UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"NoReadyByte", [](FakeModule& m, TransferTest&) { m.readyResponse = {}; },
-                UpdateOutcome::NoReadyResponse, kNoReady},
-        Failure{"WrongReadyByte", [](FakeModule& m, TransferTest&) { m.readyResponse = {'?'}; },
-                UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"FifthRejection",
-                [](FakeModule& m, TransferTest&) {
-                    m.pageAnswers = {'@', '@', '@', '@', '@'};
-                },
-                UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"OtherPageAnswer",
-                [](FakeModule& m, TransferTest&) {
-                    m.pageAnswers = {'!', 'x'};
-                },
-                UpdateOutcome::InvalidReadyResponse, kInvalidReady},
-        Failure{"SilenceAfterAPage", [](FakeModule& m, TransferTest&) { m.silentAtPage = 2; },
-                UpdateOutcome::NoResponse, kNoResponse},
-        Failure{"Interrupted",
-                [](FakeModule& m, TransferTest& test) {
-                    test.serial.OnWrite([&m, &test](ScriptedSerialApi&, const Bytes& bytes) {
-                        if (bytes.size() == 22 + 2 && m.Transmissions(0).size() == 1) {
-                            test.dialog->RequestInterrupt();
-                        }
-                    });
-                },
-                UpdateOutcome::Interrupted, "The firmware update was interrupted by the operator.     "}),
+    ::testing::Values(Failure{"NoVersion", [](FakeModule& m, TransferTest&) { m.answerVersion = false; },
+                              UpdateOutcome::NoResponse, kNoResponse},
+                      // The CR comes about 3070 ms after the pause, though bytes keep coming.
+                      Failure{"TrickledVersion", [](FakeModule& m, TransferTest&) { m.versionCharIntervalMs = 280; },
+                              UpdateOutcome::NoResponse, kNoResponse},
+                      Failure{"Version233", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.33\r"; },
+                              UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
+                      Failure{"TenCharacters", [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.3\r"; },
+                              UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
+                      Failure{"LineFeedBefore",
+                              [](FakeModule& m, TransferTest&) { m.versionResponse = "\nFG-DMM-2.3\r"; },
+                              UpdateOutcome::InvalidVersionResponse, kInvalidVersion},
+                      Failure{"LineFeedAfterCr",
+                              [](FakeModule& m, TransferTest&) { m.versionResponse = "FG-DMM-2.32\r\n"; },
+                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                      Failure{"NoReadyByte", [](FakeModule& m, TransferTest&) { m.readyResponse = {}; },
+                              UpdateOutcome::NoReadyResponse, kNoReady},
+                      Failure{"WrongReadyByte", [](FakeModule& m, TransferTest&) { m.readyResponse = {'?'}; },
+                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                      Failure{"FifthRejection",
+                              [](FakeModule& m, TransferTest&) {
+                                  m.pageAnswers = {'@', '@', '@', '@', '@'};
+                              },
+                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                      Failure{"OtherPageAnswer",
+                              [](FakeModule& m, TransferTest&) {
+                                  m.pageAnswers = {'!', 'x'};
+                              },
+                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                      Failure{"SilenceAfterAPage", [](FakeModule& m, TransferTest&) { m.silentAtPage = 2; },
+                              UpdateOutcome::NoResponse, kNoResponse},
+                      Failure{"Interrupted",
+                              [](FakeModule& m, TransferTest& test) {
+                                  test.serial.OnWrite([&m, &test](ScriptedSerialApi&, const Bytes& bytes) {
+                                      if (bytes.size() == 22 + 2 && m.Transmissions(0).size() == 1) {
+                                          test.dialog->RequestInterrupt();
+                                      }
+                                  });
+                              },
+                              UpdateOutcome::Interrupted, "The firmware update was interrupted by the operator.     "}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
 // Each limit to the millisecond, counted from its own moment: the version

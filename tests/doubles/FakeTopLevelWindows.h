@@ -40,9 +40,7 @@ public:
             return 0;
         }
         const std::string& title = m_windows[window - 1].title;
-        const int length =
-            static_cast<int>(title.size()) < capacity - 1 ? static_cast<int>(title.size()) : capacity - 1;
-        title.copy(buffer, static_cast<std::size_t>(length));
+        const int length = static_cast<int>(title.copy(buffer, static_cast<std::size_t>(capacity - 1)));
         buffer[length] = '\0';
         return length;
     }

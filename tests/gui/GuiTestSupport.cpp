@@ -36,11 +36,6 @@ void WriteFile(const std::string& path, const std::string& content)
 
 }  // namespace
 
-DialogUnderTest::DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages)
-    : DialogUnderTest(std::map<int, std::string>{{kPort, device}}, windows, firmwarePages)
-{
-}
-
 DialogUnderTest::DialogUnderTest(std::map<int, std::string> portMap, TopLevelWindows& windows, int firmwarePages)
     : settings(UseSettingsFolder(folder)),
       // No scan of the machine's own ports: the map names them all.

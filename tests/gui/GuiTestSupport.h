@@ -56,10 +56,8 @@ struct SeenBox {
 
 class DialogUnderTest {
 public:
-    // device: what COM5, the only port, is; windows: other programs' windows.
-    // firmwarePages: the size of the firmware the program folder offers.
-    DialogUnderTest(const std::string& device, TopLevelWindows& windows, int firmwarePages = 3);
-    // The installed ports are exactly those of portMap.
+    // The installed ports are exactly those of portMap ({{kPort, device}} for one);
+    // windows: other programs' windows; firmwarePages: the size of the firmware offered.
     DialogUnderTest(std::map<int, std::string> portMap, TopLevelWindows& windows, int firmwarePages = 3);
     ~DialogUnderTest();
 

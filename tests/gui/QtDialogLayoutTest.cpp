@@ -20,7 +20,7 @@ class QtDialogLayoutTest : public ::testing::Test {
 protected:
     PseudoTerminal line;  // stands for COM5
     NoTopLevelWindows noWindows;
-    DialogUnderTest under{line.SlavePath(), noWindows};
+    DialogUnderTest under{{{kPort, line.SlavePath()}}, noWindows};
 };
 
 TEST(QtPortButtons, EveryLabelUpToCom100IsWhollyVisibleInItsPlace)

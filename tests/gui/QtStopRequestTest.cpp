@@ -19,7 +19,7 @@ TEST(QtStopRequest, ATerminationRequestEndsTheTransferAndThenTheWindow)
     test::TempDir simFolder;
     test::SimProcess sim(simFolder, {"--once", "--answer-after", "1"});
     NoTopLevelWindows noWindows;
-    DialogUnderTest under(sim.Link(), noWindows, 40);
+    DialogUnderTest under({{kPort, sim.Link()}}, noWindows, 40);
     under.Open();
     gui::StopOnRequest stop(under.window, *under.dialog);
     bool closed = false;

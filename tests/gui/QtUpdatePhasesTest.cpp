@@ -15,7 +15,7 @@ TEST(QtUpdatePhases, AnUpdateGoesFromIdleThroughWaitingAndTransferToSuccessAndBa
     test::TempDir simFolder;
     test::SimProcess sim(simFolder, {"--once", "--answer-after", "2"});
     NoTopLevelWindows noWindows;
-    DialogUnderTest under(sim.Link(), noWindows);
+    DialogUnderTest under({{kPort, sim.Link()}}, noWindows);
     under.Open();
     EXPECT_EQ(under.Phase(), idle);
     under.AnswerBoxes();

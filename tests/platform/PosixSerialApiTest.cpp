@@ -154,26 +154,6 @@ TEST_F(PosixSerialApiTest, APortInUseIsRefusedAndAKilledHolderLeavesItFree)
     EXPECT_EQ(OpenAsOtherUser(pty.SlavePath()), 0) << "a killed holder left the port refused";
 }
 
-TEST_F(PosixSerialApiTest, AMissingOrVanishedDeviceFails)
-{
-    for (const char* name : {"\\\\.\\COM8", "\\\\.\\COM07", pty.SlavePath().c_str()}) {
-        EXPECT_EQ(Open(name), INVALID_HANDLE_VALUE) << name;
-        EXPECT_EQ(api.GetLastError(), ERROR_FILE_NOT_FOUND) << name;
-    }
-
-    const HANDLE port = Open();
-    ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    pty.CloseMaster();  // as an unplugged adapter
-    COMSTAT status{};
-    status.cbInQue = 99;
-    EXPECT_FALSE(api.ClearCommError(port, nullptr, &status));
-    EXPECT_EQ(status.cbInQue, 0u);
-    const BYTE byte = 0x55;
-    DWORD written = 0;
-    EXPECT_FALSE(api.WriteFile(port, &byte, 1, &written));
-    EXPECT_TRUE(api.CloseHandle(port));
-}
-
 TEST_F(PosixSerialApiTest, LineSettingsReachTheDeviceAndRatesWithoutConstantsAreTaken)
 {
     const HANDLE port = Open();
