@@ -102,7 +102,11 @@ fdsMin=$(printf '%s\n' "${samples[@]}" | awk '{print $2}' | sort -n | head -n1)
 fdsMax=$(printf '%s\n' "${samples[@]}" | awk '{print $2}' | sort -n | tail -n1)
 ((fdsMin == fdsMax)) || fail "open descriptors went from $fdsMin to $fdsMax"
 growth=$((rssN - rssWarm))
-((growth <= 1024)) || fail "resident memory grew by $growth KiB after the first 20 updates"
+# Under the sanitizer the quarantine of freed memory (8 MiB) fills up first;
+# a leak shows in LeakSanitizer's report at the end.
+allowed=1024
+[[ $preset == asan ]] && allowed=$((1024 + 8 * 1024))
+((growth <= allowed)) || fail "resident memory grew by $growth KiB after the first 20 updates"
 
 echo "soak ($preset, seed $seed): $count updates in ${elapsed} s, fwut-cli exit $status"
 for code in $(printf '%s\n' "${!tally[@]}" | sort -n); do echo "  exit $code: ${tally[$code]}"; done
