@@ -3,7 +3,7 @@
 # files that are not. scripts/check-format.sh --fix rewrites them instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh clang-format >/dev/null
+scripts/setup.sh >/dev/null
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 if [[ ${1:-} == --fix ]]; then
     clang-format -i "${sources[@]}"

@@ -10,7 +10,7 @@ packages=("$@"
     srecord
     libudev-dev
     libcli11-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     xvfb xauth
 )
 
