@@ -59,6 +59,17 @@ image-not-held @@ update/FirmwareFileOps.cpp @@ if (result == HexImageResult::Co
 exit-code-no-ready @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::NoReadyResponse:\n        return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse:\n        return kExitInvalidReadyResponse;
 date-hour-zero @@ update/FirmwareDescription.cpp @@ return hour > 12 ? hour - 12 : hour; @@ return hour > 12 ? hour - 12 : (hour == 0 ? 12 : hour);
 closing-pause @@ update/RelayCommands.cpp @@ fwut::Delay(m_env.clock, 200); @@ fwut::Delay(m_env.clock, 100);
+dcb-cts-flow @@ serial/RS232.cpp @@ m_dcb.fOutxCtsFlow = FALSE; @@ m_dcb.fOutxCtsFlow = TRUE;
+close-keeps-dtr @@ serial/RS232.cpp @@ m_api.EscapeCommFunction(m_hPort, CLRDTR);\n    m_api.EscapeCommFunction(m_hPort, CLRRTS); @@ m_api.EscapeCommFunction(m_hPort, CLRRTS);
+rate-change-keeps-input @@ serial/RS232.cpp @@ m_api.SetCommState(m_hPort, &m_dcb);\n    return PurgeInput(); @@ m_api.SetCommState(m_hPort, &m_dcb);\n    return TRUE;
+write-after-failure @@ serial/RS232.cpp @@ if (!m_isOpen || length < 0 || m_writeFailed) { @@ if (!m_isOpen || length < 0) {
+hidden-companion-asked @@ serial/PortHandoff.cpp @@ if (!windows.IsWindowVisible(window)) { @@ if (false) {
+handoff-release-code @@ ui/FWUT_UpdateDlg.h @@ HANDOFF_RELEASE_PORT = 1001; @@ HANDOFF_RELEASE_PORT = 1003;
+description-line-cap @@ update/FirmwareDescription.cpp @@ kMaxLineLength = 4096; @@ kMaxLineLength = 4095;
+exit-code-interrupted @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::Interrupted:\n        return kExitInterrupted; @@ case UpdateOutcome::Interrupted:\n        return kExitCancelled;
+idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ m_window.EnableSystemMenuItem(SC_CLOSE, enable); @@ m_window.EnableSystemMenuItem(SC_CLOSE, false);
+lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
+image-may-be-hex-file @@ update/HexImage.cpp @@ if (files::SameFile(hexPath, imagePath)) @@ if (false)
 EOF
 
 only=""
