@@ -439,8 +439,12 @@ BOOL PosixSerialApi::CloseHandle(HANDLE port)
     const int fd = FdOf(port);
     m_writeStallMs.erase(fd);
     // Bytes a stopped line never took would make close() wait for them (up to
-    // 30 s on a serial port); a Windows handle closes at once.
-    ::tcflush(fd, TCOFLUSH);
+    // 30 s on a serial port); a Windows handle closes at once. Only those are
+    // dropped: on a working line the drain after each write has sent the rest,
+    // and a pseudo-terminal's reader may not have read it yet.
+    if (OutputQueued(fd) > 0) {
+        ::tcflush(fd, TCOFLUSH);
+    }
     return ::close(fd) == 0 ? TRUE : Fail(errno);
 }
 
