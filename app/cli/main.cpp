@@ -57,9 +57,9 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         ->check(CLI::Range(1, 86400));
     update
         ->add_option("--repeat", options.repeat,
-                     "update N modules one after another, each when it answers (0: until Ctrl-C)")
+                     "update N modules one after another, each when it answers (0: until Ctrl-C; at most 1000000)")
         ->type_name("N")
-        ->check(CLI::NonNegativeNumber);
+        ->check(CLI::Range(0, 1000000));
 }
 
 }  // namespace
