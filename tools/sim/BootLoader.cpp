@@ -196,7 +196,7 @@ void BootLoader::AnswerPage(Millis at)
         m_pages.Store(m_current.index, m_current.data);
         m_nextPage = m_current.index + 1;
         m_rejectedData.reset();
-        m_answerLeaves = m_line.Send(at, {p::kAccept}, 0, "\"!\" " + PageName() + " accepted");
+        SendAnswer(at, p::kAccept, PageName() + " accepted");
         return;
     }
     if (injected) {
@@ -204,8 +204,18 @@ void BootLoader::AnswerPage(Millis at)
     }
     m_rejectedData = m_current.data;
     ++m_rejectionsSent;
-    m_answerLeaves =
-        m_line.Send(at, {p::kReject}, 0, "\"@\" " + PageName() + " rejected" + (injected ? " (--reject-page)" : ""));
+    SendAnswer(at, p::kReject, PageName() + " rejected" + (injected ? " (--reject-page)" : ""));
+}
+
+void BootLoader::SendAnswer(Millis at, std::uint8_t answer, const std::string& what)
+{
+    std::vector<std::uint8_t> bytes = {answer};
+    std::string text = "\"" + std::string(1, static_cast<char>(answer)) + "\" " + what;
+    if (m_options.doubledAnswerPage == m_current.index) {
+        bytes.push_back(answer);
+        text += " (sent twice, --double-answer-at-page)";
+    }
+    m_answerLeaves = m_line.Send(at, bytes, 0, text);
 }
 
 void BootLoader::OnEndMarker(const RxItem& item)

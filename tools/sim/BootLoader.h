@@ -54,6 +54,7 @@ private:
     void OnUnexpected(const RxItem& item);
     void CheckAnswerWasOut(const RxItem& item, const std::string& what);
     void AnswerPage(Millis at);
+    void SendAnswer(Millis at, std::uint8_t answer, const std::string& what);
     std::string PageName() const;
 
     const SimOptions& m_options;

@@ -18,6 +18,7 @@ const std::vector<FaultPlan>& FaultPlans()
         {"ready byte 3F", 8, [](SimOptions& o) { o.readyByte = 0x3F; }},
         {"line feed after the version's CR", 8, [](SimOptions& o) { o.lfAfterCr = true; }},
         {"page 1 rejected five times", 8, [](SimOptions& o) { o.rejectPages[1] = 5; }},
+        {"the answer to page 0 repeated", 0, [](SimOptions& o) { o.doubledAnswerPage = 0; }},
         {"page 1 never answered", 5, [](SimOptions& o) { o.silentPage = 1; }},
         {"line stops at page 1", 5, [](SimOptions& o) { o.stallPage = 1; }},
     };

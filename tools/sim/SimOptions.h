@@ -32,6 +32,7 @@ struct SimOptions {
 
     std::map<int, int> rejectPages;  // page index -> number of "@" answers before "!"
     std::optional<int> silentPage;
+    std::optional<int> doubledAnswerPage;  // its answer byte goes out twice
     std::optional<int> hangupPage;
     std::optional<int> stallPage;
     // Each session draws its faults from the fault plans (FaultPlans.h).
