@@ -19,7 +19,7 @@ frame-split @@ serial/RelayFrame.h @@ kRelayFrameMaxPayload = 86; @@ kRelayFrame
 rate-command-byte @@ update/RelayCommands.cpp @@ "\x1B$:U9" @@ "\x1B$:U8"
 second-rate @@ update/RelayCommands.cpp @@ SetLineSettings(19200, 'N', '8') @@ SetLineSettings(38400, 'N', '8')
 rate-pause @@ update/RelayCommands.cpp @@ Delay(30);\n    m_serialPort.SetLineSettings(19200 @@ Delay(20);\n    m_serialPort.SetLineSettings(19200
-config-pause-once @@ update/RelayCommands.cpp @@ Delay(500);\n    Delay(500); @@ Delay(500);
+config-pause-half @@ update/RelayCommands.cpp @@ Delay(1000); @@ Delay(500);
 second-config-text @@ update/RelayCommands.cpp @@ "<RS<#:C14" @@ "<RS<#:C41"
 clear-keeps-input @@ serial/RS232.cpp @@ m_api.PurgeComm(m_hPort, PURGE_TXCLEAR);\n    m_api.PurgeComm(m_hPort, PURGE_RXCLEAR); @@ m_api.PurgeComm(m_hPort, PURGE_TXCLEAR);
 wake-up-byte @@ update/RelayCommands.cpp @@ kWakeUpByte = 0xC0; @@ kWakeUpByte = 0xC1;

@@ -120,15 +120,13 @@ void CFWUT_UpdateDlg::EnableIdleControls(bool enable)
     }
 }
 
-// A request to stop cuts the pauses short, so that the update reaches its
-// closing steps at once; the closing command's own pause is kept
-// (SendClosingCommand).
+// A pause is never cut short, not even by a request to stop: whatever still
+// goes out after it (the closing "<W") keeps the pause the relay and the boot
+// loader expect before it. The steps look at the request between their pauses,
+// none of which is longer than a second.
 void CFWUT_UpdateDlg::Delay(DWORD ms)
 {
-    const DWORD start = m_env.clock.GetTickCount();
-    while (!Interrupted() && m_env.clock.GetTickCount() - start < ms) {
-        m_env.clock.IdleUntilTick(start + ms);
-    }
+    fwut::Delay(m_env.clock, ms);
 }
 
 MessageResult CFWUT_UpdateDlg::OnInitDialog(WPARAM, LPARAM)

@@ -30,9 +30,12 @@ void CFWUT_UpdateDlg::SendRateCommands()
 void CFWUT_UpdateDlg::SendConfigurationCommands()
 {
     m_serialPort.WriteString(kFirstConfiguration);
-    // One second for the relay, as two pauses of 500 ms: the same wait as one, kept as the relay has always had it.
-    Delay(500);
-    Delay(500);
+    // One pause of a second for the relay, so that a stop within it still
+    // leaves the relay its whole second before the closing command.
+    Delay(1000);
+    if (Interrupted()) {
+        return;
+    }
     m_serialPort.ClearAndWait(10);
     m_serialPort.WriteString(kSecondConfiguration);
     Delay(100);

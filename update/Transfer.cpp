@@ -59,7 +59,7 @@ void CFWUT_UpdateDlg::RunTransfer()
 void CFWUT_UpdateDlg::TransferFirmware()
 {
     WaitCursor wait(m_window);
-    if (!VerifyFirmwareFile()) {
+    if (!VerifyFirmwareFile() || !HexFileUnchangedSinceConversion()) {
         // The port would otherwise stay open with its buttons disabled.
         m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
         CloseSerialLink();
@@ -105,6 +105,10 @@ bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTi
 
 bool CFWUT_UpdateDlg::ReceiveVersionResponse(UpdateOutcome& failure)
 {
+    if (Interrupted()) {
+        failure = UpdateOutcome::Interrupted;
+        return false;
+    }
     m_serialPort.SendPacketString(kBootLoaderRequest);
     Delay(10);
     const DWORD start = m_env.clock.GetTickCount();
@@ -145,8 +149,13 @@ bool CFWUT_UpdateDlg::ReceiveReadyResponse(UpdateOutcome& failure)
     return true;
 }
 
+// A page once begun goes out whole, even after a request to stop, so that the
+// boot loader never sees a torn page before the closing command.
 void CFWUT_UpdateDlg::TransmitPage(int pageIndex, const std::uint8_t (&page)[256])
 {
+    // The answer to this page is only what arrives after it was sent: a byte
+    // the line repeated or left over must not stand for it.
+    m_serialPort.PurgeInput();
     const std::uint8_t header[2] = {static_cast<std::uint8_t>(pageIndex >> 8),
                                     static_cast<std::uint8_t>(pageIndex & 0xFF)};
     m_serialPort.SendPacket(header, sizeof header);

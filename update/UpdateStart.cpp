@@ -47,6 +47,10 @@ void CFWUT_UpdateDlg::StartUpdate()
     }
 
     SendRateCommands();
+    if (Interrupted()) {
+        CancelUpdate();
+        return;
+    }
     // The boot loader's page is always 256 bytes; it is set afresh at every start all the same.
     m_pageSize = 256;
     if (!VerifyFirmwareFile()) {
@@ -58,6 +62,10 @@ void CFWUT_UpdateDlg::StartUpdate()
     SetText(IDC_PROGRESS, "");
     SetText(IDC_STATUS, "");
     SendConfigurationCommands();
+    if (Interrupted()) {
+        CancelUpdate();
+        return;
+    }
 
     SetText(IDC_BEGIN_UPDATE, kCancelUpdate);
     for (int i = 0; i < kPortSlotCount; ++i) {

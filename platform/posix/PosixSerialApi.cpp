@@ -158,14 +158,31 @@ int OutputQueued(int fd)
     return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
 }
 
+// After a request to stop, a line that has taken nothing for this long is
+// given up at once: the stop must not wait out the whole stall limit. A line
+// that still takes bytes finishes its write, so that the closing command
+// still goes out on a working line.
+constexpr std::int64_t kStalledAfterStopMs = 300;
+
+// Whether a line that last made progress at lastProgressMs has stalled: for
+// stallMs (0: no limit), or for kStalledAfterStopMs once a stop was requested.
+// Returns 0, ETIMEDOUT or ECANCELED.
+int StallError(DWORD stallMs, std::int64_t lastProgressMs)
+{
+    const std::int64_t idleMs = NowMs() - lastProgressMs;
+    if (stallMs != 0 && idleMs >= stallMs) {
+        return ETIMEDOUT;
+    }
+    return console::StopRequested() && idleMs >= kStalledAfterStopMs ? ECANCELED : 0;
+}
+
 // Waits until fd can take more bytes. Returns 0, or the errno that ends the
-// write: ETIMEDOUT when the line took nothing for stallMs (0: no limit),
-// ECANCELED when the user asked the program to stop while the line is blocked.
+// write (see StallError).
 int WaitWritable(int fd, DWORD stallMs, std::int64_t lastProgressMs)
 {
     for (;;) {
-        if (console::StopRequested()) {
-            return ECANCELED;
+        if (const int err = StallError(stallMs, lastProgressMs); err != 0) {
+            return err;
         }
         pollfd p{fd, POLLOUT, 0};
         const int ready = ::poll(&p, 1, kPollSliceMs);
@@ -178,15 +195,13 @@ int WaitWritable(int fd, DWORD stallMs, std::int64_t lastProgressMs)
             }
             return (p.revents & (POLLHUP | POLLERR)) != 0 ? EIO : 0;
         }
-        if (stallMs != 0 && NowMs() - lastProgressMs >= stallMs) {
-            return ETIMEDOUT;
-        }
     }
 }
 
-// tcdrain, bounded: a line whose output queue does not shrink for stallMs
-// (0: no limit) has stopped, and the user's request to stop ends the wait. A
-// periodic watch interrupts the drain so that both can be looked at.
+// tcdrain, bounded as a write is (StallError), with the output queue's
+// shrinking as the progress. A periodic watch interrupts the drain so that
+// the queue can be looked at; a signal (our own stop request) does the same
+// and is no failure of the line.
 int BoundedDrain(int fd, DWORD stallMs)
 {
     DrainWatch watch(kPollSliceMs);
@@ -199,15 +214,11 @@ int BoundedDrain(int fd, DWORD stallMs)
         if (errno != EINTR) {
             return errno;
         }
-        if (console::StopRequested()) {
-            return ECANCELED;
-        }
-        const int queued = OutputQueued(fd);
-        if (queued < lastQueued) {
+        if (const int queued = OutputQueued(fd); queued < lastQueued) {
             lastQueued = queued;
             lastProgressMs = NowMs();
-        } else if (stallMs != 0 && NowMs() - lastProgressMs >= stallMs) {
-            return ETIMEDOUT;
+        } else if (const int err = StallError(stallMs, lastProgressMs); err != 0) {
+            return err;
         }
     }
 }
