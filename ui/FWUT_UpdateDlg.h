@@ -11,9 +11,11 @@
 #include <csignal>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "ui/DialogWindow.h"
+#include "platform/FileIdentity.h"
 #include "platform/Files.h"
 #include "platform/SerialApi.h"
 #include "platform/SerialCommKey.h"
@@ -156,6 +158,7 @@ private:
     void ReadFirmwareDescription();
     bool VerifyFirmwareFile();
     bool ConvertHexFile();
+    bool HexFileUnchangedSinceConversion();
     void DeleteTempImage();
 
     // Boot-loader transfer and report (update/Transfer.cpp, update/Report.cpp).
@@ -202,6 +205,8 @@ public:
     IconHandle m_hIcon = nullptr;
     // The temporary image, held from its conversion until it is deleted.
     files::BinaryFile m_tempImage;
+    // The HEX file the image was made of, as it was then.
+    std::optional<files::FileIdentity> m_convertedHexFile;
 };
 
 }  // namespace fwut

@@ -1,6 +1,7 @@
 // The dialog's side of the firmware files: what it shows on its status lines
 // and in message boxes while reading, checking, converting and deleting them.
 #include "resources/resource.h"
+#include "platform/FileIdentity.h"
 #include "platform/Files.h"
 #include "ui/FWUT_UpdateDlg.h"
 #include "update/FirmwareDescription.h"
@@ -54,6 +55,8 @@ bool CFWUT_UpdateDlg::VerifyFirmwareFile()
 // cannot convert over it, and nothing else can change what is sent.
 bool CFWUT_UpdateDlg::ConvertHexFile()
 {
+    // Taken before the file is read, so that any change after it shows.
+    m_convertedHexFile = files::IdentityOf(m_programDir + m_firmwareFileName);
     const HexImageResult result =
         ConvertHexFileToImage(m_programDir + m_firmwareFileName, TempImagePath(), m_tempImage);
     if (result == HexImageResult::Complete) {
@@ -62,6 +65,16 @@ bool CFWUT_UpdateDlg::ConvertHexFile()
     const bool imageProblem = result == HexImageResult::CannotCreateImage || result == HexImageResult::ImageIsHexFile;
     m_lastOutcome = imageProblem ? UpdateOutcome::TemporaryFile : UpdateOutcome::ConversionFailed;
     m_window.MessageBoxA(std::string(HexImageMessage(result)), std::string(kUpdateErrorCaption), MB_OK);
+    return false;
+}
+
+bool CFWUT_UpdateDlg::HexFileUnchangedSinceConversion()
+{
+    if (m_convertedHexFile && files::IdentityOf(m_programDir + m_firmwareFileName) == m_convertedHexFile) {
+        return true;
+    }
+    m_window.MessageBoxA(HexFileChangedMessage(m_firmwareFileName), std::string(kFirmwareFileCaption),
+                         MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -36,4 +36,13 @@ inline std::string HexFileMessage(const std::string& fileName)
     return "Unable to open the firmware hex file:     \n     " + fileName + "     ";
 }
 
+// The HEX file was replaced or rewritten between its conversion and the
+// transfer: the image made of the old one is not sent.
+inline std::string HexFileChangedMessage(const std::string& fileName)
+{
+    return "The firmware hex file changed during the update:     \n     " + fileName +
+           "     \n\nNo firmware was sent to the " + std::string(kProductName) +
+           ". Start the update again to send the file as it is now.     ";
+}
+
 }  // namespace fwut
