@@ -92,15 +92,15 @@ int PortNumberOf(const char* fileName)
 // TIOCEXCL would also turn away programs that take no lock, but it belongs
 // to the terminal and outlives a killed process while anything else keeps
 // the terminal open, leaving the port refused to every later run.
-int ClaimAndMakeRaw(int fd)
+int ClaimAndMakeRaw(int fd, termios& original)
 {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         return errno;
     }
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
+    if (::tcgetattr(fd, &original) != 0) {
         return errno;
     }
+    termios tio = original;
     cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 0;
@@ -267,7 +267,8 @@ HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DW
         Fail(ERROR_BAD_DEVICE, problem);
         return INVALID_HANDLE_VALUE;
     }
-    if (const int err = ClaimAndMakeRaw(fd); err != 0) {
+    termios original{};
+    if (const int err = ClaimAndMakeRaw(fd, original); err != 0) {
         ::close(fd);
         Fail(err);
         return INVALID_HANDLE_VALUE;
@@ -276,6 +277,7 @@ HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DW
     // the adapter's own latency.
     RequestLowLatency(fd);
     m_writeStallMs[fd] = 0;
+    m_originalSettings[fd] = original;
     return HandleOf(fd);
 }
 
@@ -455,6 +457,10 @@ BOOL PosixSerialApi::CloseHandle(HANDLE port)
     // and a pseudo-terminal's reader may not have read it yet.
     if (OutputQueued(fd) > 0) {
         ::tcflush(fd, TCOFLUSH);
+    }
+    if (const auto original = m_originalSettings.find(fd); original != m_originalSettings.end()) {
+        ::tcsetattr(fd, TCSANOW, &original->second);
+        m_originalSettings.erase(original);
     }
     return ::close(fd) == 0 ? TRUE : Fail(errno);
 }

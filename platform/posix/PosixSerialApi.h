@@ -2,6 +2,8 @@
 // is looked up in the port directory; the HANDLE is the file descriptor.
 #pragma once
 
+#include <termios.h>
+
 #include <map>
 #include <string>
 
@@ -40,6 +42,9 @@ private:
     SerialCommKey& m_ports;
     // The write time-out of each open port (COMMTIMEOUTS' write constant).
     std::map<int, DWORD> m_writeStallMs;
+    // Each open port's line settings from before the open, put back at the
+    // close: the device may be another program's terminal or line next time.
+    std::map<int, termios> m_originalSettings;
     DWORD m_lastError = ERROR_SUCCESS;
     std::string m_lastErrorText;
 };

@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,15 +13,21 @@
 namespace fwut {
 namespace {
 
-// The device number of the controlling terminal, from /proc/self/stat, or 0.
-dev_t ControllingTerminal()
+struct ProcessTerminal {
+    std::string command;  // the program's name, as the system keeps it
+    dev_t terminal = 0;  // its controlling terminal's device number, or 0
+};
+
+// What /proc/<pid>/stat says of a process's name and controlling terminal.
+ProcessTerminal ReadProcessTerminal(const std::string& statPath)
 {
-    std::ifstream stat("/proc/self/stat");
+    std::ifstream stat(statPath);
     const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     // The command name may hold blanks and parentheses: the fields follow the last ')'.
+    const auto open = text.find('(');
     const auto close = text.rfind(')');
-    if (close == std::string::npos) {
-        return 0;
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+        return {};
     }
     std::istringstream fields(text.substr(close + 1));
     std::string state;
@@ -29,7 +36,34 @@ dev_t ControllingTerminal()
     long session = 0;
     unsigned long number = 0;
     fields >> state >> parent >> group >> session >> number;
-    return number == 0 ? 0 : makedev((number >> 8) & 0xFFF, (number & 0xFF) | ((number >> 12) & 0xFFF00));
+    const dev_t terminal =
+        number == 0 ? 0 : makedev((number >> 8) & 0xFFF, (number & 0xFF) | ((number >> 12) & 0xFFF00));
+    return {text.substr(open + 1, close - open - 1), terminal};
+}
+
+dev_t ControllingTerminal()
+{
+    return ReadProcessTerminal("/proc/self/stat").terminal;
+}
+
+// "bash, process 4711" for a process of another session whose controlling
+// terminal the device is; empty when there is none. Writing relay commands
+// there would reach that program's user, and raw mode would ruin their session.
+std::string OtherSessionOfTerminal(dev_t device)
+{
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            pid == std::to_string(static_cast<long>(::getpid()))) {
+            continue;
+        }
+        const ProcessTerminal process = ReadProcessTerminal(entry.path().string() + "/stat");
+        if (process.terminal == device) {
+            return process.command + ", process " + pid;
+        }
+    }
+    return std::string();
 }
 
 bool IsOwnTerminal(dev_t device)
@@ -55,7 +89,13 @@ std::string SerialDeviceProblem(int fd)
     if (::fstat(fd, &device) != 0 || !S_ISCHR(device.st_mode) || !::isatty(fd)) {
         return "not a serial port";
     }
-    return IsOwnTerminal(device.st_rdev) ? "the terminal this program runs in" : std::string();
+    if (IsOwnTerminal(device.st_rdev)) {
+        return "the terminal this program runs in";
+    }
+    if (const std::string other = OtherSessionOfTerminal(device.st_rdev); !other.empty()) {
+        return "the terminal of another program's session (" + other + ")";
+    }
+    return std::string();
 }
 
 std::string SerialDeviceProblem(const std::string& path)
