@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string_view>
 
 namespace fwut::console {
 
@@ -21,6 +22,16 @@ bool StopRequested();
 void KeepRunningWhenOutputCloses();
 
 bool IsTerminal(std::FILE* stream);
+
+// Writes all of text to the standard output (or error) directly, past the C
+// library's buffers; it may block as long as the reader does. Returns false
+// when the output is closed or fails. Meant for a thread of its own that has
+// the stop requests blocked (BlockStopRequestsOnThisThread).
+bool WriteAll(bool toError, std::string_view text);
+
+// Keeps the stop requests away from the calling thread, so that they reach
+// the thread whose waits look at them.
+void BlockStopRequestsOnThisThread();
 
 unsigned long ProcessId();
 

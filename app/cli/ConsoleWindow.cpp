@@ -39,7 +39,7 @@ std::string MinutesAndSeconds(DWORD ms)
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(TickClock& clock, std::FILE* out, bool isTerminal)
+ConsoleWindow::ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal)
     : m_clock(clock), m_out(out), m_isTerminal(isTerminal)
 {
 }
@@ -102,8 +102,7 @@ void ConsoleWindow::PrintStatus(const std::string& text)
 {
     EndProgressLine();
     // The lines carry texts from the firmware files and the module.
-    std::fprintf(m_out, "%s\n", Printable(text).c_str());
-    std::fflush(m_out);
+    m_out.Print(Printable(text) + "\n");
 }
 
 void ConsoleWindow::PrintProgress(const std::string& text)
@@ -115,7 +114,8 @@ void ConsoleWindow::PrintProgress(const std::string& text)
     }
     if (!m_isTerminal || std::sscanf(text.c_str(), "Sending firmware page %d of %d", &page, &pageCount) != 2 ||
         pageCount <= 0) {
-        PrintStatus(text);
+        EndProgressLine();
+        m_out.PrintProgress(Printable(text) + "\n");
         return;
     }
     const DWORD now = m_clock.GetTickCount();
@@ -124,10 +124,10 @@ void ConsoleWindow::PrintProgress(const std::string& text)
     }
     const DWORD elapsedMs = now - m_progressStart;
     const int filled = kProgressBarWidth * page / pageCount;
-    std::fprintf(m_out, "\r[%s%s] page %d of %d, %s elapsed",
-                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page, pageCount,
-                 MinutesAndSeconds(elapsedMs).c_str());
+    std::string bar =
+        cli::Format("\r[%s%s] page %d of %d, %s elapsed", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                    std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page, pageCount,
+                    MinutesAndSeconds(elapsedMs).c_str());
     // Pages go at an even pace, so the pages done so far tell the time the rest will take.
     const int pagesDone = page - 1;
     if (pagesDone > 0) {
@@ -135,16 +135,16 @@ void ConsoleWindow::PrintProgress(const std::string& text)
                                                static_cast<std::uint64_t>(pageCount - pagesDone) /
                                                static_cast<std::uint64_t>(pagesDone));
         // The trailing blank covers the last character of a longer estimate before it.
-        std::fprintf(m_out, ", about %s left ", MinutesAndSeconds(leftMs).c_str());
+        bar += ", about " + MinutesAndSeconds(leftMs) + " left ";
     }
-    std::fflush(m_out);
+    m_out.PrintProgress(std::move(bar));
     m_progressLineOpen = true;
 }
 
 void ConsoleWindow::EndProgressLine()
 {
     if (m_progressLineOpen) {
-        std::fputc('\n', m_out);
+        m_out.Print("\n");
         m_progressLineOpen = false;
     }
 }
@@ -179,8 +179,7 @@ bool ConsoleWindow::IsDlgButtonChecked(int id)
 int ConsoleWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT)
 {
     EndProgressLine();
-    std::fprintf(m_out, "\n[%s]\n%s\n\n", Printable(caption).c_str(), Printable(text, true).c_str());
-    std::fflush(m_out);
+    m_out.Print("\n[" + Printable(caption) + "]\n" + Printable(text, true) + "\n\n");
     return IDOK;
 }
 
@@ -201,7 +200,6 @@ void ConsoleWindow::DispatchOnePendingMessage()
 {
     // The only pending message is the paint that the dialog posts; on a
     // console everything is already printed.
-    std::fflush(m_out);
 }
 
 }  // namespace fwut

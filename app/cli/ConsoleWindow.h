@@ -6,11 +6,11 @@
 // and runs the dialog's message loop with its 500 ms timer.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
 
+#include "app/cli/ConsoleOutput.h"
 #include "ui/DialogWindow.h"
 #include "platform/TickClock.h"
 
@@ -18,7 +18,7 @@ namespace fwut {
 
 class ConsoleWindow final : public DialogWindow {
 public:
-    ConsoleWindow(TickClock& clock, std::FILE* out, bool isTerminal);
+    ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal);
 
     void Attach(MessageSink& dialog) { m_dialog = &dialog; }
 
@@ -71,7 +71,7 @@ private:
     void DeliverTimerTickIfDue();
 
     TickClock& m_clock;
-    std::FILE* m_out;
+    cli::ConsoleOutput& m_out;
     bool m_isTerminal;
     MessageSink* m_dialog = nullptr;
     std::map<int, Control> m_controls;

@@ -2,14 +2,18 @@
 // devices behind them.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <iterator>
 #include <map>
+#include <set>
+#include <string>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
+#include "app/cli/InstalledPorts.h"
 #include "app/Printable.h"
 #include "platform/PlatformServices.h"
+#include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::cli {
 
@@ -17,25 +21,14 @@ int RunPorts()
 {
     const auto services = CreatePlatformServices(kApplicationName);
     SerialCommKey& ports = services->InstalledPorts();
-    if (!ports.Open()) {
-        std::puts("No serial ports are installed.");
-        return kExitSuccess;
-    }
+    const std::set<int> installed = InstalledPortNumbers(ports);
     std::map<int, std::string> found;
-    for (DWORD index = 0;; ++index) {
-        char name[501];
-        BYTE data[52] = {};
-        DWORD nameCapacity = sizeof name;
-        DWORD dataCapacity = 51;
-        if (ports.EnumValue(index, name, &nameCapacity, data, &dataCapacity) != ERROR_SUCCESS) {
-            break;
-        }
-        const std::string text(reinterpret_cast<const char*>(data));
-        if (text.size() > 3 && (text[0] == 'C' || text[0] == 'c')) {
-            found[std::atoi(text.c_str() + 3)] = text;
-        }
+    for (const int number : installed) {
+        found[number] = "COM" + std::to_string(number);
     }
-    ports.Close();
+    // The window has buttons for the lowest ones only; this tool reaches them all.
+    const int lowestNotShown =
+        installed.size() > kPortSlotCount ? *std::next(installed.begin(), kPortSlotCount) : kMaxPortNumber + 1;
 
     const int saved = services->Settings().GetProfileInt("Settings", "ComPort", -1);
     if (found.empty()) {
@@ -56,6 +49,9 @@ int RunPorts()
         }
         if (number == saved) {
             line += "   (last successful update)";
+        }
+        if (number >= lowestNotShown) {
+            line += "   (not in the window, which shows the lowest 22)";
         }
         std::puts(line.c_str());
     }

@@ -3,12 +3,15 @@
 #include <csignal>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
+#include "app/cli/ConsoleOutput.h"
 #include "app/cli/ExitCodes.h"
+#include "app/cli/InstalledPorts.h"
 #include "app/cli/FailureHints.h"
 #include "app/PortAdvice.h"
 #include "platform/ConsoleSignals.h"
@@ -23,6 +26,17 @@ namespace fwut::cli {
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+
+// All the update's text goes through the writer that never holds it up.
+void Out(std::string text)
+{
+    ConsoleOutput::Instance().Print(std::move(text));
+}
+
+void Err(std::string text)
+{
+    ConsoleOutput::Instance().Print(std::move(text), true);
+}
 CFWUT_UpdateDlg* g_dialog = nullptr;
 
 void OnInterruptRequest()
@@ -133,7 +147,7 @@ private:
 void PrintHint(int exitCode)
 {
     if (const char* hint = FailureHint(exitCode)) {
-        std::printf("Hint: %s\n", hint);
+        Out("Hint: " + std::string(hint) + "\n");
     }
 }
 
@@ -149,18 +163,18 @@ std::string WithTrailingSlash(std::string folder)
 int CheckStartPossible(CFWUT_UpdateDlg& dialog, ConsoleWindow& window, int requestedPort)
 {
     if (requestedPort != -1 && dialog.SelectedPort() != requestedPort) {
-        std::fprintf(stderr, "fwut-cli: COM%d is not an installed port ('fwut-cli ports' lists them).\n",
-                     requestedPort);
+        Err("fwut-cli: COM" + std::to_string(requestedPort) +
+            " is not an installed port ('fwut-cli ports' lists them).\n");
         return kExitPortNotOpened;
     }
     if (window.IsEnabled(IDC_BEGIN_UPDATE)) {
         return kExitSuccess;
     }
     if (dialog.m_firmwareFileName.empty()) {
-        std::fputs("fwut-cli: no usable firmware in the firmware folder.\n", stderr);
+        Err("fwut-cli: no usable firmware in the firmware folder.\n");
         return kExitFirmwareFile;
     }
-    std::fputs("fwut-cli: no serial port to use ('fwut-cli ports' lists them).\n", stderr);
+    Err("fwut-cli: no serial port to use ('fwut-cli ports' lists them).\n");
     return kExitPortNotOpened;
 }
 
@@ -180,50 +194,46 @@ public:
         bool lineLost = false;
         DWORD waitStart = 0;
         TickClock& clock = m_services.Clock();
-        m_window.RunUntil([&] { return !m_dialog.IsWaitingForModule() && !m_dialog.HasPostedMessages(); },
-                          [&] {
-                              // A queued message (a failed conversion's cancel, the module's answer) comes first.
-                              if (!m_dialog.IsWaitingForModule() || m_dialog.HasPostedMessages()) {
-                                  return;
-                              }
-                              if (g_interrupted) {
-                                  m_window.Click(IDC_BEGIN_UPDATE);
-                                  return;
-                              }
-                              if (!waitAnnounced) {
-                                  std::puts("Waiting for the module to answer (Ctrl-C cancels)...");
-                                  std::fflush(stdout);
-                                  waitAnnounced = true;
-                                  waitStart = clock.GetTickCount();
-                              }
-                              if (m_dialog.m_serialPort.IsLineLost()) {
-                                  std::fputs(
-                                      "fwut-cli: the serial line has gone: the adapter was unplugged, or "
-                                      "it takes no more bytes.\n",
-                                      stderr);
-                                  lineLost = true;
-                                  m_window.Click(IDC_BEGIN_UPDATE);
-                                  return;
-                              }
-                              const DWORD limitMs = static_cast<DWORD>(m_options.waitTimeoutSeconds) * 1000;
-                              if (limitMs != 0 && clock.GetTickCount() - waitStart >= limitMs) {
-                                  std::printf("No answer from the module within %d s: cancelling.\n",
-                                              m_options.waitTimeoutSeconds);
-                                  m_window.Click(IDC_BEGIN_UPDATE);
-                              }
-                          });
+        m_window.RunUntil(
+            [&] { return !m_dialog.IsWaitingForModule() && !m_dialog.HasPostedMessages(); },
+            [&] {
+                // A queued message (a failed conversion's cancel, the module's answer) comes first.
+                if (!m_dialog.IsWaitingForModule() || m_dialog.HasPostedMessages()) {
+                    return;
+                }
+                if (g_interrupted) {
+                    m_window.Click(IDC_BEGIN_UPDATE);
+                    return;
+                }
+                if (!waitAnnounced) {
+                    Out("Waiting for the module to answer (Ctrl-C cancels)...\n");
+                    waitAnnounced = true;
+                    waitStart = clock.GetTickCount();
+                }
+                if (m_dialog.m_serialPort.IsLineLost()) {
+                    Err("fwut-cli: the serial line has gone: the adapter was unplugged, or "
+                        "it takes no more bytes.\n");
+                    lineLost = true;
+                    m_window.Click(IDC_BEGIN_UPDATE);
+                    return;
+                }
+                const DWORD limitMs = static_cast<DWORD>(m_options.waitTimeoutSeconds) * 1000;
+                if (limitMs != 0 && clock.GetTickCount() - waitStart >= limitMs) {
+                    Out(Format("No answer from the module within %d s: cancelling.\n", m_options.waitTimeoutSeconds));
+                    m_window.Click(IDC_BEGIN_UPDATE);
+                }
+            });
         const UpdateOutcome outcome = m_dialog.LastOutcome();
         if (outcome == UpdateOutcome::PortNotOpened) {
             SerialApi& serial = m_services.Serial();
-            std::fprintf(stderr, "%s\n",
-                         Printable(PortOpenAdvice(serial.GetLastError(), serial.LastErrorText(),
-                                                  m_services.InstalledPorts().DevicePath(m_dialog.SelectedPort())),
-                                   true)
-                             .c_str());
+            Err(Printable(PortOpenAdvice(serial.GetLastError(), serial.LastErrorText(),
+                                         m_services.InstalledPorts().DevicePath(m_dialog.SelectedPort())),
+                          true) +
+                "\n");
         }
         if (m_settings.TakeWriteFailure() && outcome == UpdateOutcome::Succeeded) {
-            std::printf("The port is not saved as the port of the last update: %s.\n",
-                        Printable(m_settings.LastWriteProblem()).c_str());
+            Out("The port is not saved as the port of the last update: " + Printable(m_settings.LastWriteProblem()) +
+                ".\n");
         }
         const int exitCode = lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
         PrintHint(exitCode);
@@ -238,28 +248,27 @@ public:
         int count = 0;
         for (int number = 1; m_options.repeat == 0 || number <= m_options.repeat; ++number) {
             if (m_options.repeat == 0) {
-                std::printf("\nUpdate %d\n", number);
+                Out(Format("\nUpdate %d\n", number));
             } else {
-                std::printf("\nUpdate %d of %d\n", number, m_options.repeat);
+                Out(Format("\nUpdate %d of %d\n", number, m_options.repeat));
             }
             const int code = UpdateOnce();
             ++tally[code];
             ++count;
             worst = code == kExitSuccess ? worst : code;
-            std::printf("Update %d ended: %s (exit code %d).\n", number, OutcomeName(code), code);
-            std::fflush(stdout);
+            Out(Format("Update %d ended: %s (exit code %d).\n", number, OutcomeName(code), code));
             if (g_interrupted || code == kExitPortNotOpened || code == kExitFirmwareFile ||
                 code == kExitTemporaryFile || !m_window.IsEnabled(IDC_BEGIN_UPDATE)) {
                 break;
             }
         }
-        std::printf("\n%d update%s:", count, count == 1 ? "" : "s");
+        std::string line = Format("\n%d update%s:", count, count == 1 ? "" : "s");
         const char* separator = " ";
         for (const auto& [code, times] : tally) {
-            std::printf("%s%d %s", separator, times, OutcomeName(code));
+            line += Format("%s%d %s", separator, times, OutcomeName(code));
             separator = ", ";
         }
-        std::puts(".");
+        Out(line + ".\n");
         return worst;
     }
 
@@ -286,22 +295,26 @@ int RunUpdate(const UpdateOptions& options)
     if (!options.device.empty()) {
         const MappedDevice mapped = services->MapDevice(options.device);
         if (mapped.port == -1) {
-            std::fprintf(stderr, "fwut-cli update: %s: %s.\n", Printable(options.device).c_str(),
-                         mapped.problem.c_str());
+            Err("fwut-cli update: " + Printable(options.device) + ": " + mapped.problem + ".\n");
             return kExitPortNotOpened;
         }
         port = mapped.port;
         portIsForThisRun = mapped.forThisRun;
-        std::printf("%s is COM%d%s.\n", Printable(options.device).c_str(), port,
-                    portIsForThisRun ? " for this run" : "");
+        Out(Printable(options.device) + " is COM" + std::to_string(port) + (portIsForThisRun ? " for this run" : "") +
+            ".\n");
     }
+    // The window shows only the 22 lowest ports; the one this run uses is
+    // shown alone, so that any installed port can be reached.
+    const std::set<int> installed = InstalledPortNumbers(services->InstalledPorts());
+    const int chosen = port != -1 ? port : services->Settings().GetProfileInt("Settings", "ComPort", -1);
+    OnePortKey chosenPort(services->InstalledPorts(), chosen);
+    SerialCommKey& shownPorts = installed.count(chosen) != 0 ? chosenPort : services->InstalledPorts();
     app.m_comPortOverride = static_cast<std::int8_t>(port);
 
     WatchedSettings settings(services->Settings(), portIsForThisRun);
-    ConsoleWindow window(services->Clock(), stdout, console::IsTerminal(stdout));
-    CFWUT_UpdateDlg dialog(window,
-                           UpdateEnvironment{services->Serial(), services->Clock(), services->InstalledPorts(),
-                                             settings, services->Windows(), app.m_comPortOverride, kApplicationName});
+    ConsoleWindow window(services->Clock(), ConsoleOutput::Instance(), console::IsTerminal(stdout));
+    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), shownPorts, settings,
+                                                     services->Windows(), app.m_comPortOverride, kApplicationName});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);
@@ -316,7 +329,7 @@ int RunUpdate(const UpdateOptions& options)
         if (const std::string description = services->Descriptions().Describe(selected); !description.empty()) {
             device += ", " + description;
         }
-        std::printf("Using COM%d (%s).\n", selected, Printable(device).c_str());
+        Out("Using COM" + std::to_string(selected) + " (" + Printable(device) + ").\n");
         UpdateRun run(dialog, window, *services, settings, options);
         exitCode = options.repeat == 1 ? run.UpdateOnce() : run.UpdateRepeatedly();
         g_dialog = nullptr;

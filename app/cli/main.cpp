@@ -1,10 +1,12 @@
 // fwut-cli: the firmware update and its file tools, without a window.
 #include <CLI/CLI.hpp>
 
-#include <climits>
+#include <algorithm>
+#include <string>
 
 #include "app/Version.h"
 #include "app/cli/Commands.h"
+#include "app/cli/ConsoleOutput.h"
 #include "app/cli/ExitCodes.h"
 #include "platform/ConsoleSignals.h"
 
@@ -17,6 +19,19 @@ using namespace fwut::cli;
 const CLI::Validator
     kNotEmpty([](const std::string& value) { return value.empty() ? std::string("must not be empty") : std::string(); },
               "NOT EMPTY");
+
+// Numbers are read as decimal digits only: CLI11 alone would take "010" as
+// octal 8 and "0x21" as 33, and so update the module on another port.
+// Leading zeros are dropped here, so that they mean nothing.
+const CLI::Validator kDecimal(
+    [](std::string& value) {
+        if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) {
+            return std::string("must be a decimal number (only the digits 0 to 9)");
+        }
+        value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1));
+        return std::string();
+    },
+    "DECIMAL");
 
 constexpr const char* kExitCodes =
     "Exit codes:\n"
@@ -42,6 +57,7 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         "installed one. Ctrl-C cancels the wait for the module, or ends a transfer as a failure.");
     CLI::Option* port = update->add_option("--port", options.port, "COM port number N (1 to 100)")
                             ->type_name("N")
+                            ->transform(kDecimal)
                             ->check(CLI::Range(1, 100));
     CLI::Option* device = update->add_option("--device", options.device, "a serial device such as /dev/ttyUSB0 (Linux)")
                               ->type_name("PATH")
@@ -54,11 +70,13 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         ->add_option("--wait-timeout", options.waitTimeoutSeconds,
                      "cancel a wait for the module that lasts longer than S seconds")
         ->type_name("S")
+        ->transform(kDecimal)
         ->check(CLI::Range(1, 86400));
     update
         ->add_option("--repeat", options.repeat,
                      "update N modules one after another, each when it answers (0: until Ctrl-C; at most 1000000)")
         ->type_name("N")
+        ->transform(kDecimal)
         ->check(CLI::Range(0, 1000000));
 }
 
@@ -109,5 +127,10 @@ int main(int argc, char** argv)
     if (*ports) {
         return RunPorts();
     }
-    return RunUpdate(update);
+    const int exitCode = RunUpdate(update);
+    // The outcome and its hint are the last text; a reader that takes none
+    // of it keeps the program no longer than this.
+    constexpr unsigned kFinalOutputWaitMs = 2000;
+    ConsoleOutput::Instance().Drain(kFinalOutputWaitMs);
+    return exitCode;
 }

@@ -2,7 +2,10 @@
 
 #include <csignal>
 
+#include <pthread.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace fwut::console {
 namespace {
@@ -43,6 +46,32 @@ bool StopRequested()
 bool IsTerminal(std::FILE* stream)
 {
     return ::isatty(::fileno(stream)) != 0;
+}
+
+bool WriteAll(bool toError, std::string_view text)
+{
+    const int fd = toError ? STDERR_FILENO : STDOUT_FILENO;
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void BlockStopRequestsOnThisThread()
+{
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 }
 
 unsigned long ProcessId()

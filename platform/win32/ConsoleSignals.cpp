@@ -43,6 +43,24 @@ bool IsTerminal(std::FILE* stream)
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
+bool WriteAll(bool toError, std::string_view text)
+{
+    HANDLE output = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    while (!text.empty()) {
+        DWORD written = 0;
+        if (!::WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written == 0) {
+            return false;
+        }
+        text.remove_prefix(written);
+    }
+    return true;
+}
+
+// Console events arrive on a thread of the system's own, never on this one.
+void BlockStopRequestsOnThisThread()
+{
+}
+
 unsigned long ProcessId()
 {
     return ::GetCurrentProcessId();
