@@ -69,6 +69,15 @@ description-line-cap @@ update/FirmwareDescription.cpp @@ kMaxLineLength = 4096;
 exit-code-interrupted @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::Interrupted:\n        return kExitInterrupted; @@ case UpdateOutcome::Interrupted:\n        return kExitCancelled;
 idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ m_window.EnableSystemMenuItem(SC_CLOSE, enable); @@ m_window.EnableSystemMenuItem(SC_CLOSE, false);
 lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
+stale-byte-answers-page @@ update/Transfer.cpp @@ m_serialPort.PurgeInput();\n    const std::uint8_t header @@ const std::uint8_t header
+stop-cuts-pauses @@ ui/FWUT_UpdateDlg.cpp @@ fwut::Delay(m_env.clock, ms); @@ for (DWORD i = 0; i < ms && !Interrupted(); ++i) fwut::Delay(m_env.clock, 1);
+old-hex-sent @@ update/Transfer.cpp @@ if (!VerifyFirmwareFile() || !HexFileUnchangedSinceConversion()) { @@ if (!VerifyFirmwareFile()) {
+stop-fails-drain @@ platform/posix/PosixSerialApi.cpp @@ return console::StopRequested() && idleMs >= kStalledAfterStopMs ? ECANCELED : 0; @@ return console::StopRequested() ? ECANCELED : 0;
+line-left-raw @@ platform/posix/PosixSerialApi.cpp @@ ::tcsetattr(fd, TCSANOW, &original->second); @@ (void)original;
+port-number-octal @@ app/cli/main.cpp @@ value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1)); @@ value.erase(0, 0);
+other-byte-as-rejection @@ update/Transfer.cpp @@ answer == kRejected && ++rejections @@ answer != kAccepted && ++rejections
+ready-skips-line-feed @@ update/Transfer.cpp @@ if (byte != kAccepted) { @@ if (byte != kAccepted && byte != 0x0A) {
+version-ends-at-line-feed @@ update/Transfer.cpp @@ if (byte == '\r') { @@ if (byte == '\r' || byte == 0x0A) {
 image-may-be-hex-file @@ update/HexImage.cpp @@ if (files::SameFile(hexPath, imagePath)) @@ if (false)
 EOF
 

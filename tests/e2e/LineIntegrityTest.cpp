@@ -113,7 +113,7 @@ TEST_F(LineIntegrity, NumbersAreDecimalAndEveryInstalledPortIsReachable)
     const std::string folder = (m_dir / "firmware").string();
     EXPECT_EQ(RunCliWith({"update", "--port", "0x5a", "--dir", folder}), 2) << CliOutput();
     EXPECT_NE(CliOutput().find("decimal"), npos) << CliOutput();
-    EXPECT_EQ(RunCliWith({"update", "--port", "90", "--wait-timeout", "010", "--dir", folder}), 0) << CliOutput();
+    EXPECT_EQ(RunCliWith({"update", "--port", "090", "--wait-timeout", "010", "--dir", folder}), 0) << CliOutput();
     EXPECT_EQ(RunCliWith({"ports"}), 0);
     EXPECT_NE(CliOutput().find("COM90  " + Sim().Link() + "   (last successful update)   (not in the window"), npos)
         << CliOutput();
