@@ -55,7 +55,7 @@ repaint-pace @@ update/Transfer.cpp @@ pageIndex % 4 == 0 @@ pageIndex % 5 == 0
 blink-period @@ update/UpdateStart.cpp @@ kPromptShownMs = 1500; @@ kPromptShownMs = 1000;
 cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    EnableIdleControls(true); @@ EnableInstalledPortButtons();\n    EnableIdleControls(true);
 release-sleep-always @@ serial/PortHandoff.cpp @@ if (m_handedOffPort != -1) {\n        // Gives @@ {\n        // Gives
-image-not-held @@ update/FirmwareFileOps.cpp @@ if (result == HexImageResult::Complete) {\n        return true; @@ if (result == HexImageResult::Complete) {\n        m_tempImage.Close();\n        return true;
+image-not-held @@ update/FirmwareFileOps.cpp @@ TellImageConverted();\n        return true; @@ TellImageConverted();\n        m_tempImage.Close();\n        return true;
 exit-code-no-ready @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::NoReadyResponse:\n        return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse:\n        return kExitInvalidReadyResponse;
 date-hour-zero @@ update/FirmwareDescription.cpp @@ return hour > 12 ? hour - 12 : hour; @@ return hour > 12 ? hour - 12 : (hour == 0 ? 12 : hour);
 closing-pause @@ update/RelayCommands.cpp @@ fwut::Delay(m_env.clock, 200); @@ fwut::Delay(m_env.clock, 100);

@@ -9,7 +9,7 @@ packages=("$@"
     libgtest-dev libgmock-dev
     srecord
     libudev-dev
-    libcli11-dev
+    libcli11-dev nlohmann-json3-dev libssl-dev
     clang libclang-rt-14-dev clang-format
     xvfb xauth
 )

@@ -129,6 +129,19 @@ void CFWUT_UpdateDlg::Delay(DWORD ms)
     fwut::Delay(m_env.clock, ms);
 }
 
+void CFWUT_UpdateDlg::Tell(const UpdateEvent& event)
+{
+    if (m_env.events != nullptr) {
+        m_env.events->OnUpdateEvent(event);
+    }
+}
+
+void CFWUT_UpdateDlg::TellFinished()
+{
+    Tell(
+        events::Finished{m_lastOutcome, m_pagesAccepted, m_rejections, m_env.clock.GetTickCount() - m_updateStartTick});
+}
+
 MessageResult CFWUT_UpdateDlg::OnInitDialog(WPARAM, LPARAM)
 {
     m_window.SetWindowTextA(kWindowTitle);

@@ -24,6 +24,7 @@
 #include "platform/TopLevelWindows.h"
 #include "platform/Win32Types.h"
 #include "serial/RS232.h"
+#include "update/UpdateEvents.h"
 
 namespace fwut {
 
@@ -45,22 +46,6 @@ constexpr COLORREF Rgb(int red, int green, int blue)
 constexpr COLORREF kDarkRed = Rgb(192, 0, 0);
 constexpr COLORREF kGreen = Rgb(0, 128, 0);
 
-// How the last update attempt ended, for front ends that report an exit code.
-enum class UpdateOutcome {
-    None,
-    Succeeded,
-    PortNotOpened,
-    FirmwareFileProblem,
-    ConversionFailed,
-    Cancelled,
-    NoResponse,
-    InvalidVersionResponse,
-    NoReadyResponse,
-    InvalidReadyResponse,
-    TemporaryFile,
-    Interrupted,
-};
-
 // Everything outside the dialog that it works with.
 struct UpdateEnvironment {
     SerialApi& serial;
@@ -70,6 +55,7 @@ struct UpdateEnvironment {
     TopLevelWindows& topLevelWindows;
     std::int8_t comPortOverride = -1;  // from /C<n>; -1 when none
     std::string applicationName;  // caption of the no-port message
+    UpdateEventSink* events = nullptr;  // told every step of each update; none when null
 };
 
 class CFWUT_UpdateDlg : public MessageSink {
@@ -158,6 +144,7 @@ private:
     void ReadFirmwareDescription();
     bool VerifyFirmwareFile();
     bool ConvertHexFile();
+    void TellImageConverted();
     bool HexFileUnchangedSinceConversion();
     void DeleteTempImage();
 
@@ -175,11 +162,20 @@ private:
     void ReportTransferFailure(UpdateOutcome kind);
     bool Interrupted() const { return m_interruptRequested != 0; }
 
+    // The account of the update (update/UpdateEvents.h).
+    void Tell(const UpdateEvent& event);
+    // The end of an update with m_lastOutcome, told once.
+    void TellFinished();
+
     DialogWindow& m_window;
     UpdateEnvironment m_env;
     std::deque<UINT> m_postedMessages;
     volatile std::sig_atomic_t m_interruptRequested = 0;
     UpdateOutcome m_lastOutcome = UpdateOutcome::None;
+    DWORD m_updateStartTick = 0;
+    int m_pollsSent = 0;
+    int m_pagesAccepted = 0;
+    int m_rejections = 0;
 
 public:
     // The update state, in declaration order. Public so that start-up can set

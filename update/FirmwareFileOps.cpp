@@ -1,8 +1,12 @@
 // The dialog's side of the firmware files: what it shows on its status lines
 // and in message boxes while reading, checking, converting and deleting them.
+#include <cstdint>
+#include <vector>
+
 #include "resources/resource.h"
 #include "platform/FileIdentity.h"
 #include "platform/Files.h"
+#include "platform/Sha256.h"
 #include "ui/FWUT_UpdateDlg.h"
 #include "update/FirmwareDescription.h"
 #include "update/FirmwareTexts.h"
@@ -60,12 +64,25 @@ bool CFWUT_UpdateDlg::ConvertHexFile()
     const HexImageResult result =
         ConvertHexFileToImage(m_programDir + m_firmwareFileName, TempImagePath(), m_tempImage);
     if (result == HexImageResult::Complete) {
+        TellImageConverted();
         return true;
     }
     const bool imageProblem = result == HexImageResult::CannotCreateImage || result == HexImageResult::ImageIsHexFile;
     m_lastOutcome = imageProblem ? UpdateOutcome::TemporaryFile : UpdateOutcome::ConversionFailed;
     m_window.MessageBoxA(std::string(HexImageMessage(result)), std::string(kUpdateErrorCaption), MB_OK);
     return false;
+}
+
+// The image as it will be sent: its pages and its fingerprint.
+void CFWUT_UpdateDlg::TellImageConverted()
+{
+    const std::uint64_t length = m_tempImage.Length().value_or(0);
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(length));
+    if (!m_tempImage.Seek(0) || m_tempImage.Read(image.data(), image.size()) != image.size()) {
+        image.clear();
+    }
+    Tell(events::ImageConverted{static_cast<int>(image.size() / static_cast<std::size_t>(m_pageSize)),
+                                Sha256Hex(image.data(), image.size())});
 }
 
 bool CFWUT_UpdateDlg::HexFileUnchangedSinceConversion()

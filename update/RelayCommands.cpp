@@ -53,6 +53,7 @@ void CFWUT_UpdateDlg::ScanForReadyByte()
         if (byte == kReadyByte) {
             // Whatever follows the ready byte stays queued for the transfer.
             m_moduleAnswered = 1;
+            Tell(events::ModuleAnswered{});
             PostPrivateMessage(WM_MODULE_ANSWERED);
             return;
         }
@@ -62,6 +63,7 @@ void CFWUT_UpdateDlg::ScanForReadyByte()
 void CFWUT_UpdateDlg::SendWakeUpPoll()
 {
     m_serialPort.SendPacket(&kWakeUpByte, 1);
+    Tell(events::Poll{++m_pollsSent});
 }
 
 void CFWUT_UpdateDlg::SendClosingCommand()

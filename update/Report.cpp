@@ -12,6 +12,7 @@ void CFWUT_UpdateDlg::CompleteUpdate()
     CloseSerialLink();
     SetText(IDC_STATUS, kUpdateSucceededStatus);
     m_lastOutcome = UpdateOutcome::Succeeded;
+    TellFinished();
     m_window.MessageBoxA(kUpdateSucceededMessage, kCaptionUpdateComplete, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -19,6 +20,7 @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)
 {
     CloseSerialLink();
     m_lastOutcome = kind;
+    TellFinished();
     if (kind == UpdateOutcome::TemporaryFile) {
         m_window.MessageBoxA(kCannotOpenTempImage, std::string(kUpdateErrorCaption), MB_OK);
         return;

@@ -63,6 +63,7 @@ void CFWUT_UpdateDlg::TransferFirmware()
         // The port would otherwise stay open with its buttons disabled.
         m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
         CloseSerialLink();
+        TellFinished();
         return;
     }
     SetText(IDC_BOOTLOADER_VERSION, "");
@@ -118,6 +119,7 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(UpdateOutcome& failure)
     while (ReceiveByte(start, kVersionLimitMs, UpdateOutcome::NoResponse, UpdateOutcome::InvalidVersionResponse, byte,
                        failure)) {
         if (byte == '\r') {
+            Tell(events::BootLoaderVersion{response});
             if (received == kVersionLength && IsAcceptedVersion(response)) {
                 SetText(IDC_BOOTLOADER_VERSION, "Boot loader version  =  " + response);
                 return true;
@@ -196,6 +198,7 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
             }
         }
 
+        Tell(events::PageSent{pageIndex, pageCount, rejections + 1});
         TransmitPage(pageIndex, page);
 
         // A read that delivers nothing counts as the byte 0x00: an invalid answer.
@@ -205,9 +208,14 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
             return false;
         }
 
+        Tell(events::PageAnswered{pageIndex, answer});
+        if (answer == kRejected) {
+            ++m_rejections;
+        }
         if (answer == kAccepted) {
             rejections = 0;
             ++pageIndex;
+            ++m_pagesAccepted;
         } else if (answer == kRejected && ++rejections < kMaxTransmissions) {
             continue;  // the same page again, from the buffer
         } else {

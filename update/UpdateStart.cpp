@@ -33,7 +33,12 @@ void CFWUT_UpdateDlg::StartUpdate()
 {
     m_lastOutcome = UpdateOutcome::None;
     m_interruptRequested = 0;
+    m_updateStartTick = m_env.clock.GetTickCount();
+    m_pollsSent = 0;
+    m_pagesAccepted = 0;
+    m_rejections = 0;
     const int port = SelectedPort();
+    Tell(events::UpdateBegan{port, m_firmwareFileName, m_firmwareVersion});
     if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
         RequestPortRelease(port);
         if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
@@ -42,9 +47,11 @@ void CFWUT_UpdateDlg::StartUpdate()
             m_window.MessageBoxA(kUnableToOpenPort + std::to_string(port) + "     ", std::string(kUpdateErrorCaption),
                                  MB_OK | MB_ICONEXCLAMATION);
             ReturnPortToCompanion();
+            TellFinished();
             return;
         }
     }
+    Tell(events::PortOpened{port});
 
     SendRateCommands();
     if (Interrupted()) {
@@ -56,6 +63,7 @@ void CFWUT_UpdateDlg::StartUpdate()
     if (!VerifyFirmwareFile()) {
         // The port stays open on purpose: "Done" closes it, and a refresh allows a new start.
         m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
+        TellFinished();
         return;
     }
     SetText(IDC_BOOTLOADER_VERSION, "");
@@ -66,6 +74,7 @@ void CFWUT_UpdateDlg::StartUpdate()
         CancelUpdate();
         return;
     }
+    Tell(events::RelayPrepared{});
 
     SetText(IDC_BEGIN_UPDATE, kCancelUpdate);
     for (int i = 0; i < kPortSlotCount; ++i) {
@@ -75,7 +84,8 @@ void CFWUT_UpdateDlg::StartUpdate()
     }
     EnableIdleControls(false);
 
-    if (!ConvertHexFile()) {
+    const bool converted = ConvertHexFile();
+    if (!converted) {
         // Handled before the next timer tick, so no wake-up poll goes out.
         PostPrivateMessage(WM_REPEAT_BEGIN_UPDATE);
     }
@@ -85,6 +95,9 @@ void CFWUT_UpdateDlg::StartUpdate()
     m_promptShown = 1;
     m_waitingForModule = 1;
     SetText(IDC_STEP, "");
+    if (converted) {
+        Tell(events::WaitBegan{});
+    }
 }
 
 void CFWUT_UpdateDlg::CancelUpdate()
@@ -100,7 +113,9 @@ void CFWUT_UpdateDlg::CancelUpdate()
     DeleteTempImage();
     if (m_lastOutcome == UpdateOutcome::None) {
         m_lastOutcome = UpdateOutcome::Cancelled;
+        Tell(events::Cancelled{});
     }
+    TellFinished();
 }
 
 void CFWUT_UpdateDlg::WaitTimerTick()
