@@ -1,0 +1,11 @@
+#include "platform/PortHolder.h"
+
+namespace fwut {
+
+// Windows names no holder of a COM port to an unprivileged program.
+std::optional<PortHolder> FindPortHolder(const std::string&)
+{
+    return std::nullopt;
+}
+
+}  // namespace fwut
