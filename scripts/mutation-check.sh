@@ -45,6 +45,7 @@ message-blank-missing @@ update/TransferTexts.h @@ "Invalid version response fro
 hex-segment-record-invalid @@ update/HexImage.cpp @@ case kTypeExtendedSegment:\n @@ case 0x04:\n
 hex-checksum @@ update/HexImage.cpp @@ (256 - sum % 256) % 256 @@ (255 - sum % 256) % 256
 hex-line-limit @@ update/HexImage.cpp @@ kLineLimit = 199; @@ kLineLimit = 200;
+hex-top-limit @@ update/HexImage.cpp @@ if (address + count > kImageLimit) @@ if (address + count > kImageLimit + 1)
 hex-page-growth @@ update/HexImage.cpp @@ while (offset >= image.size()) @@ while (offset > image.size())
 port-name-case @@ serial/PortSelection.cpp @@ EqualsIgnoringCase(portName, text) @@ std::string(portName) == text
 port-slots @@ serial/PortSelection.cpp @@ k < kMaxPortNumber && slot < kPortSlotCount; @@ k < kMaxPortNumber && slot < kPortSlotCount - 1;

@@ -20,6 +20,10 @@ constexpr std::uint8_t kTypeEndOfFile = 0x01;
 constexpr std::uint8_t kTypeExtendedSegment = 0x02;
 constexpr std::uint8_t kTypeStartSegment = 0x03;
 
+// The module holds 64 KiB; a byte beyond would be sent as page 256, which it
+// does not have.
+constexpr std::size_t kImageLimit = 0x10000;
+
 enum class RecordOutcome { Next, Complete, Invalid };
 
 std::optional<int> HexDigit(char c)
@@ -61,6 +65,8 @@ RecordOutcome ApplyDataRecord(const std::string& line, std::uint8_t count, std::
 {
     unsigned sum = count + high + low + kTypeData;
     const std::size_t address = high * 256u + low;
+    if (address + count > kImageLimit)
+        return RecordOutcome::Invalid;
     for (std::size_t k = 0; k < count; ++k) {
         const auto data = HexField(line, 9 + 2 * k);
         if (!data)
