@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -91,6 +93,24 @@ bool IsPrivateFolder(const std::string& folder)
     struct stat st { };
     return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
            (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// The first private folder of the user's in folder whose name begins with prefix.
+std::string OwnPrivateFolderIn(const std::string& folder, std::string_view prefix)
+{
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return {};
+    std::string found;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string path = folder + entry->d_name;
+        if (std::string_view(entry->d_name).starts_with(prefix) && IsPrivateFolder(path)) {
+            found = path;
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
 }
 
 }  // namespace
@@ -235,9 +255,17 @@ std::string TemporaryFolder()
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && *runtime == '/' && IsPrivateFolder(runtime))
         return WithTrailingSlash(runtime);
-    const std::string own = "/tmp/fwut-" + std::to_string(::geteuid());
+    const std::string name = "fwut-" + std::to_string(::geteuid());
+    const std::string own = "/tmp/" + name;
     ::mkdir(own.c_str(), 0700);
-    return own + '/';
+    if (IsPrivateFolder(own))
+        return own + '/';
+    // Someone else holds the usual name: a private folder of a name nobody can
+    // foresee, which later runs reuse rather than make one each.
+    if (const std::string found = OwnPrivateFolderIn("/tmp/", name + '-'); !found.empty())
+        return found + '/';
+    std::string fresh = own + "-XXXXXX";
+    return ::mkdtemp(fresh.data()) != nullptr ? fresh + '/' : own + '/';
 }
 
 // /proc/self/exe rather than argv[0], which may be a bare name found through PATH.

@@ -12,6 +12,7 @@
 #include <termios.h>
 
 #include <regex>
+#include <set>
 
 namespace fwut::test {
 namespace {
@@ -54,6 +55,49 @@ TEST_F(Robustness, WithoutTmpdirTheImageStaysOutOfTheSharedTmp)
     EXPECT_FALSE(fs::exists(own / "Hex.tmp"));
     if (planted) {
         fs::remove("/tmp/Hex.tmp");
+    }
+}
+
+// Another user made the usual folder first. The squat is mounted over it for
+// the one run only (a mount namespace of its own), so the machine's folder,
+// which other runs use, stays as it is.
+TEST_F(Robustness, ATemporaryFolderOfSomeoneElseIsLeftAlone)
+{
+    ::unsetenv("TMPDIR");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    if (Process("/usr/bin/unshare", {"--mount", "true"}, (m_dir / "unshare.out").string()).Wait(10s) != 0) {
+        GTEST_SKIP() << "no mount namespace: " << CliOutput("unshare.out");
+    }
+    const std::string name = "fwut-" + std::to_string(::geteuid());
+    fs::create_directory("/tmp/" + name);
+    const fs::path squat = m_dir / "squat";
+    fs::create_directory(squat);
+    fs::permissions(squat, fs::perms::all);
+    ASSERT_EQ(::chown(squat.c_str(), 65534, 65534), 0);
+    const auto fallbacks = [&] {
+        std::set<fs::path> found;
+        for (const auto& entry : fs::directory_iterator("/tmp")) {
+            if (entry.path().filename().string().starts_with(name + "-")) {
+                found.insert(entry.path());
+            }
+        }
+        return found;
+    };
+    const auto before = fallbacks();
+    StartSimulator({"--answer-after", "1"});
+    Process cli("/usr/bin/unshare",
+                {"--mount", "/bin/sh", "-c", "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"", "sh",
+                 squat.string(), "/tmp/" + name, kCli, "update", "--device", Sim().Link(), "--dir",
+                 (m_dir / "firmware").string()},
+                (m_dir / "cli.out").string());
+    EXPECT_EQ(cli.Wait(60s), 0) << CliOutput();
+    EXPECT_TRUE(fs::is_empty(squat));
+    for (const fs::path& made : fallbacks()) {
+        if (!before.contains(made)) {
+            EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
+            EXPECT_TRUE(fs::is_empty(made));
+            fs::remove(made);
+        }
     }
 }
 
