@@ -216,8 +216,8 @@ TEST_F(Robustness, AnAdapterUnpluggedDuringTheWaitEndsTheRun)
 TEST_F(Robustness, TheSettingsFileChangesInOneLineAndNeverThroughALink)
 {
     StartSimulator({"--answer-after", "1"}, "sim", false);
-    const std::string handMade =
-        "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().Link() + "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3\n";
+    const std::string handMade = "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().Link() +
+                                 "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3 ; the bench adapter\n";
     const fs::path victim = m_dir / "victim.conf";
     std::ofstream(victim) << handMade;
     fs::create_symlink(victim, SettingsPath());
