@@ -138,18 +138,22 @@ HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::stri
         return HexImageResult::ImageIsHexFile;
     if (!image.CreateExclusive(imagePath))
         return HexImageResult::CannotCreateImage;
-    files::TextFile hex;
-    if (!hex.Open(hexPath, files::Access::Exclusive))
-        return Abandon(image, HexImageResult::CannotOpenHexFile);
-    std::vector<std::uint8_t> bytes(kImagePageSize, 0xFF);
-    const bool complete = ReadImage(hex, bytes);
-    hex.Close();
-    if (!complete)
-        return Abandon(image, HexImageResult::InvalidHexFile);
+    std::vector<std::uint8_t> bytes;
+    if (const HexImageResult read = ReadHexImage(hexPath, bytes); read != HexImageResult::Complete)
+        return Abandon(image, read);
     // A short write (a full disk) would send a truncated image to the module.
     if (image.Write(bytes.data(), bytes.size()) != bytes.size())
         return Abandon(image, HexImageResult::CannotCreateImage);
     return HexImageResult::Complete;
+}
+
+HexImageResult ReadHexImage(const std::string& hexPath, std::vector<std::uint8_t>& image)
+{
+    files::TextFile hex;
+    if (!hex.Open(hexPath, files::Access::Exclusive))
+        return HexImageResult::CannotOpenHexFile;
+    image.assign(kImagePageSize, 0xFF);
+    return ReadImage(hex, image) ? HexImageResult::Complete : HexImageResult::InvalidHexFile;
 }
 
 std::string_view HexImageMessage(HexImageResult result)

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include <dirent.h>
@@ -222,6 +223,80 @@ void BinaryFile::DeleteAndClose() noexcept
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
         ::unlink(m_path.c_str());
     Close();
+}
+
+bool ReplacementFile::Fail(std::string problem)
+{
+    m_problem = std::move(problem);
+    Discard();
+    return false;
+}
+
+bool ReplacementFile::Create(const std::string& target)
+{
+    Discard();
+    m_problem.clear();
+    struct stat st { };
+    if (::lstat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return Fail(S_ISLNK(st.st_mode) ? "it is a link, which is not written through" : "it is not a plain file");
+    } else if (errno != ENOENT) {
+        return Fail(std::strerror(errno));
+    }
+    std::string path = target + ".XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Fail(std::strerror(errno));
+    m_handle = fd;
+    m_target = target;
+    m_path = path;
+    return true;
+}
+
+bool ReplacementFile::Write(const void* buffer, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(static_cast<int>(m_handle), bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Fail(n < 0 ? std::strerror(errno) : "nothing more could be written");
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The mode a new file of the user's gets; an existing target keeps its own.
+// Written out before the rename, so that a crash cannot leave an empty target.
+bool ReplacementFile::Commit()
+{
+    struct stat st { };
+    mode_t mode = 0;
+    if (::stat(m_target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const int fd = static_cast<int>(m_handle);
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0 || ::rename(m_path.c_str(), m_target.c_str()) != 0)
+        return Fail(std::strerror(errno));
+    ::close(fd);
+    m_handle = -1;
+    m_path.clear();
+    return true;
+}
+
+void ReplacementFile::Discard() noexcept
+{
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+        ::unlink(m_path.c_str());
+    }
+    m_handle = -1;
+    m_path.clear();
 }
 
 bool SameFile(const std::string& first, const std::string& second)

@@ -7,6 +7,7 @@
 #include "CliFixture.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -152,6 +153,79 @@ TEST_F(Robustness, NoInputFileIsEverWritten)
     StartSimulator({"--never-answer"});
     EXPECT_EQ(RunCli({"--wait-timeout", "1"}), 9) << CliOutput();
     EXPECT_EQ(ReadText((m_dir / "tmp" / "Hex.tmp").string()), original);
+}
+
+// True once the process holds path open: it is reading the file.
+bool AwaitOpen(const Process& process, const fs::path& path)
+{
+    const fs::path descriptors = "/proc/" + std::to_string(process.Pid()) + "/fd";
+    for (int i = 0; i < 2000; ++i) {
+        std::error_code gone;
+        for (const auto& entry : fs::directory_iterator(descriptors, gone)) {
+            if (fs::read_symlink(entry.path(), gone) == path) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return false;
+}
+
+TEST_F(Robustness, AConvertThatFailsOrIsStoppedLeavesEveryFileAsItWas)
+{
+    const fs::path folder = m_dir / "firmware";
+    const std::string hex = (folder / "FW.hex").string();
+    const std::string image = (folder / "FW.img").string();
+    const std::string notes = (folder / "notes.txt").string();
+    std::ofstream(image) << "the image of yesterday";
+    std::ofstream(notes) << "notes";
+    const auto contents = [&] {
+        std::map<fs::path, std::string> all;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            all[entry.path()] = ReadText(entry.path().string());
+        }
+        return all;
+    };
+    const auto before = contents();
+    const int holder = ::open(hex.c_str(), O_RDONLY);  // another program reading it
+    ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+    for (const auto& [input, output] :
+         {std::pair{image, hex}, {(folder / "missing.hex").string(), notes}, {hex, image}}) {
+        EXPECT_EQ(RunCliWith({"convert", input, output}), 3) << input << " " << output;
+        EXPECT_EQ(contents(), before) << input << " " << output;
+    }
+    ::close(holder);
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    const std::pair<fs::path, std::string> outputs[] = {{m_dir / "none" / "FW.img", "No such file or directory"},
+                                                        {m_dir / "fifo", "it is not a plain file"}};
+    for (const auto& [output, reason] : outputs) {
+        EXPECT_EQ(RunCliWith({"convert", hex, output.string()}), 9);
+        EXPECT_NE(CliOutput().find(output.string() + ": " + reason), npos) << CliOutput();
+    }
+
+    // A stop request while a long file is read, for convert and for check.
+    std::ofstream(m_dir / "long.hex") << [] {
+        std::string records;
+        for (int i = 0; i < 500'000; ++i) {
+            records += ":10000000000102030405060708090A0B0C0D0E0F78\n";
+        }
+        return records + ":00000001FF\n";
+    }();
+    Process convert(kCli, {"convert", (m_dir / "long.hex").string(), image}, (m_dir / "convert.out").string());
+    ASSERT_TRUE(AwaitOpen(convert, m_dir / "long.hex"));
+    convert.Signal(SIGTERM);
+    EXPECT_EQ(convert.Wait(20s), 11) << CliOutput("convert.out");
+    EXPECT_EQ(contents(), before);
+    std::ofstream(m_dir / "FieldGatherer_MM_Psion.txt") << "2.40\nlong.hex\n";
+    Process check(kCli, {"check", m_dir.string()}, (m_dir / "check.out").string());
+    ASSERT_TRUE(AwaitOpen(check, m_dir / "long.hex"));
+    check.Signal(SIGHUP);
+    EXPECT_EQ(check.Wait(20s), 11) << CliOutput("check.out");
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+
+    EXPECT_EQ(RunCliWith({"convert", hex, image}), 0);
+    EXPECT_EQ(ReadText(image), Converted(hex, m_dir / "expected.img"));
+    EXPECT_EQ(contents().size(), before.size()) << "nothing left beside the image";
 }
 
 TEST_F(Robustness, EmptyValuesAreUsageErrorsAndHelpIsNot)
