@@ -71,6 +71,12 @@ exit-code-interrupted @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::Interr
 idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ m_window.EnableSystemMenuItem(SC_CLOSE, enable); @@ m_window.EnableSystemMenuItem(SC_CLOSE, false);
 lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
 image-may-be-hex-file @@ update/HexImage.cpp @@ if (files::SameFile(hexPath, imagePath)) @@ if (false)
+tmp-squat-taken @@ platform/posix/files.cpp @@ if (IsPrivateFolder(own))\n        return own + '/'; @@ return own + '/';
+settings-read-only-ignored @@ platform/posix/IniSettingsStore.cpp @@ if ((named.st_mode & S_IWUSR) == 0) { @@ if (false) {
+settings-comment-dropped @@ platform/posix/IniText.cpp @@ entry + std::string(comment) + @@ entry +
+settings-folder-in-others @@ platform/posix/IniSettingsStore.cpp @@ if (::stat(parent.c_str(), &st) != 0 || st.st_uid != ::geteuid()) { @@ if (::stat(parent.c_str(), &st) != 0) {
+convert-stop-ignored @@ app/cli/FileCommands.cpp @@ if (written && console::StopRequested()) { @@ if (false) {
+convert-writes-through-devices @@ platform/posix/files.cpp @@ if (!S_ISREG(st.st_mode))\n            return Fail(S_ISLNK @@ if (false)\n            return Fail(S_ISLNK
 EOF
 
 only=""
