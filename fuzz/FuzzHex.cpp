@@ -36,8 +36,8 @@ private:
     std::string path_;
 };
 
-// At most 257 pages: a record may start at 0xFFFF and run 92 bytes on.
-constexpr std::uint64_t kMaxImage = 257 * fwut::kImagePageSize;
+// At most 256 pages: a record that runs past 0xFFFF makes the file invalid.
+constexpr std::uint64_t kMaxImage = 256 * fwut::kImagePageSize;
 
 void Check(bool condition)
 {

@@ -70,6 +70,35 @@ private:
     std::string m_path;
 };
 
+// A file that takes the place of another only once it is complete: written
+// under a name of its own in the target's folder, then renamed over the
+// target by Commit(). Until then, and whenever a step fails, the target stays
+// as it was, and the new file goes with Discard() or the destructor. A target
+// that exists but is no plain disk file (a link, a folder, a device such as
+// COM9 or NUL) is refused. Each step returns false on failure and Problem()
+// then says why, in the system's words where it has them.
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    ~ReplacementFile() { Discard(); }
+
+    bool Create(const std::string& target);
+    bool Write(const void* buffer, std::size_t size);
+    bool Commit();
+    void Discard() noexcept;
+    const std::string& Problem() const { return m_problem; }
+
+private:
+    bool Fail(std::string problem);
+
+    std::intptr_t m_handle = -1;
+    std::string m_target;
+    std::string m_path;
+    std::string m_problem;
+};
+
 // True when both paths name one existing file, through links too.
 bool SameFile(const std::string& first, const std::string& second);
 std::optional<std::tm> ModificationTimeLocal(const std::string& path);

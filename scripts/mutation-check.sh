@@ -45,6 +45,7 @@ message-blank-missing @@ update/TransferTexts.h @@ "Invalid version response fro
 hex-segment-record-invalid @@ update/HexImage.cpp @@ case kTypeExtendedSegment:\n @@ case 0x04:\n
 hex-checksum @@ update/HexImage.cpp @@ (256 - sum % 256) % 256 @@ (255 - sum % 256) % 256
 hex-line-limit @@ update/HexImage.cpp @@ kLineLimit = 199; @@ kLineLimit = 200;
+hex-top-limit @@ update/HexImage.cpp @@ if (address + count > kImageLimit) @@ if (address + count > kImageLimit + 1)
 hex-page-growth @@ update/HexImage.cpp @@ while (offset >= image.size()) @@ while (offset > image.size())
 port-name-case @@ serial/PortSelection.cpp @@ EqualsIgnoringCase(portName, text) @@ std::string(portName) == text
 port-slots @@ serial/PortSelection.cpp @@ k < kMaxPortNumber && slot < kPortSlotCount; @@ k < kMaxPortNumber && slot < kPortSlotCount - 1;
@@ -79,6 +80,12 @@ other-byte-as-rejection @@ update/Transfer.cpp @@ answer == kRejected && ++rejec
 ready-skips-line-feed @@ update/Transfer.cpp @@ if (byte != kAccepted) { @@ if (byte != kAccepted && byte != 0x0A) {
 version-ends-at-line-feed @@ update/Transfer.cpp @@ if (byte == '\r') { @@ if (byte == '\r' || byte == 0x0A) {
 image-may-be-hex-file @@ update/HexImage.cpp @@ if (files::SameFile(hexPath, imagePath)) @@ if (false)
+tmp-squat-taken @@ platform/posix/files.cpp @@ if (IsPrivateFolder(own))\n        return own + '/'; @@ return own + '/';
+settings-read-only-ignored @@ platform/posix/IniSettingsStore.cpp @@ if ((named.st_mode & S_IWUSR) == 0) { @@ if (false) {
+settings-comment-dropped @@ platform/posix/IniText.cpp @@ entry + std::string(comment) + @@ entry +
+settings-folder-in-others @@ platform/posix/IniSettingsStore.cpp @@ if (::stat(parent.c_str(), &st) != 0 || st.st_uid != ::geteuid()) { @@ if (::stat(parent.c_str(), &st) != 0) {
+convert-stop-ignored @@ app/cli/FileCommands.cpp @@ if (written && console::StopRequested()) { @@ if (false) {
+convert-writes-through-devices @@ platform/posix/files.cpp @@ if (!S_ISREG(st.st_mode))\n            return Fail(S_ISLNK @@ if (false)\n            return Fail(S_ISLNK
 EOF
 
 only=""

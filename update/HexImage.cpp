@@ -20,6 +20,10 @@ constexpr std::uint8_t kTypeEndOfFile = 0x01;
 constexpr std::uint8_t kTypeExtendedSegment = 0x02;
 constexpr std::uint8_t kTypeStartSegment = 0x03;
 
+// The module holds 64 KiB; a byte beyond would be sent as page 256, which it
+// does not have.
+constexpr std::size_t kImageLimit = 0x10000;
+
 enum class RecordOutcome { Next, Complete, Invalid };
 
 std::optional<int> HexDigit(char c)
@@ -61,6 +65,8 @@ RecordOutcome ApplyDataRecord(const std::string& line, std::uint8_t count, std::
 {
     unsigned sum = count + high + low + kTypeData;
     const std::size_t address = high * 256u + low;
+    if (address + count > kImageLimit)
+        return RecordOutcome::Invalid;
     for (std::size_t k = 0; k < count; ++k) {
         const auto data = HexField(line, 9 + 2 * k);
         if (!data)
@@ -132,18 +138,22 @@ HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::stri
         return HexImageResult::ImageIsHexFile;
     if (!image.CreateExclusive(imagePath))
         return HexImageResult::CannotCreateImage;
-    files::TextFile hex;
-    if (!hex.Open(hexPath, files::Access::Exclusive))
-        return Abandon(image, HexImageResult::CannotOpenHexFile);
-    std::vector<std::uint8_t> bytes(kImagePageSize, 0xFF);
-    const bool complete = ReadImage(hex, bytes);
-    hex.Close();
-    if (!complete)
-        return Abandon(image, HexImageResult::InvalidHexFile);
+    std::vector<std::uint8_t> bytes;
+    if (const HexImageResult read = ReadHexImage(hexPath, bytes); read != HexImageResult::Complete)
+        return Abandon(image, read);
     // A short write (a full disk) would send a truncated image to the module.
     if (image.Write(bytes.data(), bytes.size()) != bytes.size())
         return Abandon(image, HexImageResult::CannotCreateImage);
     return HexImageResult::Complete;
+}
+
+HexImageResult ReadHexImage(const std::string& hexPath, std::vector<std::uint8_t>& image)
+{
+    files::TextFile hex;
+    if (!hex.Open(hexPath, files::Access::Exclusive))
+        return HexImageResult::CannotOpenHexFile;
+    image.assign(kImagePageSize, 0xFF);
+    return ReadImage(hex, image) ? HexImageResult::Complete : HexImageResult::InvalidHexFile;
 }
 
 std::string_view HexImageMessage(HexImageResult result)

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Files.h"
 
@@ -22,6 +24,10 @@ enum class HexImageResult { Complete, CannotCreateImage, ImageIsHexFile, CannotO
 // exclusively; anything else leaves no image file behind and image closed.
 HexImageResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
                                      files::BinaryFile& image);
+
+// The same conversion into memory, for an image that is not the update's:
+// Complete, CannotOpenHexFile or InvalidHexFile. Nothing is written.
+HexImageResult ReadHexImage(const std::string& hexPath, std::vector<std::uint8_t>& image);
 
 // The message box text for a failed conversion; empty for Complete.
 std::string_view HexImageMessage(HexImageResult result);

@@ -1,6 +1,7 @@
 // The offline commands: convert a HEX file, check a firmware folder.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
@@ -45,22 +46,51 @@ void PrintPages(const char* what, std::uint64_t length)
                 static_cast<unsigned long long>(length));
 }
 
+// A stop request is only noted; the command looks at it before it puts a
+// file in place, so that it can remove its own files first.
+void NoteStopRequest()
+{
+}
+
+int Interrupted(const char* command)
+{
+    std::fprintf(stderr, "fwut-cli %s: interrupted; no file was changed.\n", command);
+    return kExitInterrupted;
+}
+
 }  // namespace
 
+// The image is made in memory and then replaces the output whole, so that a
+// wrong argument, an unreadable input, a full disk or a stop request leaves
+// every existing file as it was.
 int RunConvert(const std::string& hexPath, const std::string& imagePath)
 {
-    files::BinaryFile image;
-    const HexImageResult result = ConvertHexFileToImage(hexPath, imagePath, image);
-    if (result == HexImageResult::ImageIsHexFile) {
+    console::OnInterruptRequest(NoteStopRequest);
+    if (files::SameFile(hexPath, imagePath)) {
         std::fprintf(stderr, "fwut-cli convert: %s is the HEX file itself; choose another image file.\n",
                      Printable(imagePath).c_str());
-        return ExitCodeFor(result);
+        return ExitCodeFor(HexImageResult::ImageIsHexFile);
     }
+    std::vector<std::uint8_t> bytes;
+    const HexImageResult result = ReadHexImage(hexPath, bytes);
     if (result != HexImageResult::Complete) {
         std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
         return ExitCodeFor(result);
     }
-    PrintPages(Printable(imagePath).c_str(), image.Length().value_or(0));
+    if (console::StopRequested()) {
+        return Interrupted("convert");
+    }
+    files::ReplacementFile image;
+    const bool written = image.Create(imagePath) && image.Write(bytes.data(), bytes.size());
+    if (written && console::StopRequested()) {
+        return Interrupted("convert");
+    }
+    if (!written || !image.Commit()) {
+        std::fprintf(stderr, "fwut-cli convert: cannot write %s: %s.\n", Printable(imagePath).c_str(),
+                     Printable(image.Problem()).c_str());
+        return kExitTemporaryFile;
+    }
+    PrintPages(Printable(imagePath).c_str(), bytes.size());
     return kExitSuccess;
 }
 
@@ -89,6 +119,8 @@ int RunCheck(const std::string& folderArgument)
     const std::string imagePath =
         files::TemporaryFolder() + "fwut-check-" + std::to_string(console::ProcessId()) + ".tmp";
     files::BinaryFile image;
+    // Noted rather than ending the process, which would leave the image behind.
+    console::OnInterruptRequest(NoteStopRequest);
     const HexImageResult result = ConvertHexFileToImage(hexPath, imagePath, image);
     if (result != HexImageResult::Complete) {
         std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
@@ -96,6 +128,9 @@ int RunCheck(const std::string& folderArgument)
     }
     const std::uint64_t length = image.Length().value_or(0);
     image.DeleteAndClose();
+    if (console::StopRequested()) {
+        return Interrupted("check");
+    }
     PrintPages("Image", length);
     return kExitSuccess;
 }

@@ -44,9 +44,9 @@ constexpr const char* kExitCodes =
     "   6  invalid version response from the module\n"
     "   7  no ready response from the module\n"
     "   8  invalid ready response (a page answered wrongly or rejected five times)\n"
-    "   9  temporary image file could not be created or opened\n"
+    "   9  temporary image file could not be created or opened (convert: image file not written)\n"
     "  10  cancelled while waiting for the module\n"
-    "  11  transfer interrupted (Ctrl-C)\n";
+    "  11  transfer interrupted (Ctrl-C); convert or check stopped, no file changed\n";
 
 void AddUpdate(CLI::App& app, UpdateOptions& options)
 {

@@ -1,9 +1,11 @@
 #include "platform/posix/IniSettingsStore.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -18,6 +20,8 @@ constexpr int kHighestPort = 100;
 // Larger files are not the program's: they are neither read nor rewritten.
 constexpr off_t kMaxFileBytes = 1 << 20;
 
+// Without HOME (a service, "env -i") the home comes from the user database,
+// never the root folder.
 std::string ConfigFolder()
 {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -25,7 +29,11 @@ std::string ConfigFolder()
         return xdg;
     }
     const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config";
+    if (home == nullptr || *home != '/') {
+        const passwd* user = ::getpwuid(::geteuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    return home != nullptr && *home == '/' ? std::string(home) + "/.config" : std::string();
 }
 
 // n of "COM<n>" ("COM" in any case, n from 1 to 100 without leading zeros), or -1.
@@ -72,19 +80,35 @@ bool WriteAll(int fd, const std::string& text)
     return true;
 }
 
-void MakeFolder(const std::string& path)
+// Makes the missing folders of path, each only inside a folder of the user's
+// own: root run with a user's HOME (sudo) must not leave that user a
+// ~/.config of root's that the user cannot write. The problem, or empty.
+std::string MakeFolder(const std::string& path)
 {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        ::mkdir(path.substr(0, slash).c_str(), 0700);
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        struct stat st { };
+        if (::stat(folder.c_str(), &st) != 0) {
+            const std::string parent = folder.substr(0, std::max<std::size_t>(folder.rfind('/'), 1));
+            if (::stat(parent.c_str(), &st) != 0 || st.st_uid != ::geteuid()) {
+                return folder + " is not made, as " + parent + " is not a folder of yours";
+            }
+            ::mkdir(folder.c_str(), 0700);
+        }
+        if (end == std::string::npos) {
+            return {};
+        }
     }
-    ::mkdir(path.c_str(), 0700);
 }
 
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(const std::string& applicationName)
-    : m_folder(ConfigFolder() + "/Fernhollow Systems"), m_path(m_folder + "/" + applicationName + ".conf")
 {
+    if (const std::string config = ConfigFolder(); !config.empty()) {
+        m_folder = config + "/Fernhollow Systems";
+        m_path = m_folder + "/" + applicationName + ".conf";
+    }
 }
 
 std::string IniSettingsStore::ReadText() const
@@ -128,7 +152,12 @@ bool IniSettingsStore::Fail(std::string problem)
 bool IniSettingsStore::WriteProfileInt(const char* section, const char* entry, int value)
 {
     m_problem.clear();
-    MakeFolder(m_folder);
+    if (m_folder.empty()) {
+        return Fail("no home folder is known for the settings file");
+    }
+    if (const std::string problem = MakeFolder(m_folder); !problem.empty()) {
+        return Fail(problem);
+    }
     struct stat folder { };
     if (::lstat(m_folder.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || folder.st_uid != ::geteuid()) {
         return Fail(m_folder + " is not a folder of yours");
@@ -143,6 +172,10 @@ bool IniSettingsStore::WriteProfileInt(const char* section, const char* entry, i
         }
         if (named.st_uid != ::geteuid() || named.st_nlink != 1) {
             return Fail(m_path + " belongs to another user or has other names");
+        }
+        // The rename below would replace it regardless of its mode.
+        if ((named.st_mode & S_IWUSR) == 0) {
+            return Fail("the settings file " + m_path + " is read-only");
         }
         if (named.st_size > kMaxFileBytes) {
             return Fail(m_path + " is too large to be a settings file");

@@ -1,12 +1,14 @@
 // The per-user settings store as a text file:
 // $XDG_CONFIG_HOME/Fernhollow Systems/<application name>.conf, with
-// $HOME/.config standing in for an unset XDG_CONFIG_HOME. Each call reads the
-// file afresh, as each registry access opens its keys afresh.
+// $HOME/.config (without HOME, the user database's home) standing in for an
+// unset XDG_CONFIG_HOME. Missing folders are made only inside folders of the
+// user's own. Each call reads the file afresh, as each registry access opens
+// its keys afresh.
 //
 // The file is also the user's: its [Ports] section maps COM numbers to
 // devices by hand. A write changes the one value's line and keeps every other
 // byte, and is refused, rather than done, into a file that is a link, has
-// other names, or belongs to someone else.
+// other names, belongs to someone else, or that the user made read-only.
 #pragma once
 
 #include <map>

@@ -57,10 +57,25 @@ std::optional<std::string_view> SectionName(std::string_view line)
     return Trimmed(trimmed.substr(1, trimmed.size() - 2));
 }
 
-// The key and value of a "key=value" line; comments (';', '#') have none.
+// Where a comment after a value begins ("ComPort=5 ; the bench adapter"),
+// the blanks before its ';' or '#' included; the line's size when it has
+// none. Without a blank before it the mark is part of the value, as in a
+// device path.
+std::size_t CommentStart(std::string_view line)
+{
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if ((line[i] == ';' || line[i] == '#') && (line[i - 1] == ' ' || line[i - 1] == '\t')) {
+            const auto blanks = line.find_last_not_of(" \t", i - 1);
+            return blanks == std::string_view::npos ? 0 : blanks + 1;
+        }
+    }
+    return line.size();
+}
+
+// The key and value of a "key=value" line; comment lines (';', '#') have none.
 std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view line)
 {
-    const std::string_view trimmed = Trimmed(line);
+    const std::string_view trimmed = Trimmed(line.substr(0, CommentStart(line)));
     const auto equals = trimmed.find('=');
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' || equals == std::string_view::npos) {
         return std::nullopt;
@@ -122,8 +137,12 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     }
     std::string result(text);
     if (keyLine) {
+        // The comment after the old value stays, and so does the line's CR.
+        const std::string_view rest = keyLine->text.substr(CommentStart(keyLine->text));
         const bool keepCr = !keyLine->text.empty() && keyLine->text.back() == '\r';
-        result.replace(keyLine->begin, keyLine->end - keyLine->begin, entry + (keepCr ? "\r" : ""));
+        const std::string_view comment = keepCr && !rest.empty() ? rest.substr(0, rest.size() - 1) : rest;
+        result.replace(keyLine->begin, keyLine->end - keyLine->begin,
+                       entry + std::string(comment) + (keepCr ? "\r" : ""));
     } else if (lastOfSection && lastOfSection->end < text.size()) {
         result.insert(lastOfSection->end + 1, entry + lineEnd);
     } else {

@@ -7,7 +7,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -91,6 +94,24 @@ bool IsPrivateFolder(const std::string& folder)
     struct stat st { };
     return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
            (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// The first private folder of the user's in folder whose name begins with prefix.
+std::string OwnPrivateFolderIn(const std::string& folder, std::string_view prefix)
+{
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return {};
+    std::string found;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string path = folder + entry->d_name;
+        if (std::string_view(entry->d_name).starts_with(prefix) && IsPrivateFolder(path)) {
+            found = path;
+            break;
+        }
+    }
+    ::closedir(listing);
+    return found;
 }
 
 }  // namespace
@@ -204,6 +225,80 @@ void BinaryFile::DeleteAndClose() noexcept
     Close();
 }
 
+bool ReplacementFile::Fail(std::string problem)
+{
+    m_problem = std::move(problem);
+    Discard();
+    return false;
+}
+
+bool ReplacementFile::Create(const std::string& target)
+{
+    Discard();
+    m_problem.clear();
+    struct stat st { };
+    if (::lstat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return Fail(S_ISLNK(st.st_mode) ? "it is a link, which is not written through" : "it is not a plain file");
+    } else if (errno != ENOENT) {
+        return Fail(std::strerror(errno));
+    }
+    std::string path = target + ".XXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Fail(std::strerror(errno));
+    m_handle = fd;
+    m_target = target;
+    m_path = path;
+    return true;
+}
+
+bool ReplacementFile::Write(const void* buffer, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(buffer);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::write(static_cast<int>(m_handle), bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Fail(n < 0 ? std::strerror(errno) : "nothing more could be written");
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The mode a new file of the user's gets; an existing target keeps its own.
+// Written out before the rename, so that a crash cannot leave an empty target.
+bool ReplacementFile::Commit()
+{
+    struct stat st { };
+    mode_t mode = 0;
+    if (::stat(m_target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const int fd = static_cast<int>(m_handle);
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0 || ::rename(m_path.c_str(), m_target.c_str()) != 0)
+        return Fail(std::strerror(errno));
+    ::close(fd);
+    m_handle = -1;
+    m_path.clear();
+    return true;
+}
+
+void ReplacementFile::Discard() noexcept
+{
+    if (m_handle >= 0) {
+        ::close(static_cast<int>(m_handle));
+        ::unlink(m_path.c_str());
+    }
+    m_handle = -1;
+    m_path.clear();
+}
+
 bool SameFile(const std::string& first, const std::string& second)
 {
     struct stat a { };
@@ -235,9 +330,17 @@ std::string TemporaryFolder()
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && *runtime == '/' && IsPrivateFolder(runtime))
         return WithTrailingSlash(runtime);
-    const std::string own = "/tmp/fwut-" + std::to_string(::geteuid());
+    const std::string name = "fwut-" + std::to_string(::geteuid());
+    const std::string own = "/tmp/" + name;
     ::mkdir(own.c_str(), 0700);
-    return own + '/';
+    if (IsPrivateFolder(own))
+        return own + '/';
+    // Someone else holds the usual name: a private folder of a name nobody can
+    // foresee, which later runs reuse rather than make one each.
+    if (const std::string found = OwnPrivateFolderIn("/tmp/", name + '-'); !found.empty())
+        return found + '/';
+    std::string fresh = own + "-XXXXXX";
+    return ::mkdtemp(fresh.data()) != nullptr ? fresh + '/' : own + '/';
 }
 
 // /proc/self/exe rather than argv[0], which may be a bare name found through PATH.

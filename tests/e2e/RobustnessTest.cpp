@@ -7,6 +7,7 @@
 #include "CliFixture.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -41,20 +42,36 @@ TEST_F(Robustness, ASecondUpdateCannotTakeTheImageOfAnUpdateUnderWay)
     ExpectCleanEnd("a");
 }
 
-TEST_F(Robustness, WithoutTmpdirTheImageStaysOutOfTheSharedTmp)
+// Another user may plant "/tmp/Hex.tmp", or make the usual folder first. The
+// squatted folder is mounted over it for one run only (a mount namespace of
+// its own), so the machine's folder, which other runs use, stays as it is.
+TEST_F(Robustness, WithoutTmpdirTheImageStaysOutOfFoldersOthersCanReach)
 {
     ::unsetenv("TMPDIR");
     ::unsetenv("XDG_RUNTIME_DIR");
-    // Anyone may plant something under the old shared name.
     const bool planted = fs::create_directory("/tmp/Hex.tmp");
-    StartSimulator({"--answer-after", "1"});
+    StartSimulator({"--answer-after", "1"}, "sim", false);
     EXPECT_EQ(RunCli(), 0) << CliOutput();
-    const fs::path own = "/tmp/fwut-" + std::to_string(::geteuid());
-    EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms::owner_all);
-    EXPECT_FALSE(fs::exists(own / "Hex.tmp"));
+    const std::string name = "fwut-" + std::to_string(::geteuid());
+    EXPECT_EQ(fs::status("/tmp/" + name).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists("/tmp/" + name + "/Hex.tmp"));
     if (planted) {
         fs::remove("/tmp/Hex.tmp");
     }
+    if (Process("/usr/bin/unshare", {"--mount", "true"}, (m_dir / "unshare.out").string()).Wait(10s) != 0) {
+        GTEST_SKIP() << "no mount namespace: " << CliOutput("unshare.out");
+    }
+    const fs::path squat = m_dir / "squat";
+    fs::create_directory(squat);
+    fs::permissions(squat, fs::perms::all);
+    ASSERT_EQ(::chown(squat.c_str(), 65534, 65534), 0);
+    Process cli("/usr/bin/unshare",
+                {"--mount", "/bin/sh", "-c", "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"", "sh",
+                 squat.string(), "/tmp/" + name, kCli, "update", "--device", Sim().Link(), "--dir",
+                 (m_dir / "firmware").string()},
+                (m_dir / "cli.out").string());
+    EXPECT_EQ(cli.Wait(60s), 0) << CliOutput();
+    EXPECT_TRUE(fs::is_empty(squat)) << "the image went to a private folder of the user's";
 }
 
 TEST_F(Robustness, ALineThatStopsTakingBytesEndsTheUpdateInsteadOfHanging)
@@ -108,6 +125,79 @@ TEST_F(Robustness, NoInputFileIsEverWritten)
     StartSimulator({"--never-answer"});
     EXPECT_EQ(RunCli({"--wait-timeout", "1"}), 9) << CliOutput();
     EXPECT_EQ(ReadText((m_dir / "tmp" / "Hex.tmp").string()), original);
+}
+
+// True once the process holds path open: it is reading the file.
+bool AwaitOpen(const Process& process, const fs::path& path)
+{
+    const fs::path descriptors = "/proc/" + std::to_string(process.Pid()) + "/fd";
+    for (int i = 0; i < 2000; ++i) {
+        std::error_code gone;
+        for (const auto& entry : fs::directory_iterator(descriptors, gone)) {
+            if (fs::read_symlink(entry.path(), gone) == path) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return false;
+}
+
+TEST_F(Robustness, AConvertThatFailsOrIsStoppedLeavesEveryFileAsItWas)
+{
+    const fs::path folder = m_dir / "firmware";
+    const std::string hex = (folder / "FW.hex").string();
+    const std::string image = (folder / "FW.img").string();
+    const std::string notes = (folder / "notes.txt").string();
+    std::ofstream(image) << "the image of yesterday";
+    std::ofstream(notes) << "notes";
+    const auto contents = [&] {
+        std::map<fs::path, std::string> all;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            all[entry.path()] = ReadText(entry.path().string());
+        }
+        return all;
+    };
+    const auto before = contents();
+    const int holder = ::open(hex.c_str(), O_RDONLY);  // another program reading it
+    ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+    for (const auto& [input, output] :
+         {std::pair{image, hex}, {(folder / "missing.hex").string(), notes}, {hex, image}}) {
+        EXPECT_EQ(RunCliWith({"convert", input, output}), 3) << input << " " << output;
+        EXPECT_EQ(contents(), before) << input << " " << output;
+    }
+    ::close(holder);
+    ASSERT_EQ(::mkfifo((m_dir / "fifo").c_str(), 0600), 0);
+    const std::pair<fs::path, std::string> outputs[] = {{m_dir / "none" / "FW.img", "No such file or directory"},
+                                                        {m_dir / "fifo", "it is not a plain file"}};
+    for (const auto& [output, reason] : outputs) {
+        EXPECT_EQ(RunCliWith({"convert", hex, output.string()}), 9);
+        EXPECT_NE(CliOutput().find(output.string() + ": " + reason), npos) << CliOutput();
+    }
+
+    // A stop request while a long file is read, for convert and for check.
+    std::ofstream(m_dir / "long.hex") << [] {
+        std::string records;
+        for (int i = 0; i < 500'000; ++i) {
+            records += ":10000000000102030405060708090A0B0C0D0E0F78\n";
+        }
+        return records + ":00000001FF\n";
+    }();
+    Process convert(kCli, {"convert", (m_dir / "long.hex").string(), image}, (m_dir / "convert.out").string());
+    ASSERT_TRUE(AwaitOpen(convert, m_dir / "long.hex"));
+    convert.Signal(SIGTERM);
+    EXPECT_EQ(convert.Wait(20s), 11) << CliOutput("convert.out");
+    EXPECT_EQ(contents(), before);
+    std::ofstream(m_dir / "FieldGatherer_MM_Psion.txt") << "2.40\nlong.hex\n";
+    Process check(kCli, {"check", m_dir.string()}, (m_dir / "check.out").string());
+    ASSERT_TRUE(AwaitOpen(check, m_dir / "long.hex"));
+    check.Signal(SIGHUP);
+    EXPECT_EQ(check.Wait(20s), 11) << CliOutput("check.out");
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+
+    EXPECT_EQ(RunCliWith({"convert", hex, image}), 0);
+    EXPECT_EQ(ReadText(image), Converted(hex, m_dir / "expected.img"));
+    EXPECT_EQ(contents().size(), before.size()) << "nothing left beside the image";
 }
 
 TEST_F(Robustness, EmptyValuesAreUsageErrorsAndHelpIsNot)
@@ -172,8 +262,8 @@ TEST_F(Robustness, AnAdapterUnpluggedDuringTheWaitEndsTheRun)
 TEST_F(Robustness, TheSettingsFileChangesInOneLineAndNeverThroughALink)
 {
     StartSimulator({"--answer-after", "1"}, "sim", false);
-    const std::string handMade =
-        "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().Link() + "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3\n";
+    const std::string handMade = "; the workshop's adapters\n[Ports]\nCOM7=" + Sim().Link() +
+                                 "\nCOM8=\"/dev/ttyUSB9\n\n[Settings]\nComPort=3 ; the bench adapter\n";
     const fs::path victim = m_dir / "victim.conf";
     std::ofstream(victim) << handMade;
     fs::create_symlink(victim, SettingsPath());

@@ -50,6 +50,7 @@ public:
     }
 
     void Signal(int signal) { ::kill(m_pid, signal); }
+    pid_t Pid() const { return m_pid; }
 
     // The exit code, or -1 when the process has not ended in time (or died of a signal).
     int Wait(std::chrono::milliseconds limit)

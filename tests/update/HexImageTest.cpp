@@ -95,6 +95,7 @@ std::vector<InvalidCase> InvalidCases()
         {"NonHexEndRecordType", Lines({kGood, ":000000X1FF"})},
         {"CtrlZBeforeEndRecord", kGood + "\n\x1A" + kEndRecord + "\n"},
         {"CarriageReturnsOnly", Lines({kGood, kEndRecord}, "\r")},
+        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord})},
     };
 }
 
@@ -155,8 +156,7 @@ std::vector<ValidCase> ValidCases()
          Lines({DataRecord(0, {1}), ":00000001FF", DataRecord(0x0800, {2}), "junk"}),
          1,
          {{0, 1}}},
-        // The offset is address plus index, so a record near the top runs on past 64 KiB.
-        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord}), 257, {{0xFFFF, 7}, {0x10000, 8}}},
+        {"RecordEndingAtTheTop", Lines({DataRecord(0xFFF0, Bytes(16)), kEndRecord}), 256, {{0xFFEF, -1}, {0xFFFF, 15}}},
     };
 }
 

@@ -1,0 +1,89 @@
+// The settings file on real folders: where it may make its folder, which file
+// it leaves as the user made it, and what of a line survives a new value.
+#include "platform/posix/IniSettingsStore.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace fwut {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+constexpr uid_t kOtherUser = 65534;
+
+class IniSettingsStoreTest : public ::testing::Test {
+protected:
+    IniSettingsStoreTest() { ::unsetenv("XDG_CONFIG_HOME"); }
+
+    test::TempDir m_folder;
+};
+
+TEST_F(IniSettingsStoreTest, NoFolderIsMadeInsideAFolderOfAnotherUser)
+{
+    // Root with a user's HOME, as sudo keeps it.
+    const fs::path home = m_folder.Path("home");
+    fs::create_directory(home);
+    ASSERT_EQ(::chown(home.c_str(), kOtherUser, kOtherUser), 0);
+    ::setenv("HOME", home.c_str(), 1);
+    IniSettingsStore store("fwut-update");
+    EXPECT_FALSE(store.WriteProfileInt("Settings", "ComPort", 5));
+    EXPECT_THAT(store.LastWriteProblem(), HasSubstr(home.string() + " is not a folder of yours"));
+    EXPECT_FALSE(fs::exists(home / ".config"));
+    fs::create_directory(home / ".config");
+    ASSERT_EQ(::chown((home / ".config").c_str(), kOtherUser, kOtherUser), 0);
+    EXPECT_FALSE(store.WriteProfileInt("Settings", "ComPort", 5));
+    EXPECT_TRUE(fs::is_empty(home / ".config"));
+
+    // Without HOME the user's home is the one the user database names, not "/".
+    const passwd* other = ::getpwuid(kOtherUser);
+    if (other == nullptr || ::geteuid() != 0) {
+        GTEST_SKIP() << "no user " << kOtherUser << " to run as";
+    }
+    const std::string otherHome = other->pw_dir;
+    EXPECT_EXIT(
+        {
+            ::unsetenv("HOME");
+            if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)
+                std::exit(2);
+            IniSettingsStore asOther("fwut-update");
+            asOther.WriteProfileInt("Settings", "ComPort", 5);
+            std::fprintf(stderr, "%s", asOther.LastWriteProblem().c_str());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), HasSubstr(otherHome));
+}
+
+TEST_F(IniSettingsStoreTest, AReadOnlyFileStaysAndCommentsSurviveANewValue)
+{
+    ::setenv("XDG_CONFIG_HOME", m_folder.Path("").c_str(), 1);
+    fs::create_directory(m_folder.Path("Fernhollow Systems"));
+    const std::string text = "[Settings]\r\nComPort=5 ; the bench adapter\r\nRate=9600\t# fixed\r\n";
+    const std::string path = m_folder.Write("Fernhollow Systems/fwut-update.conf", text);
+    fs::permissions(path, fs::perms::owner_read);
+    IniSettingsStore store("fwut-update");
+    EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), 5);
+    EXPECT_FALSE(store.WriteProfileInt("Settings", "ComPort", 7));
+    EXPECT_THAT(store.LastWriteProblem(), HasSubstr("read-only"));
+    EXPECT_EQ(test::ReadText(path), text);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(store.WriteProfileInt("Settings", "ComPort", 7));
+    EXPECT_TRUE(store.WriteProfileInt("Settings", "Rate", 19200));
+    EXPECT_EQ(test::ReadText(path), "[Settings]\r\nComPort=7 ; the bench adapter\r\nRate=19200\t# fixed\r\n");
+    EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), 7);
+}
+
+}  // namespace
+}  // namespace fwut
