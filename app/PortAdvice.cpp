@@ -1,5 +1,9 @@
 #include "app/PortAdvice.h"
 
+#include <optional>
+
+#include "platform/PortHolder.h"
+
 #ifndef _WIN32
 #include <grp.h>
 #include <sys/stat.h>
@@ -21,14 +25,38 @@ std::string OwningGroup(const std::string& devicePath)
 }
 #endif
 
+constexpr const char* kBrlttyRemedy =
+    "brltty, the braille display service, takes CH341 and CP210x adapters whole on some\n"
+    "distributions, so that their ttyUSB device never appears: stop it with\n"
+    "  sudo systemctl stop brltty\n"
+    "or remove it where no braille display is used.";
+
+// What to do about the program that holds the port.
+std::string HolderRemedy(const PortHolder& holder, const std::string& device)
+{
+    const std::string held = device + " is held by " + DescribeHolder(holder) + ".\n";
+    if (holder.program == "ModemManager") {
+        return held +
+               "ModemManager probes new serial adapters for modems: stop the service with\n"
+               "  sudo systemctl stop ModemManager\n"
+               "or have it leave the adapter alone (a udev rule with ENV{ID_MM_DEVICE_IGNORE}=\"1\").";
+    }
+    if (holder.program == "brltty") {
+        return held + kBrlttyRemedy;
+    }
+    return held + "Close that program, and try again.";
+}
+
 // The remedy, broken into lines for a terminal.
 std::string Remedy(DWORD error, const std::string& devicePath)
 {
     const std::string device = devicePath.empty() ? std::string("the port") : devicePath;
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
-        return "There is no such device: check that the USB/RS232 adapter is plugged in, then run\n"
-               "'fwut-cli ports' to see the installed ports.";
+        return std::string(
+                   "There is no such device: check that the USB/RS232 adapter is plugged in, then run\n"
+                   "'fwut-cli ports' to see the installed ports.") +
+               (IsProcessRunning("brltty") ? std::string("\n") + kBrlttyRemedy : std::string());
     case ERROR_ACCESS_DENIED:
 #ifdef _WIN32
         return "Another program holds " + device + ": close it (a terminal program, or LineProbeTool) and try again.";
@@ -41,6 +69,9 @@ std::string Remedy(DWORD error, const std::string& devicePath)
     }
 #endif
     case ERROR_SHARING_VIOLATION:
+        if (const std::optional<PortHolder> holder = FindPortHolder(devicePath)) {
+            return HolderRemedy(*holder, device);
+        }
         return "Another program holds " + device +
                ". On Linux this is often ModemManager, which probes new serial adapters;\n"
                "'fuser " +

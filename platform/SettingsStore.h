@@ -1,5 +1,5 @@
-// The per-user settings store: integer values by section and entry, as the
-// Win32 profile calls read and write them.
+// The per-user settings store: values by section and entry, as the Win32
+// profile calls read and write them.
 #pragma once
 
 // Included for its effect on Windows: <windows.h> renames GetProfileInt to
@@ -18,6 +18,8 @@ public:
     // registry backend creates the store's keys (not the value) on first read.
     virtual int GetProfileInt(const char* section, const char* entry, int defaultValue) = 0;
     virtual bool WriteProfileInt(const char* section, const char* entry, int value) = 0;
+    // A text value (a path); defaultValue when missing or not text.
+    virtual std::string GetProfileString(const char* section, const char* entry, const std::string& defaultValue) = 0;
     // Why the last write failed, for the operator; empty after a success.
     virtual std::string LastWriteProblem() const = 0;
 };

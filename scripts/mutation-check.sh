@@ -51,13 +51,13 @@ port-name-case @@ serial/PortSelection.cpp @@ EqualsIgnoringCase(portName, text)
 port-slots @@ serial/PortSelection.cpp @@ k < kMaxPortNumber && slot < kPortSlotCount; @@ k < kMaxPortNumber && slot < kPortSlotCount - 1;
 preferred-port-order @@ serial/PortSelection.cpp @@ if (m_env.comPortOverride != -1) { @@ if (m_env.comPortOverride != -1 && m_env.settings.GetProfileInt("Settings", "ComPort", -1) == -1) {
 lowest-port-fallback @@ serial/PortSelection.cpp @@ if (!checked && m_portSlots[0] != -1) { @@ if (!checked && m_portSlots[1] != -1) {
-progress-text @@ update/Transfer.cpp @@ "Sending firmware page  %d  of  %d" @@ "Sending firmware page %d of %d"
+progress-text @@ update/TransferTexts.h @@ "Sending firmware page  " @@ "Sending firmware page "
 repaint-pace @@ update/Transfer.cpp @@ pageIndex % 4 == 0 @@ pageIndex % 5 == 0
 blink-period @@ update/UpdateStart.cpp @@ kPromptShownMs = 1500; @@ kPromptShownMs = 1000;
 cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    EnableIdleControls(true); @@ EnableInstalledPortButtons();\n    EnableIdleControls(true);
 release-sleep-always @@ serial/PortHandoff.cpp @@ if (m_handedOffPort != -1) {\n        // Gives @@ {\n        // Gives
 image-not-held @@ update/FirmwareFileOps.cpp @@ TellImageConverted();\n        return true; @@ TellImageConverted();\n        m_tempImage.Close();\n        return true;
-exit-code-no-ready @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::NoReadyResponse:\n        return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse:\n        return kExitInvalidReadyResponse;
+exit-code-no-ready @@ app/ExitCodes.cpp @@ case UpdateOutcome::NoReadyResponse:\n        return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse:\n        return kExitInvalidReadyResponse;
 date-hour-zero @@ update/FirmwareDescription.cpp @@ return hour > 12 ? hour - 12 : hour; @@ return hour > 12 ? hour - 12 : (hour == 0 ? 12 : hour);
 closing-pause @@ update/RelayCommands.cpp @@ fwut::Delay(m_env.clock, 200); @@ fwut::Delay(m_env.clock, 100);
 dcb-cts-flow @@ serial/RS232.cpp @@ m_dcb.fOutxCtsFlow = FALSE; @@ m_dcb.fOutxCtsFlow = TRUE;
@@ -67,7 +67,7 @@ write-after-failure @@ serial/RS232.cpp @@ if (!m_isOpen || length < 0 || m_writ
 hidden-companion-asked @@ serial/PortHandoff.cpp @@ if (!windows.IsWindowVisible(window)) { @@ if (false) {
 handoff-release-code @@ ui/FWUT_UpdateDlg.h @@ HANDOFF_RELEASE_PORT = 1001; @@ HANDOFF_RELEASE_PORT = 1003;
 description-line-cap @@ update/FirmwareDescription.cpp @@ kMaxLineLength = 4096; @@ kMaxLineLength = 4095;
-exit-code-interrupted @@ app/cli/UpdateCommand.cpp @@ case UpdateOutcome::Interrupted:\n        return kExitInterrupted; @@ case UpdateOutcome::Interrupted:\n        return kExitCancelled;
+exit-code-interrupted @@ app/ExitCodes.cpp @@ case UpdateOutcome::Interrupted:\n        return kExitInterrupted; @@ case UpdateOutcome::Interrupted:\n        return kExitCancelled;
 idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ m_window.EnableSystemMenuItem(SC_CLOSE, enable); @@ m_window.EnableSystemMenuItem(SC_CLOSE, false);
 lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
 stale-byte-answers-page @@ update/Transfer.cpp @@ m_serialPort.PurgeInput();\n    const std::uint8_t header @@ const std::uint8_t header

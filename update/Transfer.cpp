@@ -31,13 +31,6 @@ std::uint8_t PageChecksum(const std::uint8_t* page, int size)
     return static_cast<std::uint8_t>(sum);
 }
 
-std::string ProgressText(int page, int pageCount)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "Sending firmware page  %d  of  %d", page, pageCount);
-    return text;
-}
-
 bool IsAcceptedVersion(const std::string& response)
 {
     for (const char* accepted : kAcceptedVersions) {

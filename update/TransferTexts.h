@@ -36,4 +36,10 @@ constexpr const char* kUpdateFailedStatus = "Firmware update failed";
 constexpr const char* kCannotOpenTempImage = "Unable to open the temporary firmware file.               ";
 constexpr const char* kCaptionUpdateComplete = "Firmware Update Complete";
 
+// The progress line for page (from 1) of pageCount.
+inline std::string ProgressText(int page, int pageCount)
+{
+    return "Sending firmware page  " + std::to_string(page) + "  of  " + std::to_string(pageCount);
+}
+
 }  // namespace fwut

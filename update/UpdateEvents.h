@@ -28,6 +28,10 @@ enum class UpdateOutcome {
     Interrupted,
 };
 
+// A stable name for the outcome, for records and programs: "succeeded",
+// "no-response", ...
+const char* OutcomeKey(UpdateOutcome outcome);
+
 namespace events {
 
 struct UpdateBegan {

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/Printable.h"
+#include "app/cli/JsonOutput.h"
+#include "update/TransferTexts.h"
 #include "resources/resource.h"
 
 namespace fwut {
@@ -12,13 +14,14 @@ namespace {
 
 constexpr int kProgressBarWidth = 40;
 
+// The progress line is not among them: it is printed from the update's own
+// account (OnUpdateEvent).
 bool IsStatusLine(int id)
 {
     switch (id) {
     case IDC_BOOTLOADER_VERSION:
     case IDC_FIRMWARE_FILE:
     case IDC_FIRMWARE_VERSION:
-    case IDC_PROGRESS:
     case IDC_STATUS:
     case IDC_STEP:
         return true;
@@ -39,9 +42,21 @@ std::string MinutesAndSeconds(DWORD ms)
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal)
-    : m_clock(clock), m_out(out), m_isTerminal(isTerminal)
+ConsoleWindow::ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, bool jsonLines)
+    : m_clock(clock), m_out(out), m_isTerminal(isTerminal), m_jsonLines(jsonLines)
 {
+}
+
+void ConsoleWindow::OnUpdateEvent(const UpdateEvent& event)
+{
+    if (m_jsonLines) {
+        return;
+    }
+    if (const auto* page = std::get_if<events::PageSent>(&event); page != nullptr && page->transmission == 1) {
+        PrintProgress(page->index + 1, page->count);
+    } else if (std::holds_alternative<events::WaitBegan>(event)) {
+        m_out.Print("Waiting for the module to answer (Ctrl-C cancels)...\n");
+    }
 }
 
 bool ConsoleWindow::Click(int id)
@@ -88,12 +103,7 @@ void ConsoleWindow::SetDlgItemTextA(int id, const std::string& text)
     Control& control = m_controls[id];
     const bool changed = control.text != text;
     control.text = text;
-    if (!changed) {
-        return;
-    }
-    if (id == IDC_PROGRESS) {
-        PrintProgress(text);
-    } else if (IsStatusLine(id) && !text.empty()) {
+    if (changed && !m_jsonLines && IsStatusLine(id) && !text.empty()) {
         PrintStatus(text);
     }
 }
@@ -105,17 +115,11 @@ void ConsoleWindow::PrintStatus(const std::string& text)
     m_out.Print(Printable(text) + "\n");
 }
 
-void ConsoleWindow::PrintProgress(const std::string& text)
+void ConsoleWindow::PrintProgress(int page, int pageCount)
 {
-    int page = 0;
-    int pageCount = 0;
-    if (text.empty()) {
-        return;
-    }
-    if (!m_isTerminal || std::sscanf(text.c_str(), "Sending firmware page %d of %d", &page, &pageCount) != 2 ||
-        pageCount <= 0) {
+    if (!m_isTerminal) {
         EndProgressLine();
-        m_out.PrintProgress(Printable(text) + "\n");
+        m_out.PrintProgress(ProgressText(page, pageCount) + "\n");
         return;
     }
     const DWORD now = m_clock.GetTickCount();
@@ -178,6 +182,10 @@ bool ConsoleWindow::IsDlgButtonChecked(int id)
 
 int ConsoleWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT)
 {
+    if (m_jsonLines) {
+        cli::WriteJsonLine({{"event", "message"}, {"caption", caption}, {"text", text}});
+        return IDOK;
+    }
     EndProgressLine();
     m_out.Print("\n[" + Printable(caption) + "]\n" + Printable(text, true) + "\n\n");
     return IDOK;

@@ -12,13 +12,16 @@
 
 #include "app/cli/ConsoleOutput.h"
 #include "ui/DialogWindow.h"
+#include "update/UpdateEvents.h"
 #include "platform/TickClock.h"
 
 namespace fwut {
 
-class ConsoleWindow final : public DialogWindow {
+class ConsoleWindow final : public DialogWindow, public UpdateEventSink {
 public:
-    ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal);
+    // For the JSON output (jsonLines), it prints no text of its own and
+    // gives each message box as a "message" line.
+    ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, bool jsonLines);
 
     void Attach(MessageSink& dialog) { m_dialog = &dialog; }
 
@@ -28,6 +31,9 @@ public:
     // Runs the message loop until done() holds or the dialog ends; onTurn()
     // runs before each turn (for signals and time limits).
     void RunUntil(const std::function<bool()>& done, const std::function<void()>& onTurn);
+
+    // The progress and the wait come from the update's own account.
+    void OnUpdateEvent(const UpdateEvent& event) override;
 
     void SetDlgItemTextA(int id, const std::string& text) override;
     std::string GetDlgItemTextA(int id) override;
@@ -66,13 +72,14 @@ private:
     };
 
     void PrintStatus(const std::string& text);
-    void PrintProgress(const std::string& text);
+    void PrintProgress(int page, int pageCount);
     void EndProgressLine();
     void DeliverTimerTickIfDue();
 
     TickClock& m_clock;
     cli::ConsoleOutput& m_out;
     bool m_isTerminal;
+    bool m_jsonLines;
     MessageSink* m_dialog = nullptr;
     std::map<int, Control> m_controls;
     bool m_progressLineOpen = false;

@@ -1,6 +1,6 @@
 #include "app/cli/FailureHints.h"
 
-#include "app/cli/ExitCodes.h"
+#include "app/ExitCodes.h"
 
 namespace fwut::cli {
 

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "app/cli/Commands.h"
-#include "app/cli/ExitCodes.h"
+#include "app/ExitCodes.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/Files.h"
 #include "app/Printable.h"
+#include "app/cli/JsonOutput.h"
+#include "platform/Sha256.h"
 #include "update/FirmwareDescription.h"
 #include "update/FirmwareTexts.h"
 #include "update/HexImage.h"
@@ -94,8 +96,11 @@ int RunConvert(const std::string& hexPath, const std::string& imagePath)
     return kExitSuccess;
 }
 
-int RunCheck(const std::string& folderArgument)
+int RunCheck(const std::string& folderArgument, bool json)
 {
+    if (json) {
+        WriteJsonStart("check");
+    }
     const std::string folder = WithTrailingSlash(folderArgument);
     const std::string descriptionPath = folder + std::string(kDescriptionFileName);
     const std::optional<FirmwareDescription> description = ReadDescriptionFile(descriptionPath);
@@ -103,7 +108,9 @@ int RunCheck(const std::string& folderArgument)
         std::fprintf(stderr, "%s\n", Printable(DescriptionFileMessage(descriptionPath), true).c_str());
         return kExitFirmwareFile;
     }
-    std::printf("%s\n", Printable(std::string(kFirmwareVersionPrefix) + description->version).c_str());
+    if (!json) {
+        std::printf("%s\n", Printable(std::string(kFirmwareVersionPrefix) + description->version).c_str());
+    }
 
     const std::string hexPath = folder + description->fileName;
     const std::optional<std::tm> modified = OpenFirmwareFileDate(hexPath);
@@ -111,9 +118,11 @@ int RunCheck(const std::string& folderArgument)
         std::fprintf(stderr, "%s\n", Printable(HexFileMessage(description->fileName), true).c_str());
         return kExitFirmwareFile;
     }
-    std::printf(
-        "%s\n",
-        Printable(std::string(kFirmwareFilePrefix) + description->fileName + FormatFirmwareDate(*modified)).c_str());
+    if (!json) {
+        std::printf("%s\n",
+                    Printable(std::string(kFirmwareFilePrefix) + description->fileName + FormatFirmwareDate(*modified))
+                        .c_str());
+    }
 
     // A name of its own, so that a running update's "Hex.tmp" is left alone.
     const std::string imagePath =
@@ -126,12 +135,28 @@ int RunCheck(const std::string& folderArgument)
         std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
         return ExitCodeFor(result);
     }
-    const std::uint64_t length = image.Length().value_or(0);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image.Length().value_or(0)));
+    if (!image.Seek(0) || image.Read(bytes.data(), bytes.size()) != bytes.size()) {
+        bytes.clear();
+    }
     image.DeleteAndClose();
     if (console::StopRequested()) {
         return Interrupted("check");
     }
-    PrintPages("Image", length);
+    // The fingerprint of what an update would send, as its record names it.
+    const std::string sha256 = Sha256Hex(bytes.data(), bytes.size());
+    if (json) {
+        WriteJsonLine({{"event", "firmware"},
+                       {"version", description->version},
+                       {"hex_file", description->fileName},
+                       {"date", FormatFirmwareDate(*modified)},
+                       {"pages", bytes.size() / kImagePageSize},
+                       {"bytes", bytes.size()},
+                       {"sha256", sha256}});
+        return kExitSuccess;
+    }
+    PrintPages("Image", bytes.size());
+    std::printf("SHA-256: %s\n", sha256.c_str());
     return kExitSuccess;
 }
 

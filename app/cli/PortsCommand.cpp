@@ -4,46 +4,71 @@
 #include <cstdio>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
-#include "app/cli/ExitCodes.h"
+#include "app/ExitCodes.h"
 #include "app/cli/InstalledPorts.h"
 #include "app/Printable.h"
+#include "app/cli/JsonOutput.h"
 #include "platform/PlatformServices.h"
+#include "platform/PortHolder.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::cli {
 
-int RunPorts()
+namespace {
+
+nlohmann::json HolderJson(const std::optional<PortHolder>& holder)
+{
+    if (!holder) {
+        return nullptr;
+    }
+    return {{"program", holder->program}, {"process", holder->processId}, {"user", holder->user}};
+}
+
+}  // namespace
+
+int RunPorts(bool json)
 {
     const auto services = CreatePlatformServices(kApplicationName);
     SerialCommKey& ports = services->InstalledPorts();
     const std::set<int> installed = InstalledPortNumbers(ports);
-    std::map<int, std::string> found;
-    for (const int number : installed) {
-        found[number] = "COM" + std::to_string(number);
-    }
     // The window has buttons for the lowest ones only; this tool reaches them all.
     const int lowestNotShown =
         installed.size() > kPortSlotCount ? *std::next(installed.begin(), kPortSlotCount) : kMaxPortNumber + 1;
-
     const int saved = services->Settings().GetProfileInt("Settings", "ComPort", -1);
-    if (found.empty()) {
+    if (json) {
+        WriteJsonStart("ports");
+        for (const int number : installed) {
+            const std::string device = ports.DevicePath(number);
+            WriteJsonLine({{"event", "port"},
+                           {"port", number},
+                           {"device", device},
+                           {"description", services->Descriptions().Describe(number)},
+                           {"last_update", number == saved},
+                           {"in_window", number < lowestNotShown},
+                           {"holder", HolderJson(FindPortLocker(device))}});
+        }
+        return kExitSuccess;
+    }
+    if (installed.empty()) {
         std::puts("No serial ports are installed.");
     }
     // One line per port: its COM name, its device and what the system knows
     // of that device, in columns.
     std::map<int, std::string> devices;
     std::size_t deviceWidth = 0;
-    for (const auto& entry : found) {
-        devices[entry.first] = Printable(ports.DevicePath(entry.first));
-        deviceWidth = std::max(deviceWidth, devices[entry.first].size());
+    for (const int number : installed) {
+        devices[number] = Printable(ports.DevicePath(number));
+        deviceWidth = std::max(deviceWidth, devices[number].size());
     }
-    for (const auto& [number, text] : found) {
-        std::string line = text + std::string(text.size() < 6 ? 7 - text.size() : 1, ' ') + devices[number];
+    for (const int number : installed) {
+        const std::string name = "COM" + std::to_string(number);
+        std::string line = name + std::string(name.size() < 6 ? 7 - name.size() : 1, ' ') + devices[number];
         if (const std::string description = services->Descriptions().Describe(number); !description.empty()) {
             line += std::string(deviceWidth - devices[number].size() + 3, ' ') + Printable(description);
         }
@@ -52,6 +77,9 @@ int RunPorts()
         }
         if (number >= lowestNotShown) {
             line += "   (not in the window, which shows the lowest 22)";
+        }
+        if (const std::optional<PortHolder> holder = FindPortLocker(ports.DevicePath(number))) {
+            line += "   (in use by " + Printable(DescribeHolder(*holder)) + ")";
         }
         std::puts(line.c_str());
     }

@@ -3,14 +3,18 @@
 #include <csignal>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
+#include "app/EventFanOut.h"
+#include "app/UpdateRecord.h"
 #include "app/cli/ConsoleOutput.h"
-#include "app/cli/ExitCodes.h"
+#include "app/cli/JsonOutput.h"
+#include "app/ExitCodes.h"
 #include "app/cli/InstalledPorts.h"
 #include "app/cli/FailureHints.h"
 #include "app/PortAdvice.h"
@@ -27,10 +31,25 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
+// With --json, standard output carries JSON lines only.
+bool g_jsonLines = false;
+
 // All the update's text goes through the writer that never holds it up.
 void Out(std::string text)
 {
-    ConsoleOutput::Instance().Print(std::move(text));
+    if (!g_jsonLines) {
+        ConsoleOutput::Instance().Print(std::move(text));
+    }
+}
+
+// Something the user should know that changes no outcome.
+void Warn(const std::string& text)
+{
+    if (g_jsonLines) {
+        WriteJsonLine({{"event", "warning"}, {"text", text}});
+    } else {
+        Out(text + "\n");
+    }
 }
 
 void Err(std::string text)
@@ -46,36 +65,6 @@ void OnInterruptRequest()
     if (g_dialog != nullptr) {
         g_dialog->RequestInterrupt();
     }
-}
-
-int ExitCodeFor(UpdateOutcome outcome)
-{
-    switch (outcome) {
-    case UpdateOutcome::Succeeded:
-        return kExitSuccess;
-    case UpdateOutcome::PortNotOpened:
-        return kExitPortNotOpened;
-    case UpdateOutcome::FirmwareFileProblem:
-    case UpdateOutcome::ConversionFailed:
-        return kExitFirmwareFile;
-    case UpdateOutcome::Cancelled:
-        return kExitCancelled;
-    case UpdateOutcome::NoResponse:
-        return kExitNoResponse;
-    case UpdateOutcome::InvalidVersionResponse:
-        return kExitInvalidVersionResponse;
-    case UpdateOutcome::NoReadyResponse:
-        return kExitNoReadyResponse;
-    case UpdateOutcome::InvalidReadyResponse:
-        return kExitInvalidReadyResponse;
-    case UpdateOutcome::TemporaryFile:
-        return kExitTemporaryFile;
-    case UpdateOutcome::Interrupted:
-        return kExitInterrupted;
-    case UpdateOutcome::None:
-        break;
-    }
-    return kExitInternalError;
 }
 
 const char* OutcomeName(int exitCode)
@@ -134,6 +123,11 @@ public:
 
     std::string LastWriteProblem() const override { return m_problem; }
 
+    std::string GetProfileString(const char* section, const char* entry, const std::string& defaultValue) override
+    {
+        return m_store.GetProfileString(section, entry, defaultValue);
+    }
+
     // Whether the last update's write failed; forgets it for the next update.
     bool TakeWriteFailure() { return std::exchange(m_writeFailed, false); }
 
@@ -144,11 +138,28 @@ private:
     std::string m_problem;
 };
 
+// The JSON output's outcome line carries the hint instead.
 void PrintHint(int exitCode)
 {
     if (const char* hint = FailureHint(exitCode)) {
         Out("Hint: " + std::string(hint) + "\n");
     }
+}
+
+// An update that could not begin: no dialog outcome to tell, so it is told here.
+void EndBeforeBegin(int exitCode)
+{
+    if (g_jsonLines) {
+        const char* hint = FailureHint(exitCode);
+        WriteJsonLine({{"event", "outcome"},
+                       {"outcome", exitCode == kExitFirmwareFile ? "firmware-file-problem" : "port-not-opened"},
+                       {"exit_code", exitCode},
+                       {"pages_accepted", 0},
+                       {"rejections", 0},
+                       {"duration_ms", 0},
+                       {"hint", hint != nullptr ? hint : ""}});
+    }
+    PrintHint(exitCode);
 }
 
 std::string WithTrailingSlash(std::string folder)
@@ -181,8 +192,9 @@ int CheckStartPossible(CFWUT_UpdateDlg& dialog, ConsoleWindow& window, int reque
 class UpdateRun {
 public:
     UpdateRun(CFWUT_UpdateDlg& dialog, ConsoleWindow& window, PlatformServices& services, WatchedSettings& settings,
-              const UpdateOptions& options)
-        : m_dialog(dialog), m_window(window), m_services(services), m_settings(settings), m_options(options)
+              const UpdateOptions& options, UpdateRecordWriter* record, bool& lineLost)
+        : m_dialog(dialog), m_window(window), m_services(services), m_settings(settings), m_options(options),
+          m_record(record), m_lineLost(lineLost)
     {
     }
 
@@ -190,8 +202,8 @@ public:
     int UpdateOnce()
     {
         m_window.Click(IDC_BEGIN_UPDATE);
-        bool waitAnnounced = false;
-        bool lineLost = false;
+        bool waitBegan = false;
+        m_lineLost = false;
         DWORD waitStart = 0;
         TickClock& clock = m_services.Clock();
         m_window.RunUntil(
@@ -205,15 +217,17 @@ public:
                     m_window.Click(IDC_BEGIN_UPDATE);
                     return;
                 }
-                if (!waitAnnounced) {
-                    Out("Waiting for the module to answer (Ctrl-C cancels)...\n");
-                    waitAnnounced = true;
+                if (!waitBegan) {
+                    waitBegan = true;
                     waitStart = clock.GetTickCount();
                 }
                 if (m_dialog.m_serialPort.IsLineLost()) {
                     Err("fwut-cli: the serial line has gone: the adapter was unplugged, or "
                         "it takes no more bytes.\n");
-                    lineLost = true;
+                    m_lineLost = true;
+                    if (g_jsonLines) {
+                        WriteJsonLine({{"event", "line-lost"}});
+                    }
                     m_window.Click(IDC_BEGIN_UPDATE);
                     return;
                 }
@@ -232,10 +246,14 @@ public:
                 "\n");
         }
         if (m_settings.TakeWriteFailure() && outcome == UpdateOutcome::Succeeded) {
-            Out("The port is not saved as the port of the last update: " + Printable(m_settings.LastWriteProblem()) +
-                ".\n");
+            Warn("The port is not saved as the port of the last update: " + Printable(m_settings.LastWriteProblem()) +
+                 ".");
         }
-        const int exitCode = lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
+        if (m_record != nullptr && !m_record->LastProblem().empty()) {
+            Warn("The update record " + Printable(m_record->Path()) +
+                 " was not written: " + Printable(m_record->LastProblem()) + ".");
+        }
+        const int exitCode = m_lineLost ? kExitPortNotOpened : ExitCodeFor(outcome);
         PrintHint(exitCode);
         return exitCode;
     }
@@ -278,12 +296,18 @@ private:
     PlatformServices& m_services;
     WatchedSettings& m_settings;
     const UpdateOptions& m_options;
+    UpdateRecordWriter* m_record;
+    bool& m_lineLost;
 };
 
 }  // namespace
 
 int RunUpdate(const UpdateOptions& options)
 {
+    g_jsonLines = options.json;
+    if (g_jsonLines) {
+        WriteJsonStart("update");
+    }
     const auto services = CreatePlatformServices(kApplicationName);
     CFWUT_UpdateApp app;
     app.InitFromArguments({});
@@ -296,6 +320,7 @@ int RunUpdate(const UpdateOptions& options)
         const MappedDevice mapped = services->MapDevice(options.device);
         if (mapped.port == -1) {
             Err("fwut-cli update: " + Printable(options.device) + ": " + mapped.problem + ".\n");
+            EndBeforeBegin(kExitPortNotOpened);
             return kExitPortNotOpened;
         }
         port = mapped.port;
@@ -312,9 +337,31 @@ int RunUpdate(const UpdateOptions& options)
     app.m_comPortOverride = static_cast<std::int8_t>(port);
 
     WatchedSettings settings(services->Settings(), portIsForThisRun);
-    ConsoleWindow window(services->Clock(), ConsoleOutput::Instance(), console::IsTerminal(stdout));
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), shownPorts, settings,
-                                                     services->Windows(), app.m_comPortOverride, kApplicationName});
+    ConsoleWindow window(services->Clock(), ConsoleOutput::Instance(), console::IsTerminal(stdout), g_jsonLines);
+
+    // The readers of each update's account: the console, the JSON lines, the record.
+    bool lineLost = false;
+    const auto exitCodeOf = [&lineLost](UpdateOutcome outcome) {
+        return lineLost ? static_cast<int>(kExitPortNotOpened) : ExitCodeFor(outcome);
+    };
+    EventFanOut readers;
+    readers.Add(window);
+    JsonEventWriter jsonLines(services->InstalledPorts(), services->Descriptions(), exitCodeOf);
+    if (g_jsonLines) {
+        readers.Add(jsonLines);
+    }
+    const std::string recordPath = !options.recordFile.empty()
+                                       ? options.recordFile
+                                       : services->Settings().GetProfileString("Settings", "RecordFile", "");
+    std::optional<UpdateRecordWriter> record;
+    if (!recordPath.empty()) {
+        record.emplace(recordPath, "fwut-cli", services->InstalledPorts(), services->Descriptions(), exitCodeOf);
+        readers.Add(*record);
+    }
+
+    CFWUT_UpdateDlg dialog(window,
+                           UpdateEnvironment{services->Serial(), services->Clock(), shownPorts, settings,
+                                             services->Windows(), app.m_comPortOverride, kApplicationName, &readers});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);
@@ -330,11 +377,11 @@ int RunUpdate(const UpdateOptions& options)
             device += ", " + description;
         }
         Out("Using COM" + std::to_string(selected) + " (" + Printable(device) + ").\n");
-        UpdateRun run(dialog, window, *services, settings, options);
+        UpdateRun run(dialog, window, *services, settings, options, record ? &*record : nullptr, lineLost);
         exitCode = options.repeat == 1 ? run.UpdateOnce() : run.UpdateRepeatedly();
         g_dialog = nullptr;
     } else {
-        PrintHint(exitCode);
+        EndBeforeBegin(exitCode);
     }
     window.Click(IDCANCEL);
     dialog.HandleMessage(WM_DESTROY, 0, 0);

@@ -7,7 +7,7 @@
 #include "app/Version.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ConsoleOutput.h"
-#include "app/cli/ExitCodes.h"
+#include "app/ExitCodes.h"
 #include "platform/ConsoleSignals.h"
 
 namespace {
@@ -78,15 +78,18 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         ->type_name("N")
         ->transform(kDecimal)
         ->check(CLI::Range(0, 1000000));
+    update->add_flag("--json", options.json,
+                     "JSON lines on standard output, one object per event (docs/json-output.md)");
+    update
+        ->add_option("--record", options.recordFile,
+                     "append one JSON line per finished update to FILE (default: the setting RecordFile, if any)")
+        ->type_name("FILE")
+        ->check(kNotEmpty);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The command that runs, and what it ends with.
+int RunCommand(int argc, char** argv)
 {
-    // A closed output (fwut-cli update | head) must not stop an update half-way.
-    fwut::console::KeepRunningWhenOutputCloses();
-
     CLI::App app("Writes new firmware into a FieldGatherer Mobile Module through its radio relay.", "fwut-cli");
     app.set_version_flag("--version", fwut::VersionText("fwut-cli"));
     app.require_subcommand(1);
@@ -105,12 +108,21 @@ int main(int argc, char** argv)
         ->check(kNotEmpty);
 
     std::string folder;
+    bool json = false;
     CLI::App* check = app.add_subcommand(
         "check", "Reads DIR's firmware description file, shows the firmware and converts it as a dry run.");
     check->add_option("DIR", folder, "the firmware folder")->required()->check(kNotEmpty);
+    check->add_flag("--json", json, "JSON lines on standard output");
 
     CLI::App* ports = app.add_subcommand(
         "ports", "Lists the installed serial ports, their devices and what the system knows of them.");
+    ports->add_flag("--json", json, "JSON lines on standard output");
+
+    std::string recordFile;
+    CLI::App* history =
+        app.add_subcommand("history", "Shows the update record as a table, newest last, with a tally by outcome.");
+    history->add_option("FILE", recordFile, "the record (default: the setting RecordFile)")->check(kNotEmpty);
+    history->add_flag("--json", json, "the record's lines as they are");
 
     try {
         app.parse(argc, argv);
@@ -122,12 +134,24 @@ int main(int argc, char** argv)
         return RunConvert(hexPath, imagePath);
     }
     if (*check) {
-        return RunCheck(folder);
+        return RunCheck(folder, json);
     }
     if (*ports) {
-        return RunPorts();
+        return RunPorts(json);
     }
-    const int exitCode = RunUpdate(update);
+    if (*history) {
+        return RunHistory(recordFile, json);
+    }
+    return RunUpdate(update);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // A closed output (fwut-cli update | head) must not stop an update half-way.
+    fwut::console::KeepRunningWhenOutputCloses();
+    const int exitCode = RunCommand(argc, argv);
     // The outcome and its hint are the last text; a reader that takes none
     // of it keeps the program no longer than this.
     constexpr unsigned kFinalOutputWaitMs = 2000;

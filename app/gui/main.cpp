@@ -7,6 +7,7 @@
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/PortAdvice.h"
+#include "app/UpdateRecord.h"
 #include "app/PortToolTip.h"
 #include "app/Printable.h"
 #include "app/WindowProgramInformation.h"
@@ -40,8 +41,11 @@ int main(int argc, char** argv)
     window.SetPortOpenNote([&](int port) {
         return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
     });
+    // Off unless the settings name a record file; the window shows nothing of it.
+    const auto record = RecordFromSettings(services->Settings(), "fwut-update", ports, descriptions);
     CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
-                                                     services->Windows(), app.m_comPortOverride, kApplicationName});
+                                                     services->Windows(), app.m_comPortOverride, kApplicationName,
+                                                     record.get()});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);

@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/FWUT_UpdateApp.h"
 #include "app/PortToolTip.h"
+#include "app/UpdateRecord.h"
 #include "app/WindowProgramInformation.h"
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
@@ -68,8 +69,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SerialCommKey& ports = services->InstalledPorts();
     PortDescriptions& descriptions = services->Descriptions();
     Win32DialogWindow window(instance, shell, [&](int port) { return PortToolTip(ports, descriptions, port); });
+    // Off unless the settings name a record file; the window shows nothing of it.
+    const auto record = RecordFromSettings(services->Settings(), "fwut-update", ports, descriptions);
     CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
-                                                     services->Windows(), app.m_comPortOverride, applicationName});
+                                                     services->Windows(), app.m_comPortOverride, applicationName,
+                                                     record.get()});
     dialog.m_programDir = app.m_programDir;
     dialog.m_tempDir = app.m_tempDir;
     window.Attach(dialog);

@@ -143,6 +143,11 @@ int IniSettingsStore::GetProfileInt(const char* section, const char* entry, int 
     return status == std::errc() && end == last && first != last ? value : defaultValue;
 }
 
+std::string IniSettingsStore::GetProfileString(const char* section, const char* entry, const std::string& defaultValue)
+{
+    return ini::Value(ReadText(), section, entry).value_or(defaultValue);
+}
+
 bool IniSettingsStore::Fail(std::string problem)
 {
     m_problem = std::move(problem);

@@ -27,6 +27,7 @@ public:
     // Replaces the file at once (a new file renamed over it), so that a crash
     // never leaves half a file.
     bool WriteProfileInt(const char* section, const char* entry, int value) override;
+    std::string GetProfileString(const char* section, const char* entry, const std::string& defaultValue) override;
     std::string LastWriteProblem() const override { return m_problem; }
 
     // The "Ports" section: COM<n>=<device path> for n from 1 to 100, "COM"

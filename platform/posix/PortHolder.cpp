@@ -69,44 +69,76 @@ long LockHolder(const struct stat& file)
     return 0;
 }
 
-// Another process with the device open; 0 when none.
-long OpenedBy(const fs::path& device)
+// Each other process's id, until visit returns true; that id, or 0.
+template <typename Visit> long FindProcess(Visit visit)
 {
     std::error_code error;
     const long self = static_cast<long>(::getpid());
     for (const auto& process : fs::directory_iterator("/proc", error)) {
         const std::string name = process.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos || std::stol(name) == self) {
-            continue;
-        }
-        std::error_code unreadable;
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", unreadable)) {
-            std::error_code gone;
-            if (fs::read_symlink(fd.path(), gone) == device) {
-                return std::stol(name);
-            }
+        if (name.find_first_not_of("0123456789") == std::string::npos && std::stol(name) != self &&
+            visit(process.path())) {
+            return std::stol(name);
         }
     }
     return 0;
+}
+
+// Another process with the device open; 0 when none.
+long OpenedBy(const fs::path& device)
+{
+    return FindProcess([&](const fs::path& process) {
+        std::error_code unreadable;
+        for (const auto& fd : fs::directory_iterator(process / "fd", unreadable)) {
+            std::error_code gone;
+            if (fs::read_symlink(fd.path(), gone) == device) {
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+std::optional<struct stat> DeviceStatus(const std::string& devicePath, fs::path& device)
+{
+    std::error_code error;
+    device = fs::canonical(devicePath, error);
+    struct stat file { };
+    if (error || ::stat(device.c_str(), &file) != 0) {
+        return std::nullopt;
+    }
+    return file;
 }
 
 }  // namespace
 
 std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
 {
-    struct stat file { };
-    std::error_code error;
-    const fs::path device = fs::canonical(devicePath, error);
-    if (error || ::stat(device.c_str(), &file) != 0) {
+    fs::path device;
+    const std::optional<struct stat> file = DeviceStatus(devicePath, device);
+    if (!file) {
         return std::nullopt;
     }
-    if (const long locker = LockHolder(file); locker != 0) {
+    if (const long locker = LockHolder(*file); locker != 0) {
         return Holder(locker);
     }
     if (const long opener = OpenedBy(device); opener != 0) {
         return Holder(opener);
     }
     return std::nullopt;
+}
+
+std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
+{
+    fs::path device;
+    const std::optional<struct stat> file = DeviceStatus(devicePath, device);
+    const long locker = file ? LockHolder(*file) : 0;
+    return locker != 0 ? Holder(locker) : std::nullopt;
+}
+
+bool IsProcessRunning(const std::string& program)
+{
+    return FindProcess([&](const fs::path& process) { return FirstLine(process / "comm") == program; }) != 0;
 }
 
 }  // namespace fwut

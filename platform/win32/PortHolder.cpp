@@ -8,4 +8,14 @@ std::optional<PortHolder> FindPortHolder(const std::string&)
     return std::nullopt;
 }
 
+std::optional<PortHolder> FindPortLocker(const std::string&)
+{
+    return std::nullopt;
+}
+
+bool IsProcessRunning(const std::string&)
+{
+    return false;
+}
+
 }  // namespace fwut

@@ -1,5 +1,6 @@
 #include "platform/win32/RegistrySettingsStore.h"
 
+#include <cstring>
 #include <utility>
 
 namespace fwut {
@@ -58,6 +59,24 @@ int RegistrySettingsStore::GetProfileInt(const char* section, const char* entry,
         return defaultValue;
     }
     return static_cast<int>(value);
+}
+
+std::string RegistrySettingsStore::GetProfileString(const char* section, const char* entry,
+                                                    const std::string& defaultValue)
+{
+    const HKEY key = OpenSectionKey(section);
+    if (key == nullptr) {
+        return defaultValue;
+    }
+    DWORD type = 0;
+    char value[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    const LONG result = ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return defaultValue;
+    }
+    return std::string(value, strnlen(value, size));
 }
 
 bool RegistrySettingsStore::WriteProfileInt(const char* section, const char* entry, int value)

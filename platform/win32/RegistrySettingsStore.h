@@ -21,6 +21,7 @@ public:
     // A REG_DWORD value; any other type or a missing value gives defaultValue.
     int GetProfileInt(const char* section, const char* entry, int defaultValue) override;
     bool WriteProfileInt(const char* section, const char* entry, int value) override;
+    std::string GetProfileString(const char* section, const char* entry, const std::string& defaultValue) override;
     std::string LastWriteProblem() const override { return m_problem; }
 
 private:

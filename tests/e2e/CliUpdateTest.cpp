@@ -4,8 +4,6 @@
 // success, and the documented exit code.
 #include "CliFixture.h"
 
-#include <sys/file.h>
-
 namespace fwut::test {
 namespace {
 
@@ -53,17 +51,26 @@ TEST_F(CliUpdate, CtrlCWhileWaitingCancels)
     ExpectCleanEnd();
 }
 
+// The holder is named, and marked in the port list.
 TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 {
     StartSimulator({"--never-answer"});
-    const int holder = ::open(Sim().Link().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    SavePort(7);
+    std::ofstream(SettingsPath(), std::ios::app) << "[Ports]\nCOM7=" << Sim().Link() << "\n";
+    Process holder("/usr/bin/flock", {"--no-fork", "--exclusive", Sim().Link(), "sleep", "30"},
+                   (m_dir / "holder.out").string());
+    for (int i = 0; i < 400 && ReadText("/proc/locks").find(std::to_string(holder.Pid())) == std::string::npos; ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
     EXPECT_EQ(RunCli(), 4) << CliOutput();
     const std::string output = CliOutput();
     EXPECT_NE(output.find("[Firmware Update Error]\nUnable to open serial port COM"), std::string::npos) << output;
-    EXPECT_NE(output.find("Another program holds"), std::string::npos) << output;
-    ::close(holder);
+    const std::string named = "is held by sleep (process " + std::to_string(holder.Pid()) + ", user root)";
+    EXPECT_NE(output.find(named), std::string::npos) << output;
+    EXPECT_EQ(RunCliWith({"ports"}), 0);
+    EXPECT_NE(CliOutput().find("(in use by sleep (process " + std::to_string(holder.Pid())), std::string::npos)
+        << CliOutput();
+    holder.Signal(SIGKILL);
 }
 
 TEST_F(CliUpdate, AWaitThatLastsTooLongIsCancelledAndAMissingFolderIsAFirmwareFileProblem)

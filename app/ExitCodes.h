@@ -1,5 +1,8 @@
 // The command-line tool's exit codes; the README and --help list them too.
+// The update record keeps them for the window's updates as well.
 #pragma once
+
+#include "update/UpdateEvents.h"
 
 namespace fwut::cli {
 
@@ -17,5 +20,8 @@ enum ExitCode : int {
     kExitCancelled = 10,
     kExitInterrupted = 11,
 };
+
+// The exit code of an update that ended so.
+int ExitCodeFor(UpdateOutcome outcome);
 
 }  // namespace fwut::cli
