@@ -4,6 +4,11 @@
 // success, and the documented exit code.
 #include "CliFixture.h"
 
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+
 namespace fwut::test {
 namespace {
 
@@ -82,6 +87,77 @@ TEST_F(CliUpdate, AWaitThatLastsTooLongIsCancelledAndAMissingFolderIsAFirmwareFi
     EXPECT_EQ(RunCli({"--wait-timeout", "2"}), 10) << CliOutput();
     EXPECT_EQ(SimulatorExit(), 0);
     ExpectCleanEnd();
+}
+
+// One account, three readers: the JSON lines (read back whole), the record and
+// the console agree with each other and with what the simulator saw.
+TEST_F(CliUpdate, TheJsonLinesTheRecordAndTheConsoleTellWhatTheModuleSaw)
+{
+    const std::string record = (m_dir / "record.jsonl").string();
+    const auto jsonLines = [&] {
+        std::vector<nlohmann::json> lines;
+        std::istringstream text(CliOutput());
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(nlohmann::json::parse(line));
+            EXPECT_TRUE(lines.back().contains("event")) << line;
+        }
+        return lines;
+    };
+    const auto count = [](const std::vector<nlohmann::json>& lines, const std::string& event) {
+        return std::count_if(lines.begin(), lines.end(), [&](const auto& line) { return line["event"] == event; });
+    };
+
+    ASSERT_EQ(RunCliWith({"check", "--json", (m_dir / "firmware").string()}), 0);
+    const std::string sha256 = jsonLines().back()["sha256"];
+    StartSimulator({"--answer-after", "2", "--reject-page", "1:1"});
+    EXPECT_EQ(RunCli({"--json", "--record", record}), 0);
+    const std::vector<nlohmann::json> lines = jsonLines();
+    EXPECT_EQ(lines.front()["schema"], 1);
+    EXPECT_EQ(count(lines, "image-converted"), 1);
+    EXPECT_EQ(
+        std::find_if(lines.begin(), lines.end(), [](auto& l) { return l["event"] == "image-converted"; })->at("sha256"),
+        sha256);
+    const std::string transcript = Sim().Transcript();
+    const std::regex header("rx page [0-9]+ header");
+    EXPECT_EQ(
+        count(lines, "page-sent"),
+        std::distance(std::sregex_iterator(transcript.begin(), transcript.end(), header), std::sregex_iterator()));
+    EXPECT_EQ(count(lines, "page-answered"), 4);
+    const auto outcome = *std::find_if(lines.begin(), lines.end(), [](auto& l) { return l["event"] == "outcome"; });
+    EXPECT_EQ(outcome["outcome"], "succeeded");
+    EXPECT_EQ(outcome["rejections"], 1);
+
+    StartSimulator({"--answer-after", "1", "--reject-page", "0:5"});
+    EXPECT_EQ(RunCli({"--record", record}), 8);
+    EXPECT_NE(CliOutput().find("Invalid ready response from the FieldGatherer Mobile Module."), std::string::npos);
+    StartSimulator({"--never-answer"});
+    EXPECT_EQ(RunCli({"--json", "--record", record, "--wait-timeout", "1"}), 10);
+    EXPECT_EQ(count(jsonLines(), "cancel"), 1);
+    EXPECT_EQ(jsonLines().back()["event"], "outcome");
+
+    std::vector<nlohmann::json> updates;
+    std::istringstream recorded(ReadText(record));
+    for (std::string line; std::getline(recorded, line);) {
+        updates.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_EQ(updates.size(), 3u);
+    EXPECT_EQ(updates[0]["image_sha256"], sha256);
+    EXPECT_EQ(updates[0]["boot_loader"], "FG-DMM-2.32");
+    EXPECT_EQ(updates[1]["outcome"], "invalid-ready-response");
+    EXPECT_EQ(updates[1]["exit_code"], 8);
+    EXPECT_EQ(updates[2]["outcome"], "cancelled");
+    EXPECT_EQ(fs::status(record).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(RunCliWith({"history", record}), 0);
+    EXPECT_NE(CliOutput().find("3 updates: 1 cancelled, 1 invalid-ready-response, 1 succeeded."), std::string::npos)
+        << CliOutput();
+
+    // A record that cannot be written changes no outcome, and no file it points to.
+    fs::create_symlink(record, m_dir / "link.jsonl");
+    StartSimulator({"--never-answer"});
+    EXPECT_EQ(RunCli({"--record", (m_dir / "link.jsonl").string(), "--wait-timeout", "1"}), 10);
+    EXPECT_NE(CliOutput().find("was not written: it is a symbolic link."), std::string::npos) << CliOutput();
+    const std::string after = ReadText(record);
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 3);
 }
 
 }  // namespace
