@@ -2,23 +2,9 @@
 
 #include <windows.h>
 
+#include "platform/win32/Win32SerialApi.h"
+
 namespace fwut::files {
-
-namespace {
-
-std::string SystemMessage(DWORD error)
-{
-    char text[512] = {};
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                          text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
-        message.pop_back();
-    }
-    return message.empty() ? "error " + std::to_string(error) : message;
-}
-
-}  // namespace
 
 bool AppendRecordLine(const std::string& path, const std::string& line, std::string& problem)
 {
@@ -28,7 +14,7 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
     HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        problem = SystemMessage(::GetLastError());
+        problem = SystemErrorText(::GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -42,7 +28,7 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
         done = ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
                written == line.size();
         if (!done) {
-            problem = SystemMessage(::GetLastError());
+            problem = SystemErrorText(::GetLastError());
         }
     }
     ::CloseHandle(file);
