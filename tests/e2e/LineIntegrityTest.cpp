@@ -54,7 +54,8 @@ TEST_F(LineIntegrity, AStopKeepsThePauseTheClosingCommandIsOwed)
 {
     WriteFirmware(30);
     for (const int offsetMs : {0, 7, 14, 21, 28, 45}) {
-        StartSimulator({"--answer-after", "1"});
+        // At the wire's pace, so that the stop lands in a write's drain as often as in a pause.
+        StartSimulator({"--answer-after", "1", "--throttle"});
         auto cli = StartCli();
         ASSERT_TRUE(AwaitTranscript(Sim(), "page 3 header")) << Sim().Transcript();
         std::this_thread::sleep_for(std::chrono::milliseconds(offsetMs));

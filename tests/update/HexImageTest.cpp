@@ -95,7 +95,7 @@ std::vector<InvalidCase> InvalidCases()
         {"NonHexEndRecordType", Lines({kGood, ":000000X1FF"})},
         {"CtrlZBeforeEndRecord", kGood + "\n\x1A" + kEndRecord + "\n"},
         {"CarriageReturnsOnly", Lines({kGood, kEndRecord}, "\r")},
-        {"RecordCrossingTheTop", Lines({DataRecord(0xFFF8, Bytes(16)), kEndRecord})},
+        {"RecordCrossingTheTopByOneByte", Lines({DataRecord(0xFFF1, Bytes(16)), kEndRecord})},
     };
 }
 
