@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, checks the C++ layout against .clang-format, gives each fuzzer (HEX file, description file, settings
 # file) a short run, builds the normal and the sanitizer build and runs every
-# test in both, then builds the Windows programs with mingw-w64 and tests them
+# test in both, runs fwut-cli on real kernel serial drivers in a QEMU guest,
+# then builds the Windows programs with mingw-w64 and tests them
 # under wine, and makes, installs and removes both packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,5 +32,6 @@ for preset in default asan; do
     ctest --preset "$preset" -j "$jobs"
 done
 
+scripts/driver-tests.sh build/default/app/cli/fwut-cli build/default/tools/sim/fwut-sim
 FWUT_SIM=$PWD/build/default/tools/sim/fwut-sim scripts/wine-tests.sh
 FWUT_SIM=$PWD/build/default/tools/sim/fwut-sim scripts/package-tests.sh

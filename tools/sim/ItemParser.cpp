@@ -6,13 +6,13 @@ namespace fwut::sim {
 
 namespace p = protocol;
 
-ItemParser::ItemParser(Sink sink) : m_sink(std::move(sink))
+ItemParser::ItemParser(Sink sink, Millis quietGap) : m_sink(std::move(sink)), m_quietGap(quietGap)
 {
 }
 
 void ItemParser::Push(const RxByte& byte)
 {
-    if (m_heardAnything && byte.time - m_lastTime >= kQuietGap) {
+    if (m_heardAnything && byte.time - m_lastTime >= m_quietGap) {
         EndOfBurst();
     }
     m_heardAnything = true;
@@ -32,7 +32,7 @@ void ItemParser::Push(const RxByte& byte)
 
 void ItemParser::Idle(Millis now)
 {
-    if (m_heardAnything && now - m_lastTime >= kQuietGap) {
+    if (m_heardAnything && now - m_lastTime >= m_quietGap) {
         EndOfBurst();
     }
 }

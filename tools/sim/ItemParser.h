@@ -44,7 +44,7 @@ public:
     static constexpr Millis kQuietGap = 5;
 
     using Sink = std::function<void(const RxItem&)>;
-    explicit ItemParser(Sink sink);
+    explicit ItemParser(Sink sink, Millis quietGap = kQuietGap);
 
     void Push(const RxByte& byte);
     // Lets an unfinished item time out while nothing arrives.
@@ -69,6 +69,7 @@ private:
     void Emit(ItemKind kind, std::string problem = {});
 
     Sink m_sink;
+    Millis m_quietGap;
     std::vector<RxByte> m_pending;
     bool m_skipping = false;
     bool m_heardAnything = false;  // since the last silence

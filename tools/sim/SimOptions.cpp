@@ -169,6 +169,10 @@ const std::vector<OptionEntry>& OptionTable()
          IntAtLeast(0, [](SimOptions& o, int v) { o.minPause = v; })},
         {"--min-poll-gap", "MS", "shortest accepted time between two wake-up polls (default 400)",
          IntAtLeast(0, [](SimOptions& o, int v) { o.minPollGap = v; })},
+        {"--quiet-gap", "MS",
+         "a silence this long inside an item means the item was cut short (default 5; more for a line through an "
+         "emulated machine whose processor may be kept from running for a few milliseconds)",
+         IntAtLeast(1, [](SimOptions& o, int v) { o.quietGap = v; })},
         {"--help", "", "show this text and exit", Flag([](SimOptions&) {})},
     };
     return table;

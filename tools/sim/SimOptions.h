@@ -40,6 +40,7 @@ struct SimOptions {
 
     Millis minPause = 15;
     Millis minPollGap = 400;
+    Millis quietGap = 5;  // a silence this long inside an item cuts it short
 };
 
 struct ParsedCommandLine {

@@ -23,7 +23,8 @@ constexpr Millis kStallLength = 10'000;
 
 SimServer::SimServer(const SimOptions& options, Transcript& transcript)
     : m_options(options), m_transcript(transcript), m_start(std::chrono::steady_clock::now()), m_wire(options.throttle),
-      m_parser([this](const RxItem& item) { OnItem(item); }), m_random(options.randomFaultsSeed.value_or(0))
+      m_parser([this](const RxItem& item) { OnItem(item); }, options.quietGap),
+      m_random(options.randomFaultsSeed.value_or(0))
 {
 }
 
