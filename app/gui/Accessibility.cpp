@@ -34,8 +34,7 @@ public:
     QAccessibleInterface* child(int index) const override
     {
         const QList<QWidget*> children = Children();
-        return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index])
-                                                     : nullptr;
+        return index >= 0 && index < children.size() ? QAccessible::queryAccessibleInterface(children[index]) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override
     {
@@ -68,7 +67,7 @@ private:
 
 class AccessiblePortButton final : public QAccessibleWidget {
 public:
-    explicit AccessiblePortButton(AutoRadioButton* button) : QAccessibleWidget(button, QAccessible::RadioButton) {}
+    explicit AccessiblePortButton(AutoRadioButton* button) : QAccessibleWidget(button, QAccessible::RadioButton) { }
 
     QAccessibleInterface* parent() const override
     {
@@ -120,7 +119,7 @@ private:
 
 class AccessibleStaticText final : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit AccessibleStaticText(StaticText* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    explicit AccessibleStaticText(StaticText* label) : QAccessibleWidget(label, QAccessible::StaticText) { }
 
     QString text(QAccessible::Text kind) const override
     {
@@ -143,14 +142,14 @@ public:
     // is the control's (Component interface).
     void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
     int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
     int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
+    void setCursorPosition(int) override { }
     QRect characterRect(int) const override { return QRect(); }
     int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
+    void scrollToSubstring(int, int) override { }
     QString attributes(int, int* startOffset, int* endOffset) const override
     {
         *startOffset = 0;
