@@ -5,6 +5,8 @@
 //
 //   main-ready PORTS CHECKED     the main dialog in its idle state
 //   update-succeeds              "Begin Update", the success message, OK
+//   keyboard-update-succeeds     the same with the keyboard alone, from "Done" focused
+//   accessibility PORTS          the main dialog through MSAA (oleacc): names, roles, states
 //   update-cannot-open N         "Begin Update", the message that COM<N> cannot be opened, OK
 //   saved-port N                 the registry holds ComPort = N
 //   about TARGETS-FILE           the About dialog, its texts and link clicks
@@ -19,6 +21,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <oleacc.h>
 
 #include "platform/Win32Types.h"
 #include "resources/resource.h"
@@ -96,6 +100,7 @@ int MainReady(const std::string& ports, const std::string& checked)
         return 1;
     }
     const std::vector<std::string> captions = Split(ports, ',');
+    std::string hiddenNames;
     for (int slot = 0; slot < 22; ++slot) {
         const int id = IDC_COM1 + slot;
         if (slot < static_cast<int>(captions.size())) {
@@ -178,6 +183,68 @@ int Update(const std::string& caption, const std::string& text, bool locked)
     return AwaitOutcome(dialog, caption, text);
 }
 
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void PressKey(WORD key)
+{
+    INPUT input[2]{};
+    for (INPUT& event : input) {
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = key;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+// The keyboard alone: from "Done", Tab to the port group, the arrows there
+// and back, Tab to "Begin Update", Space; Space on the outcome box's OK.
+int KeyboardUpdate(const std::string& caption, const std::string& text)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    ::SetForegroundWindow(dialog);
+    const auto focusOn = [&](int id) {
+        return WaitUntil([&] { return FocusOf(dialog) == ::GetDlgItem(dialog, id); }, 5000);
+    };
+    Check(focusOn(IDCANCEL), "\"Done\" has the focus");
+    const std::pair<WORD, int> steps[] = {{VK_TAB, IDC_COM1},
+                                          {VK_RIGHT, IDC_COM1 + 1},
+                                          {VK_LEFT, IDC_COM1},
+                                          {VK_TAB, IDC_REFRESH_PORTS},
+                                          {VK_TAB, IDC_BEGIN_UPDATE}};
+    for (const auto& [key, id] : steps) {
+        PressKey(key);
+        Check(focusOn(id), "then " + std::to_string(id) + " has the focus");
+        if (id >= IDC_COM1 && id <= IDC_COM22) {
+            Check(WaitUntil([&] { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }, 5000),
+                  std::to_string(id) + " is checked with the focus");
+        }
+    }
+    PressKey(VK_SPACE);
+    const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
+    Check(box != nullptr, "a message box owned by the main dialog appears");
+    if (box == nullptr) {
+        return 1;
+    }
+    CheckText(TextOf(box), caption, "message box caption");
+    CheckText(MessageTextOf(box), text, "message box text");
+    Check(WaitUntil([&] { return FocusOf(box) == ::GetDlgItem(box, IDOK); }), "OK has the focus");
+    PressKey(VK_SPACE);
+    Check(WaitUntil([&] { return !::IsWindow(box); }), "Space on OK closes the message box");
+    Check(WaitUntil([&] { return IsEnabled(dialog, IDCANCEL) && IsEnabled(dialog, IDC_BEGIN_UPDATE); }),
+          "the buttons are enabled again");
+    return g_failures == 0 ? 0 : 1;
+}
+
 int SavedPort(int port)
 {
     DWORD value = 0;
@@ -210,14 +277,6 @@ void PostMouse(HWND field, UINT message)
     if (message == WM_LBUTTONDOWN) {
         ::PostMessageA(field, WM_LBUTTONUP, 0, at);
     }
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
 }
 
 int About(const std::string& targetsFile)
@@ -298,6 +357,124 @@ int Done()
     return g_failures == 0 ? 0 : 1;
 }
 
+// What oleacc answers for a control: "role name|description|state".
+struct Accessible {
+    long role = -1;
+    std::string name;
+    std::string description;
+    long state = 0;
+};
+
+std::string Narrow(BSTR text)
+{
+    std::string narrow;
+    for (const wchar_t* c = text; c != nullptr && *c != 0; ++c) {
+        narrow += static_cast<char>(*c < 0x80 ? *c : '?');
+    }
+    ::SysFreeString(text);
+    return narrow;
+}
+
+Accessible AccessibleOf(HWND control)
+{
+    Accessible answer;
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            reinterpret_cast<void**>(&object)))) {
+        return answer;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT value{};
+    if (object->get_accRole(self, &value) == S_OK && value.vt == VT_I4) {
+        answer.role = value.lVal;
+    }
+    if (object->get_accState(self, &value) == S_OK && value.vt == VT_I4) {
+        answer.state = value.lVal;
+    }
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK) {
+        answer.name = Narrow(text);
+    }
+    text = nullptr;
+    if (object->get_accDescription(self, &text) == S_OK) {
+        answer.description = Narrow(text);
+    }
+    object->Release();
+    return answer;
+}
+
+void Note(const std::string& what)
+{
+    std::printf("note: %s\n", what.c_str());
+}
+
+// The dialog through MSAA alone, as a screen reader reads it from another
+// process. wine's oleacc gives every control its generic client role and no
+// description; what it does not know is noted, and checked where it answers.
+int Accessibility(const std::string& ports)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const auto checkRole = [](const Accessible& answer, long role, const std::string& what) {
+        if (answer.role == ROLE_SYSTEM_CLIENT) {
+            Note(what + ": oleacc answers the generic client role " + std::to_string(answer.role));
+        } else {
+            Check(answer.role == role, what + " has the role " + std::to_string(role));
+        }
+    };
+    for (const int id : {IDCANCEL, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDC_CONTACT_INFORMATION}) {
+        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, id));
+        CheckText(answer.name, ItemText(dialog, id), "the accessible name of button " + std::to_string(id));
+        checkRole(answer, ROLE_SYSTEM_PUSHBUTTON, "button " + std::to_string(id));
+        Check((answer.state & STATE_SYSTEM_FOCUSED) != 0 == (id == IDCANCEL),
+              "button " + std::to_string(id) + (id == IDCANCEL ? " has" : " has not") + " the focus");
+    }
+    const Accessible version = AccessibleOf(::GetDlgItem(dialog, IDC_FIRMWARE_VERSION));
+    CheckText(version.name, ItemText(dialog, IDC_FIRMWARE_VERSION), "the firmware version line reads");
+    checkRole(version, ROLE_SYSTEM_STATICTEXT, "the firmware version line");
+    const std::vector<std::string> captions = Split(ports, ',');
+    std::string hiddenNames;
+    for (int slot = 0; slot < 22; ++slot) {
+        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, IDC_COM1 + slot));
+        const std::string what = "port button " + std::to_string(IDC_COM1 + slot);
+        if (slot >= static_cast<int>(captions.size())) {
+            Check((answer.state & STATE_SYSTEM_INVISIBLE) != 0, what + " is invisible");
+            hiddenNames += answer.name.empty() ? "" : " " + answer.name;
+            continue;
+        }
+        CheckText(answer.name, captions[slot], "the accessible name of " + what);
+        checkRole(answer, ROLE_SYSTEM_RADIOBUTTON, what);
+        if (answer.description.empty()) {
+            Note(what + ": oleacc answers no description");
+        } else {
+            Check(answer.description.rfind("\\\\.\\COM", 0) == 0, what + "'s description names its device");
+        }
+    }
+    if (!hiddenNames.empty()) {
+        Note("the hidden slots keep their names:" + hiddenNames);
+    }
+    void* services = nullptr;
+    const CLSID accPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    const HRESULT made =
+        ::CoCreateInstance(accPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services);
+    std::printf("note: IAccPropServices: CoCreateInstance 0x%08lx", static_cast<unsigned long>(made));
+    if (SUCCEEDED(made)) {
+        const HRESULT cleared = static_cast<IAccPropServices*>(services)->ClearHwndProps(
+            ::GetDlgItem(dialog, IDCANCEL), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_HELP, 1);
+        std::printf(", ClearHwndProps 0x%08lx", static_cast<unsigned long>(cleared));
+        static_cast<IAccPropServices*>(services)->Release();
+    }
+    std::printf("\n");
+    ::CoUninitialize();
+    return g_failures == 0 ? 0 : 1;
+}
+
 // The companion serial test program, as far as the hand-off goes.
 std::FILE* g_companionLog = nullptr;
 
@@ -364,6 +541,9 @@ int main(int argc, char** argv)
     if (is("update-succeeds", 0)) {
         return Update(fwut::kCaptionUpdateComplete, fwut::kUpdateSucceededMessage, true);
     }
+    if (is("keyboard-update-succeeds", 0)) {
+        return KeyboardUpdate(fwut::kCaptionUpdateComplete, fwut::kUpdateSucceededMessage);
+    }
     if (is("update-cannot-open", 1)) {
         return Update(std::string(fwut::kUpdateErrorCaption), "Unable to open serial port COM" + args[1] + "     ",
                       false);
@@ -373,6 +553,9 @@ int main(int argc, char** argv)
     }
     if (is("about", 1)) {
         return About(args[1]);
+    }
+    if (is("accessibility", 1)) {
+        return Accessibility(args[1]);
     }
     if (is("done", 0)) {
         return Done();
@@ -391,7 +574,8 @@ int main(int argc, char** argv)
     }
     std::fputs(
         "usage: fwut-wine-driver "
-        "main-ready|update-succeeds|update-cannot-open|saved-port|about|done|show-about|rect|companion|record-target "
+        "main-ready|update-succeeds|keyboard-update-succeeds|accessibility|update-cannot-open|saved-port|about|done|"
+        "show-about|rect|companion|record-target "
         "...\n",
         stderr);
     return 2;
