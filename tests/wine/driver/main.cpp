@@ -147,8 +147,28 @@ std::string MessageTextOf(HWND box)
     return std::string();
 }
 
-// Waits for the message box that ends the update, checks it and presses OK.
-int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text)
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void PressKey(WORD key)
+{
+    INPUT input[2]{};
+    for (INPUT& event : input) {
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = key;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+// Waits for the message box that ends the update, checks it and presses OK
+// (by a posted click, or with the keyboard).
+int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text, bool byKeyboard = false)
 {
     const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
     Check(box != nullptr, "a message box owned by the main dialog appears");
@@ -157,7 +177,12 @@ int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& tex
     }
     CheckText(TextOf(box), caption, "message box caption");
     CheckText(MessageTextOf(box), text, "message box text");
-    PostClick(box, IDOK);
+    if (byKeyboard) {
+        Check(WaitUntil([&] { return FocusOf(box) == ::GetDlgItem(box, IDOK); }), "OK has the focus");
+        PressKey(VK_SPACE);
+    } else {
+        PostClick(box, IDOK);
+    }
     Check(WaitUntil([&] { return !::IsWindow(box); }), "OK closes the message box");
     Check(WaitUntil([&] { return IsEnabled(dialog, IDCANCEL) && IsEnabled(dialog, IDC_BEGIN_UPDATE); }),
           "the buttons are enabled again");
@@ -181,25 +206,6 @@ int Update(const std::string& caption, const std::string& text, bool locked)
         ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     return AwaitOutcome(dialog, caption, text);
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-void PressKey(WORD key)
-{
-    INPUT input[2]{};
-    for (INPUT& event : input) {
-        event.type = INPUT_KEYBOARD;
-        event.ki.wVk = key;
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof(INPUT));
 }
 
 // The keyboard alone: from "Done", Tab to the port group, the arrows there
@@ -230,19 +236,7 @@ int KeyboardUpdate(const std::string& caption, const std::string& text)
         }
     }
     PressKey(VK_SPACE);
-    const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
-    Check(box != nullptr, "a message box owned by the main dialog appears");
-    if (box == nullptr) {
-        return 1;
-    }
-    CheckText(TextOf(box), caption, "message box caption");
-    CheckText(MessageTextOf(box), text, "message box text");
-    Check(WaitUntil([&] { return FocusOf(box) == ::GetDlgItem(box, IDOK); }), "OK has the focus");
-    PressKey(VK_SPACE);
-    Check(WaitUntil([&] { return !::IsWindow(box); }), "Space on OK closes the message box");
-    Check(WaitUntil([&] { return IsEnabled(dialog, IDCANCEL) && IsEnabled(dialog, IDC_BEGIN_UPDATE); }),
-          "the buttons are enabled again");
-    return g_failures == 0 ? 0 : 1;
+    return AwaitOutcome(dialog, caption, text, true);
 }
 
 int SavedPort(int port)
@@ -357,7 +351,7 @@ int Done()
     return g_failures == 0 ? 0 : 1;
 }
 
-// What oleacc answers for a control: "role name|description|state".
+// What oleacc answers for a control.
 struct Accessible {
     long role = -1;
     std::string name;
@@ -405,14 +399,10 @@ Accessible AccessibleOf(HWND control)
     return answer;
 }
 
-void Note(const std::string& what)
-{
-    std::printf("note: %s\n", what.c_str());
-}
-
 // The dialog through MSAA alone, as a screen reader reads it from another
-// process. wine's oleacc gives every control its generic client role and no
-// description; what it does not know is noted, and checked where it answers.
+// process: names, focus and visibility are checked, and the roles and the
+// port buttons' descriptions where oleacc knows them; what it does not
+// (wine's gives every control the generic client role) is noted.
 int Accessibility(const std::string& ports)
 {
     const HWND dialog = MainDialog();
@@ -421,56 +411,48 @@ int Accessibility(const std::string& ports)
         return 1;
     }
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const auto checkRole = [](const Accessible& answer, long role, const std::string& what) {
+    const int shown = static_cast<int>(Split(ports, ',').size());
+    std::string notes;
+    const auto expect = [&](int id, long role) {
+        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, id));
+        const std::string what = "control " + std::to_string(id);
+        if (id >= IDC_COM1 + shown) {
+            Check((answer.state & STATE_SYSTEM_INVISIBLE) != 0, what + ", an empty slot, is invisible");
+            notes += answer.name.empty() ? "" : " " + what + " is named " + answer.name + ";";
+            return;
+        }
+        CheckText(answer.name, ItemText(dialog, id), what + "'s accessible name");
+        Check(((answer.state & STATE_SYSTEM_FOCUSED) != 0) == (id == IDCANCEL), what + "'s focus state");
         if (answer.role == ROLE_SYSTEM_CLIENT) {
-            Note(what + ": oleacc answers the generic client role " + std::to_string(answer.role));
+            notes += " " + what + " has the client role;";
         } else {
             Check(answer.role == role, what + " has the role " + std::to_string(role));
         }
-    };
-    for (const int id : {IDCANCEL, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDC_CONTACT_INFORMATION}) {
-        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, id));
-        CheckText(answer.name, ItemText(dialog, id), "the accessible name of button " + std::to_string(id));
-        checkRole(answer, ROLE_SYSTEM_PUSHBUTTON, "button " + std::to_string(id));
-        Check((answer.state & STATE_SYSTEM_FOCUSED) != 0 == (id == IDCANCEL),
-              "button " + std::to_string(id) + (id == IDCANCEL ? " has" : " has not") + " the focus");
-    }
-    const Accessible version = AccessibleOf(::GetDlgItem(dialog, IDC_FIRMWARE_VERSION));
-    CheckText(version.name, ItemText(dialog, IDC_FIRMWARE_VERSION), "the firmware version line reads");
-    checkRole(version, ROLE_SYSTEM_STATICTEXT, "the firmware version line");
-    const std::vector<std::string> captions = Split(ports, ',');
-    std::string hiddenNames;
-    for (int slot = 0; slot < 22; ++slot) {
-        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, IDC_COM1 + slot));
-        const std::string what = "port button " + std::to_string(IDC_COM1 + slot);
-        if (slot >= static_cast<int>(captions.size())) {
-            Check((answer.state & STATE_SYSTEM_INVISIBLE) != 0, what + " is invisible");
-            hiddenNames += answer.name.empty() ? "" : " " + answer.name;
-            continue;
-        }
-        CheckText(answer.name, captions[slot], "the accessible name of " + what);
-        checkRole(answer, ROLE_SYSTEM_RADIOBUTTON, what);
-        if (answer.description.empty()) {
-            Note(what + ": oleacc answers no description");
-        } else {
+        if (id >= IDC_COM1 && answer.description.empty()) {
+            notes += " " + what + " has no description;";
+        } else if (id >= IDC_COM1) {
             Check(answer.description.rfind("\\\\.\\COM", 0) == 0, what + "'s description names its device");
         }
+    };
+    for (const int id : {IDCANCEL, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDC_CONTACT_INFORMATION}) {
+        expect(id, ROLE_SYSTEM_PUSHBUTTON);
     }
-    if (!hiddenNames.empty()) {
-        Note("the hidden slots keep their names:" + hiddenNames);
+    expect(IDC_FIRMWARE_VERSION, ROLE_SYSTEM_STATICTEXT);
+    for (int id = IDC_COM1; id <= IDC_COM22; ++id) {
+        expect(id, ROLE_SYSTEM_RADIOBUTTON);
     }
+    // The annotations that the program makes through IAccPropServices.
     void* services = nullptr;
     const CLSID accPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
-    const HRESULT made =
+    HRESULT result =
         ::CoCreateInstance(accPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services);
-    std::printf("note: IAccPropServices: CoCreateInstance 0x%08lx", static_cast<unsigned long>(made));
-    if (SUCCEEDED(made)) {
-        const HRESULT cleared = static_cast<IAccPropServices*>(services)->ClearHwndProps(
+    if (SUCCEEDED(result)) {
+        result = static_cast<IAccPropServices*>(services)->ClearHwndProps(
             ::GetDlgItem(dialog, IDCANCEL), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_HELP, 1);
-        std::printf(", ClearHwndProps 0x%08lx", static_cast<unsigned long>(cleared));
         static_cast<IAccPropServices*>(services)->Release();
     }
-    std::printf("\n");
+    std::printf("note: oleacc:%s IAccPropServices answers 0x%08lx\n", notes.c_str(),
+                static_cast<unsigned long>(result));
     ::CoUninitialize();
     return g_failures == 0 ? 0 : 1;
 }
