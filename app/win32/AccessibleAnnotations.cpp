@@ -40,8 +40,8 @@ bool AccessibleAnnotations::Ready()
         m_tried = true;
         m_comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         void* services = nullptr;
-        if (SUCCEEDED(::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                         &services))) {
+        if (SUCCEEDED(
+                ::CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services))) {
             m_services = static_cast<IAccPropServices*>(services);
         }
     }

@@ -61,12 +61,8 @@ bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties"
               None, Gio.DBusCallFlags.NONE, 5000, None)
 app_process = subprocess.Popen([folder + "/fwut-update"], cwd=folder)
 
-def end_processes():  # whatever happens, nothing is left running
-    for process in (app_process, sim):
-        if process.poll() is None:
-            process.kill()
-
-sys.excepthook = lambda *error: (end_processes(), sys.__excepthook__(*error))
+end_processes = lambda: [p.kill() for p in (app_process, sim) if p.poll() is None]
+sys.excepthook = lambda *error: (end_processes(), sys.__excepthook__(*error))  # nothing is left running
 
 def tree(node):
     yield node
@@ -86,15 +82,13 @@ def find(role, name, under=None):
             return node
     return None
 
-def has(node, state):
-    return node.get_state_set().contains(state)
+has = lambda node, state: node.get_state_set().contains(state)
 
 def press(node):
     names = [node.get_action_name(i) for i in range(node.get_n_actions())]
     check("Press" in names and node.do_action(names.index("Press")), "Press on %r" % node.get_name())
 
-def text_of(node):
-    return node.get_text(0, node.get_character_count())
+text_of = lambda node: node.get_text(0, node.get_character_count())
 
 window = wait_for(lambda: find("dialog", "FieldGatherer Mobile Module Firmware Update"), 30)
 check(window is not None, "the window is on the accessibility bus, named by its title")
@@ -112,8 +106,8 @@ check(all(not r.get_name() and not r.get_description() for r in radios if not ha
       "a hidden slot has no name and no description")
 check(not [n for n in tree(window) if n.get_role_name() == "check box"], "no port button is a check box")
 check(shown.get("COM7") and shown["COM7"].get_description() == os.ttyname(spare), "COM7's description is its device")
-for name in ("Done", "Refresh Serial Ports", "Begin Update", "Contact Information"):
-    check(find("push button", name, window) is not None, "the push button %r" % name)
+buttons = {"Done", "Refresh Serial Ports", "Begin Update", "Contact Information"}
+check(buttons <= {n.get_name() for n in tree(window) if n.get_role_name() == "push button"}, "the four push buttons")
 labels = [n for n in tree(window) if n.get_role_name() == "label"]
 check(all(n.get_text_iface() and text_of(n) == n.get_name() for n in labels), "every label offers its name as Text")
 
@@ -142,11 +136,7 @@ check(any(c.startswith("Sending firmware page") for c in changes), "the progress
 check(any(c == "Cancel Update" for c in changes), "Begin Update became Cancel Update while the module was awaited")
 check(wait_for(lambda: find("push button", "Begin Update", window), 10) is not None, "Begin Update is back")
 press(find("push button", "Done", window))
-try:
-    check(app_process.wait(timeout=20) == 0, "Done ends the program")
-except subprocess.TimeoutExpired:
-    check(False, "Done ends the program")
-    app_process.kill()
+check(app_process.wait(timeout=20) == 0, "Done ends the program")
 check(sim.wait(timeout=10) == 0, "the simulator ends its one session")
 summary = open(folder + "/sim.log").read().splitlines()[-1:]
 check(summary and ", 1 completed, 0 protocol errors" in summary[0], "the simulator saw the protocol kept: %s" % summary)
