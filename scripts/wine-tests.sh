@@ -4,8 +4,9 @@
 #   1. the Windows unit tests (ctest), the serial backend on a COM port mapped
 #      onto an echoing pseudo-terminal;
 #   2. end to end: fwut-update.exe against the module simulator fwut-sim (the
-#      Linux build) on COM1, worked by tests/wine/driver: its dialog, the About
-#      dialog's links, an update, the saved port; then the hand-off of COM12
+#      Linux build) on COM1, worked by tests/wine/driver: its dialog, what
+#      MSAA (oleacc) tells of it, an update with the keyboard alone, the About
+#      dialog's links, the saved port; then the hand-off of COM12
 #      with a stand-in companion window, once freed in time and once not.
 # Environment: FWUT_SIM (a fwut-sim to use instead of building one),
 # FWUT_MINGW_BUILD (the build folder, build/mingw by default),
@@ -141,8 +142,9 @@ free_port_on_release() {  # the companion lets go of COM12: its device appears
 
 start_program
 step "the main dialog at start" drive main-ready COM1,COM12 COM1
+step "the main dialog through MSAA" drive accessibility COM1,COM12
+step "an update on COM1 with the keyboard alone" drive keyboard-update-succeeds
 step "the About dialog and its links" drive about "$(winepath -w "$work/targets.txt")"
-step "an update on COM1" drive update-succeeds
 step "COM1 is saved" drive saved-port 1
 step "Done ends the program" drive "done"
 step "the program has ended" wait_program

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QTextDocument>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -316,14 +315,9 @@ void QtDialogWindow::FitPortButton(int id, QAbstractButton& button)
 
 void QtDialogWindow::UpdatePortToolTip(int id)
 {
-    auto* button = qobject_cast<QAbstractButton*>(Control(id));
+    auto* button = dynamic_cast<AutoRadioButton*>(Control(id));
     const int port = PortNumberOfCaption(button->text());
-    QString tip = FromAnsi(port > 0 && m_portToolTip ? m_portToolTip(port) : std::string());
-    // A device's name that looks like markup is shown as it is.
-    if (Qt::mightBeRichText(tip)) {
-        tip = QStringLiteral("<p style='white-space:pre'>") + tip.toHtmlEscaped() + QStringLiteral("</p>");
-    }
-    button->setToolTip(tip);
+    button->SetToolTipText(FromAnsi(port > 0 && m_portToolTip ? m_portToolTip(port) : std::string()));
 }
 
 ControlColors QtDialogWindow::AskColorRule(int id)

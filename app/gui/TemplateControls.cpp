@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "ui/DialogPlacement.h"
+#include "app/gui/Accessibility.h"
 #include "app/gui/AutoRadioButton.h"
 #include "app/gui/LinkField.h"
 #include "app/gui/StaticText.h"
@@ -66,6 +67,8 @@ TemplateControls::TemplateControls(QWidget& dialog, const DialogTemplate& dialog
       m_font(TemplateFont(dialogTemplate.fontFace, dialogTemplate.fontPoints * 10, m_dotsPerInch)),
       m_units(BaseUnitsOf(m_font))
 {
+    // Before any control exists: Qt keeps the first interface it makes for an object.
+    InstallAccessibility();
     dialog.setFont(m_font);
     dialog.setFixedSize(DialogUnitsToPixels(m_units, 0, 0, dialogTemplate.cx, dialogTemplate.cy).size());
     for (std::size_t i = 0; i < dialogTemplate.controlCount; ++i) {
@@ -76,6 +79,7 @@ TemplateControls::TemplateControls(QWidget& dialog, const DialogTemplate& dialog
         m_built.push_back(Built{&control, widget});
     }
     ChainTabOrder();
+    GroupRadioButtons();
 }
 
 QWidget* TemplateControls::Create(const ControlTemplate& control, QWidget& dialog) const
@@ -118,6 +122,20 @@ QWidget* TemplateControls::Create(const ControlTemplate& control, QWidget& dialo
         return new LinkField(&dialog);
     }
     return new QWidget(&dialog);
+}
+
+void TemplateControls::GroupRadioButtons() const
+{
+    for (const Built& radio : m_built) {
+        if (auto* button = dynamic_cast<AutoRadioButton*>(radio.widget)) {
+            for (const Built& frame : m_built) {
+                if (frame.control->kind == ControlKind::GroupBox &&
+                    frame.widget->geometry().contains(button->geometry())) {
+                    button->group = frame.widget;
+                }
+            }
+        }
+    }
 }
 
 void TemplateControls::ChainTabOrder() const

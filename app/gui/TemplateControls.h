@@ -1,9 +1,9 @@
 // A dialog's controls built from its template (ui/DialogTemplates.h): each
 // control at its rectangle converted from dialog units, with its kind, text
 // and alignment; the dialog sized from its template; the tab order the
-// template's order. Statics are StaticText, radio buttons AutoRadioButton,
-// link fields LinkField; no push button is a default one unless its template
-// says so.
+// template's order. Statics are StaticText, radio buttons AutoRadioButton
+// (grouped, for a screen reader, with the group box that frames them), link
+// fields LinkField; no push button is a default one unless its template says so.
 #pragma once
 
 #include <QFont>
@@ -48,6 +48,8 @@ public:
 private:
     QWidget* Create(const ControlTemplate& control, QWidget& dialog) const;
     void ChainTabOrder() const;
+    // A radio button's group, for a screen reader, is the group box that frames it.
+    void GroupRadioButtons() const;
 
     int m_dotsPerInch;
     QFont m_font;

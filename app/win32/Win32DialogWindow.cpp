@@ -117,7 +117,9 @@ void Win32DialogWindow::SetDlgItemTextA(int id, const std::string& text)
         FitPortButton(id);
         int port = -1;
         if (m_portToolTip && std::sscanf(text.c_str(), "COM%d", &port) == 1) {
-            m_portToolTips.Set(m_hwnd, id, m_portToolTip(port));
+            const std::string tip = m_portToolTip(port);
+            m_portToolTips.Set(m_hwnd, id, tip);
+            m_annotations.SetDescription(::GetDlgItem(m_hwnd, id), tip);
         }
     } else if (id == IDC_PROGRESS) {
         ShowProgressOnTaskbar(text);
@@ -178,6 +180,9 @@ void Win32DialogWindow::EnableDlgItem(int id, bool enable)
 void Win32DialogWindow::ShowDlgItem(int id, bool show)
 {
     ::ShowWindow(::GetDlgItem(m_hwnd, id), show ? SW_SHOW : SW_HIDE);
+    if (id >= IDC_COM1 && id <= IDC_COM22) {
+        m_annotations.SetHidden(::GetDlgItem(m_hwnd, id), !show);
+    }
 }
 
 void Win32DialogWindow::CheckRadioButton(int firstId, int lastId, int checkId)

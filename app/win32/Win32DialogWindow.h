@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "app/win32/AccessibleAnnotations.h"
 #include "app/win32/PortToolTips.h"
 #include "app/win32/TaskbarProgress.h"
 #include "ui/DialogWindow.h"
@@ -73,6 +74,7 @@ private:
     Shell& m_shell;
     std::function<std::string(int)> m_portToolTip;
     PortToolTips m_portToolTips;
+    AccessibleAnnotations m_annotations;
     TaskbarProgress m_taskbar;
     MessageSink* m_dialog = nullptr;
     HWND m_hwnd = nullptr;

@@ -96,6 +96,11 @@ void DialogUnderTest::Click(int id)
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
 }
 
+void DialogUnderTest::Key(Qt::Key key)
+{
+    QTest::keyClick(window.focusWidget(), key);
+}
+
 void DialogUnderTest::AnswerBoxes()
 {
     m_boxTimer.setInterval(kBoxPollMs);
@@ -104,9 +109,14 @@ void DialogUnderTest::AnswerBoxes()
         if (box == nullptr || !box->isVisible()) {
             return;
         }
+        // Answered as with the keyboard alone: Space on OK, once it has the focus.
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        if (box->focusWidget() != ok) {
+            return;
+        }
         m_boxes.push_back(
             SeenBox{box->windowTitle(), box->text(), box->icon(), Phase(), window.GetDlgItemTextA(IDC_PROGRESS)});
-        box->button(QMessageBox::Ok)->click();
+        QTest::keyClick(ok, Qt::Key_Space);
     });
     m_boxTimer.start();
 }

@@ -70,7 +70,11 @@ public:
     // Clicks a control with the mouse, as the operator would.
     void Click(int id);
 
-    // Answers every message box that opens with OK, keeping what it showed.
+    // Presses and releases a key in the control that has the focus.
+    void Key(Qt::Key key);
+
+    // Answers every message box that opens with the Space key on its OK
+    // button, keeping what it showed.
     void AnswerBoxes();
     const std::vector<SeenBox>& Boxes() const { return m_boxes; }
 

@@ -5,6 +5,8 @@
 //
 //   main-ready PORTS CHECKED     the main dialog in its idle state
 //   update-succeeds              "Begin Update", the success message, OK
+//   keyboard-update-succeeds     the same with the keyboard alone, from "Done" focused
+//   accessibility PORTS          the main dialog through MSAA (oleacc): names, roles, states
 //   update-cannot-open N         "Begin Update", the message that COM<N> cannot be opened, OK
 //   saved-port N                 the registry holds ComPort = N
 //   about TARGETS-FILE           the About dialog, its texts and link clicks
@@ -19,6 +21,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <oleacc.h>
 
 #include "platform/Win32Types.h"
 #include "resources/resource.h"
@@ -96,6 +100,7 @@ int MainReady(const std::string& ports, const std::string& checked)
         return 1;
     }
     const std::vector<std::string> captions = Split(ports, ',');
+    std::string hiddenNames;
     for (int slot = 0; slot < 22; ++slot) {
         const int id = IDC_COM1 + slot;
         if (slot < static_cast<int>(captions.size())) {
@@ -142,8 +147,28 @@ std::string MessageTextOf(HWND box)
     return std::string();
 }
 
-// Waits for the message box that ends the update, checks it and presses OK.
-int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text)
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void PressKey(WORD key)
+{
+    INPUT input[2]{};
+    for (INPUT& event : input) {
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = key;
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+// Waits for the message box that ends the update, checks it and presses OK
+// (by a posted click, or with the keyboard).
+int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text, bool byKeyboard = false)
 {
     const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
     Check(box != nullptr, "a message box owned by the main dialog appears");
@@ -152,7 +177,12 @@ int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& tex
     }
     CheckText(TextOf(box), caption, "message box caption");
     CheckText(MessageTextOf(box), text, "message box text");
-    PostClick(box, IDOK);
+    if (byKeyboard) {
+        Check(WaitUntil([&] { return FocusOf(box) == ::GetDlgItem(box, IDOK); }), "OK has the focus");
+        PressKey(VK_SPACE);
+    } else {
+        PostClick(box, IDOK);
+    }
     Check(WaitUntil([&] { return !::IsWindow(box); }), "OK closes the message box");
     Check(WaitUntil([&] { return IsEnabled(dialog, IDCANCEL) && IsEnabled(dialog, IDC_BEGIN_UPDATE); }),
           "the buttons are enabled again");
@@ -176,6 +206,37 @@ int Update(const std::string& caption, const std::string& text, bool locked)
         ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     return AwaitOutcome(dialog, caption, text);
+}
+
+// The keyboard alone: from "Done", Tab to the port group, the arrows there
+// and back, Tab to "Begin Update", Space; Space on the outcome box's OK.
+int KeyboardUpdate(const std::string& caption, const std::string& text)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    ::SetForegroundWindow(dialog);
+    const auto focusOn = [&](int id) {
+        return WaitUntil([&] { return FocusOf(dialog) == ::GetDlgItem(dialog, id); }, 5000);
+    };
+    Check(focusOn(IDCANCEL), "\"Done\" has the focus");
+    const std::pair<WORD, int> steps[] = {{VK_TAB, IDC_COM1},
+                                          {VK_RIGHT, IDC_COM1 + 1},
+                                          {VK_LEFT, IDC_COM1},
+                                          {VK_TAB, IDC_REFRESH_PORTS},
+                                          {VK_TAB, IDC_BEGIN_UPDATE}};
+    for (const auto& [key, id] : steps) {
+        PressKey(key);
+        Check(focusOn(id), "then " + std::to_string(id) + " has the focus");
+        if (id >= IDC_COM1 && id <= IDC_COM22) {
+            Check(WaitUntil([&] { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }, 5000),
+                  std::to_string(id) + " is checked with the focus");
+        }
+    }
+    PressKey(VK_SPACE);
+    return AwaitOutcome(dialog, caption, text, true);
 }
 
 int SavedPort(int port)
@@ -210,14 +271,6 @@ void PostMouse(HWND field, UINT message)
     if (message == WM_LBUTTONDOWN) {
         ::PostMessageA(field, WM_LBUTTONUP, 0, at);
     }
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
 }
 
 int About(const std::string& targetsFile)
@@ -298,6 +351,112 @@ int Done()
     return g_failures == 0 ? 0 : 1;
 }
 
+// What oleacc answers for a control.
+struct Accessible {
+    long role = -1;
+    std::string name;
+    std::string description;
+    long state = 0;
+};
+
+std::string Narrow(BSTR text)
+{
+    std::string narrow;
+    for (const wchar_t* c = text; c != nullptr && *c != 0; ++c) {
+        narrow += static_cast<char>(*c < 0x80 ? *c : '?');
+    }
+    ::SysFreeString(text);
+    return narrow;
+}
+
+Accessible AccessibleOf(HWND control)
+{
+    Accessible answer;
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                            reinterpret_cast<void**>(&object)))) {
+        return answer;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT value{};
+    if (object->get_accRole(self, &value) == S_OK && value.vt == VT_I4) {
+        answer.role = value.lVal;
+    }
+    if (object->get_accState(self, &value) == S_OK && value.vt == VT_I4) {
+        answer.state = value.lVal;
+    }
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK) {
+        answer.name = Narrow(text);
+    }
+    text = nullptr;
+    if (object->get_accDescription(self, &text) == S_OK) {
+        answer.description = Narrow(text);
+    }
+    object->Release();
+    return answer;
+}
+
+// The dialog through MSAA alone, as a screen reader reads it from another
+// process: names, focus and visibility are checked, and the roles and the
+// port buttons' descriptions where oleacc knows them; what it does not
+// (wine's gives every control the generic client role) is noted.
+int Accessibility(const std::string& ports)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int shown = static_cast<int>(Split(ports, ',').size());
+    std::string notes;
+    const auto expect = [&](int id, long role) {
+        const Accessible answer = AccessibleOf(::GetDlgItem(dialog, id));
+        const std::string what = "control " + std::to_string(id);
+        if (id >= IDC_COM1 + shown) {
+            Check((answer.state & STATE_SYSTEM_INVISIBLE) != 0, what + ", an empty slot, is invisible");
+            notes += answer.name.empty() ? "" : " " + what + " is named " + answer.name + ";";
+            return;
+        }
+        CheckText(answer.name, ItemText(dialog, id), what + "'s accessible name");
+        Check(((answer.state & STATE_SYSTEM_FOCUSED) != 0) == (id == IDCANCEL), what + "'s focus state");
+        if (answer.role == ROLE_SYSTEM_CLIENT) {
+            notes += " " + what + " has the client role;";
+        } else {
+            Check(answer.role == role, what + " has the role " + std::to_string(role));
+        }
+        if (id >= IDC_COM1 && answer.description.empty()) {
+            notes += " " + what + " has no description;";
+        } else if (id >= IDC_COM1) {
+            Check(answer.description.rfind("\\\\.\\COM", 0) == 0, what + "'s description names its device");
+        }
+    };
+    for (const int id : {IDCANCEL, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDC_CONTACT_INFORMATION}) {
+        expect(id, ROLE_SYSTEM_PUSHBUTTON);
+    }
+    expect(IDC_FIRMWARE_VERSION, ROLE_SYSTEM_STATICTEXT);
+    for (int id = IDC_COM1; id <= IDC_COM22; ++id) {
+        expect(id, ROLE_SYSTEM_RADIOBUTTON);
+    }
+    // The annotations that the program makes through IAccPropServices.
+    void* services = nullptr;
+    const CLSID accPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    HRESULT result =
+        ::CoCreateInstance(accPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services);
+    if (SUCCEEDED(result)) {
+        result = static_cast<IAccPropServices*>(services)->ClearHwndProps(
+            ::GetDlgItem(dialog, IDCANCEL), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_HELP, 1);
+        static_cast<IAccPropServices*>(services)->Release();
+    }
+    std::printf("note: oleacc:%s IAccPropServices answers 0x%08lx\n", notes.c_str(),
+                static_cast<unsigned long>(result));
+    ::CoUninitialize();
+    return g_failures == 0 ? 0 : 1;
+}
+
 // The companion serial test program, as far as the hand-off goes.
 std::FILE* g_companionLog = nullptr;
 
@@ -364,6 +523,9 @@ int main(int argc, char** argv)
     if (is("update-succeeds", 0)) {
         return Update(fwut::kCaptionUpdateComplete, fwut::kUpdateSucceededMessage, true);
     }
+    if (is("keyboard-update-succeeds", 0)) {
+        return KeyboardUpdate(fwut::kCaptionUpdateComplete, fwut::kUpdateSucceededMessage);
+    }
     if (is("update-cannot-open", 1)) {
         return Update(std::string(fwut::kUpdateErrorCaption), "Unable to open serial port COM" + args[1] + "     ",
                       false);
@@ -373,6 +535,9 @@ int main(int argc, char** argv)
     }
     if (is("about", 1)) {
         return About(args[1]);
+    }
+    if (is("accessibility", 1)) {
+        return Accessibility(args[1]);
     }
     if (is("done", 0)) {
         return Done();
@@ -391,7 +556,8 @@ int main(int argc, char** argv)
     }
     std::fputs(
         "usage: fwut-wine-driver "
-        "main-ready|update-succeeds|update-cannot-open|saved-port|about|done|show-about|rect|companion|record-target "
+        "main-ready|update-succeeds|keyboard-update-succeeds|accessibility|update-cannot-open|saved-port|about|done|"
+        "show-about|rect|companion|record-target "
         "...\n",
         stderr);
     return 2;
