@@ -98,6 +98,9 @@ int RunConvert(const std::string& hexPath, const std::string& imagePath)
 
 int RunCheck(const std::string& folderArgument, bool json)
 {
+    // Noted rather than ending the process, which would leave the scratch
+    // image behind; set before the first file is opened.
+    console::OnInterruptRequest(NoteStopRequest);
     if (json) {
         WriteJsonStart("check");
     }
@@ -128,8 +131,6 @@ int RunCheck(const std::string& folderArgument, bool json)
     const std::string imagePath =
         files::TemporaryFolder() + "fwut-check-" + std::to_string(console::ProcessId()) + ".tmp";
     files::BinaryFile image;
-    // Noted rather than ending the process, which would leave the image behind.
-    console::OnInterruptRequest(NoteStopRequest);
     const HexImageResult result = ConvertHexFileToImage(hexPath, imagePath, image);
     if (result != HexImageResult::Complete) {
         std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
