@@ -74,10 +74,10 @@ template <typename Visit> long FindProcess(Visit visit)
 {
     std::error_code error;
     const long self = static_cast<long>(::getpid());
-    for (const auto& process : fs::directory_iterator("/proc", error)) {
-        const std::string name = process.path().filename().string();
-        if (name.find_first_not_of("0123456789") == std::string::npos && std::stol(name) != self &&
-            visit(process.path())) {
+    // Stepped with an error code: the range form throws when a read fails.
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") == std::string::npos && std::stol(name) != self && visit(it->path())) {
             return std::stol(name);
         }
     }
@@ -88,10 +88,11 @@ template <typename Visit> long FindProcess(Visit visit)
 long OpenedBy(const fs::path& device)
 {
     return FindProcess([&](const fs::path& process) {
-        std::error_code unreadable;
-        for (const auto& fd : fs::directory_iterator(process / "fd", unreadable)) {
-            std::error_code gone;
-            if (fs::read_symlink(fd.path(), gone) == device) {
+        // A process that ends meanwhile makes the next read of its list fail (ENOENT).
+        std::error_code gone;
+        for (fs::directory_iterator fd(process / "fd", gone), end; !gone && fd != end; fd.increment(gone)) {
+            std::error_code unreadable;
+            if (fs::read_symlink(fd->path(), unreadable) == device) {
                 return true;
             }
         }

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace fwut {
@@ -21,8 +20,13 @@ struct ProcessTerminal {
 // What /proc/<pid>/stat says of a process's name and controlling terminal.
 ProcessTerminal ReadProcessTerminal(const std::string& statPath)
 {
+    // Read through the stream, which turns a failed read into its failbit:
+    // a process that ends meanwhile makes the read fail (ESRCH), and the
+    // stream buffer itself would throw that out of the scan.
     std::ifstream stat(statPath);
-    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::ostringstream contents;
+    contents << stat.rdbuf();
+    const std::string text = contents.str();
     // The command name may hold blanks and parentheses: the fields follow the last ')'.
     const auto open = text.find('(');
     const auto close = text.rfind(')');
@@ -51,14 +55,15 @@ dev_t ControllingTerminal()
 // there would reach that program's user, and raw mode would ruin their session.
 std::string OtherSessionOfTerminal(dev_t device)
 {
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
-        const std::string pid = entry.path().filename().string();
+    // Stepped with an error code: the range form throws when a read fails.
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        const std::string pid = it->path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos ||
             pid == std::to_string(static_cast<long>(::getpid()))) {
             continue;
         }
-        const ProcessTerminal process = ReadProcessTerminal(entry.path().string() + "/stat");
+        const ProcessTerminal process = ReadProcessTerminal(it->path().string() + "/stat");
         if (process.terminal == device) {
             return process.command + ", process " + pid;
         }

@@ -133,8 +133,9 @@ bool AwaitOpen(const Process& process, const fs::path& path)
     const fs::path descriptors = "/proc/" + std::to_string(process.Pid()) + "/fd";
     for (int i = 0; i < 2000; ++i) {
         std::error_code gone;
-        for (const auto& entry : fs::directory_iterator(descriptors, gone)) {
-            if (fs::read_symlink(entry.path(), gone) == path) {
+        for (fs::directory_iterator entry(descriptors, gone), end; !gone && entry != end; entry.increment(gone)) {
+            std::error_code closed;
+            if (fs::read_symlink(entry->path(), closed) == path) {
                 return true;
             }
         }

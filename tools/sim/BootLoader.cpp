@@ -174,7 +174,7 @@ void BootLoader::OnChecksum(const RxItem& item)
         m_checker.Error(item.start, what + ", but the page data sums to " + HexBytes(&sum, 1));
         m_current.faulty = true;
     }
-    if (m_rejectedData && *m_rejectedData != m_current.data) {
+    if (m_rejectedData && !m_rejectedData->empty() && *m_rejectedData != m_current.data) {
         m_checker.Error(item.start, PageName() + " was resent with other data than before");
         m_current.faulty = true;
     }
@@ -202,7 +202,8 @@ void BootLoader::AnswerPage(Millis at)
     if (injected) {
         --left->second;
     }
-    m_rejectedData = m_current.data;
+    // What a broken transmission brought is no measure for its resend.
+    m_rejectedData = m_current.faulty ? std::vector<std::uint8_t>{} : m_current.data;
     ++m_rejectionsSent;
     SendAnswer(at, p::kReject, PageName() + " rejected" + (injected ? " (--reject-page)" : ""));
 }

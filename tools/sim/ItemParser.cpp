@@ -2,18 +2,26 @@
 
 #include "tools/sim/RelayProtocol.h"
 
+#include <algorithm>
+
 namespace fwut::sim {
 
 namespace p = protocol;
 
-ItemParser::ItemParser(Sink sink, Millis quietGap) : m_sink(std::move(sink)), m_quietGap(quietGap)
+ItemParser::ItemParser(Sink sink, Millis quietGap, Millis stallTolerance)
+    : m_sink(std::move(sink)), m_quietGap(quietGap), m_stallTolerance(stallTolerance)
 {
 }
 
 void ItemParser::Push(const RxByte& byte)
 {
-    if (m_heardAnything && byte.time - m_lastTime >= m_quietGap) {
-        EndOfBurst();
+    const Millis silence = byte.time - m_lastTime;
+    if (m_heardAnything && silence >= m_quietGap) {
+        if (Tolerated(silence)) {
+            m_longestStall = std::max(m_longestStall, silence);
+        } else {
+            EndOfBurst();
+        }
     }
     m_heardAnything = true;
     m_lastTime = byte.time;
@@ -32,9 +40,15 @@ void ItemParser::Push(const RxByte& byte)
 
 void ItemParser::Idle(Millis now)
 {
-    if (m_heardAnything && now - m_lastTime >= m_quietGap) {
+    if (m_heardAnything && now - m_lastTime >= m_quietGap && !Tolerated(now - m_lastTime)) {
         EndOfBurst();
     }
+}
+
+// Pending bytes that are not being skipped are the valid start of an item.
+bool ItemParser::Tolerated(Millis silence) const
+{
+    return silence < m_stallTolerance && !m_skipping && !m_pending.empty();
 }
 
 void ItemParser::EndOfBurst()
@@ -60,6 +74,8 @@ void ItemParser::Emit(ItemKind kind, std::string problem)
     item.startSlack = m_pending.front().slack;
     item.endSlack = m_pending.back().slack;
     item.problem = std::move(problem);
+    item.stall = m_longestStall;
+    m_longestStall = 0;
     for (const RxByte& byte : m_pending) {
         item.bytes.push_back(byte.value);
     }

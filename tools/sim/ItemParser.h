@@ -34,6 +34,7 @@ struct RxItem {
     Millis endSlack = 0;  // and the last
     LineSample line;  // at the first byte
     std::string problem;  // Invalid and Incomplete only
+    Millis stall = 0;  // the longest silence inside the item that was tolerated
 };
 
 class ItemParser {
@@ -44,7 +45,9 @@ public:
     static constexpr Millis kQuietGap = 5;
 
     using Sink = std::function<void(const RxItem&)>;
-    explicit ItemParser(Sink sink, Millis quietGap = kQuietGap);
+    // A silence shorter than stallTolerance inside an item that goes on is
+    // taken as the sending machine stalled, not as a cut item.
+    explicit ItemParser(Sink sink, Millis quietGap = kQuietGap, Millis stallTolerance = 0);
 
     void Push(const RxByte& byte);
     // Lets an unfinished item time out while nothing arrives.
@@ -65,11 +68,14 @@ private:
     Judgement JudgeFixed(std::string_view text, ItemKind kind) const;
     Judgement JudgeFrame() const;
     Judgement JudgeFrameTail(int lengthDigits) const;
+    bool Tolerated(Millis silence) const;
     void EndOfBurst();
     void Emit(ItemKind kind, std::string problem = {});
 
     Sink m_sink;
     Millis m_quietGap;
+    Millis m_stallTolerance;
+    Millis m_longestStall = 0;  // inside the pending item
     std::vector<RxByte> m_pending;
     bool m_skipping = false;
     bool m_heardAnything = false;  // since the last silence

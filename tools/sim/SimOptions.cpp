@@ -173,6 +173,11 @@ const std::vector<OptionEntry>& OptionTable()
          "a silence this long inside an item means the item was cut short (default 5; more for a line through an "
          "emulated machine whose processor may be kept from running for a few milliseconds)",
          IntAtLeast(1, [](SimOptions& o, int v) { o.quietGap = v; })},
+        {"--stall-tolerance", "MS",
+         "a silence inside an item shorter than this, after which the item goes on and is whole, is a stall of the "
+         "(emulated) machine the program runs on: noted in the transcript, no cut item (default 0: every silence "
+         "of --quiet-gap cuts)",
+         IntAtLeast(0, [](SimOptions& o, int v) { o.stallTolerance = v; })},
         {"--help", "", "show this text and exit", Flag([](SimOptions&) {})},
     };
     return table;

@@ -41,6 +41,7 @@ struct SimOptions {
     Millis minPause = 15;
     Millis minPollGap = 400;
     Millis quietGap = 5;  // a silence this long inside an item cuts it short
+    Millis stallTolerance = 0;  // unless it is shorter than this and the item goes on whole
 };
 
 struct ParsedCommandLine {

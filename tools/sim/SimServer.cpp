@@ -23,7 +23,7 @@ constexpr Millis kStallLength = 10'000;
 
 SimServer::SimServer(const SimOptions& options, Transcript& transcript)
     : m_options(options), m_transcript(transcript), m_start(std::chrono::steady_clock::now()), m_wire(options.throttle),
-      m_parser([this](const RxItem& item) { OnItem(item); }, options.quietGap),
+      m_parser([this](const RxItem& item) { OnItem(item); }, options.quietGap, options.stallTolerance),
       m_random(options.randomFaultsSeed.value_or(0))
 {
 }
@@ -138,6 +138,11 @@ void SimServer::OnItem(const RxItem& item)
 {
     if (!m_session) {
         return;
+    }
+    if (item.stall > 0) {
+        m_transcript.Note(item.start, "a silence of " + FormatMillis(item.stall) +
+                                          " ms inside the next item, taken as a stall of the machine the program "
+                                          "runs on (--stall-tolerance)");
     }
     SessionStep step = m_session->OnItem(item);
     if (step == SessionStep::Restart) {
