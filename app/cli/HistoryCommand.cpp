@@ -20,15 +20,31 @@ namespace {
 
 using nlohmann::json;
 
+// A record line's field; one of another type (a line edited by hand, or
+// from another program) counts as missing instead of ending the command.
+std::string TextField(const json& update, const char* key, const char* missing = "")
+{
+    const auto field = update.find(key);
+    return field != update.end() && field->is_string() ? field->get<std::string>() : std::string(missing);
+}
+
+long long NumberField(const json& update, const char* key)
+{
+    const auto field = update.find(key);
+    return field != update.end() && field->is_number_integer() ? field->get<long long>() : 0;
+}
+
 // One table row of a record line.
 std::string Row(const json& update)
 {
-    const auto text = [&](const char* key) { return Printable(update.value(key, std::string())); };
-    const auto number = [&](const char* key) { return update.value(key, 0); };
-    std::string port = "COM" + std::to_string(number("port"));
-    return Format("%-20s  %-6s  %-16.16s  %4d/%-4d  %6.1f s  %s", text("time").c_str(), port.c_str(),
+    const auto text = [&](const char* key) { return Printable(TextField(update, key)); };
+    const auto number = [&](const char* key) { return NumberField(update, key); };
+    const long long portNumber = number("port");
+    const std::string port = portNumber > 0 ? "COM" + std::to_string(portNumber) : "-";
+    return Format("%-20s  %-6s  %-16.16s  %4lld/%-4lld  %6.1f s  %s", text("time").c_str(), port.c_str(),
                   text("firmware_version").c_str(), number("pages_accepted"), number("pages"),
-                  number("duration_ms") / 1000.0, text("outcome").c_str());
+                  static_cast<double>(number("duration_ms")) / 1000.0,
+                  Printable(TextField(update, "outcome", "unknown")).c_str());
 }
 
 }  // namespace
@@ -65,7 +81,7 @@ int RunHistory(const std::string& recordFile, bool asJson)
             continue;
         }
         ++count;
-        ++tally[update.value("outcome", std::string("unknown"))];
+        ++tally[TextField(update, "outcome", "unknown")];
         ConsoleOutput::Instance().Print((asJson ? line : Row(update)) + "\n");
     }
     if (asJson) {

@@ -150,6 +150,14 @@ TEST_F(CliUpdate, TheJsonLinesTheRecordAndTheConsoleTellWhatTheModuleSaw)
     EXPECT_EQ(RunCliWith({"history", record}), 0);
     EXPECT_NE(CliOutput().find("3 updates: 1 cancelled, 1 invalid-ready-response, 1 succeeded."), std::string::npos)
         << CliOutput();
+    const std::string edited = (m_dir / "edited.jsonl").string();
+    std::ofstream(edited) << ReadText(record)
+                          << R"({"outcome":5,"port":"COM1","pages":1.5,"time":{}})"
+                             "\n[]\n";
+    EXPECT_EQ(RunCliWith({"history", edited}), 0);
+    EXPECT_NE(CliOutput().find("4 updates: 1 cancelled, 1 invalid-ready-response, 1 succeeded, 1 unknown. 1 line not"),
+              std::string::npos)
+        << CliOutput();
 
     // A record that cannot be written changes no outcome, and no file it points to.
     fs::create_symlink(record, m_dir / "link.jsonl");
