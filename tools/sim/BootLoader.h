@@ -66,7 +66,8 @@ private:
     Millis m_answerLeaves = 0;  // when the last answer (ready byte or page answer) left
     Step m_step = Step::Header;
     Transmission m_current;
-    std::optional<std::vector<std::uint8_t>> m_rejectedData;  // of a rejected page, until it is resent (empty when it arrived broken)
+    // Of a rejected page, until it is resent; empty when it arrived broken.
+    std::optional<std::vector<std::uint8_t>> m_rejectedData;
     bool m_lastPageUnanswered = false;
     bool m_endMarkerSeen = false;
     bool m_hangUpWanted = false;
