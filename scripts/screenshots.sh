@@ -16,4 +16,4 @@ export FWUT_SIM="$build/tools/sim/fwut-sim"
 export QT_QPA_PLATFORM=xcb
 export LSAN_OPTIONS="suppressions=$PWD/tests/gui/lsan.supp"
 mkdir -p docs/screenshots
-xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$build/tools/screenshots/fwut-screenshot-tour" docs/screenshots
+scripts/with-xvfb.sh -dpi 96 -- "$build/tools/screenshots/fwut-screenshot-tour" docs/screenshots

@@ -11,7 +11,7 @@ packages=("$@"
     libudev-dev
     libcli11-dev nlohmann-json3-dev libssl-dev
     clang libclang-rt-14-dev clang-format
-    xvfb xauth
+    xvfb
     at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
 )
 

@@ -9,6 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/lib/xvfb.sh
 build=${FWUT_MINGW_BUILD:-$root/build/mingw}
 driver="$build/tests/wine/fwut-wine-driver.exe"
 
@@ -24,11 +25,8 @@ trap cleanup EXIT
 
 env -u DISPLAY wineboot -i >/dev/null 2>&1
 wineserver -w
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_xvfb "$work"
+pids+=("$XVFB_PID")
 # The first wine command after the prefix is made starts wine's desktop
 # process, which needs the display.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null

@@ -14,6 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+source scripts/lib/xvfb.sh
 
 # wine's X11 driver loads these at run time; libwine only recommends them.
 scripts/setup.sh g++-mingw-w64-x86-64-posix wine wine64 googletest python3 \
@@ -48,11 +49,8 @@ trap cleanup EXIT
 env -u DISPLAY wineboot -i >"$work/wineboot.log" 2>&1
 wineserver -w
 wineserver -p >"$work/wineserver.log" 2>&1
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_xvfb "$work"
+pids+=("$XVFB_PID")
 
 # A new wineserver rewrites com1 to /dev/ttyS0 when it fills SERIALCOMM, so
 # the links are made once the key is there. The key is volatile: its values

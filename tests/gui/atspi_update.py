@@ -9,8 +9,12 @@ import os, pty, shutil, subprocess, sys, tempfile, time
 if "FWUT_ATSPI_FOLDER" not in os.environ:
     # A session bus of our own, which starts its own accessibility bus, and a
     # configuration folder of our own: the desktop's settings turn nothing on.
+    # A temporary folder of our own, too: another test's update must not hold
+    # the scratch image this update needs.
     folder = tempfile.mkdtemp(prefix="fwut-atspi.")
-    os.environ.update(FWUT_ATSPI_FOLDER=folder, XDG_CONFIG_HOME=folder + "/config", QT_QPA_PLATFORM="xcb")
+    os.mkdir(folder + "/tmp")
+    os.environ.update(FWUT_ATSPI_FOLDER=folder, XDG_CONFIG_HOME=folder + "/config", TMPDIR=folder + "/tmp",
+                      QT_QPA_PLATFORM="xcb")
     os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
     status = subprocess.call(["dbus-run-session", "--", sys.executable] + sys.argv)
     shutil.rmtree(folder, ignore_errors=True)
