@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/PortHolder.h"
+#include "platform/Printable.h"
 
 #ifndef _WIN32
 #include <grp.h>
@@ -35,6 +36,10 @@ constexpr const char* kBrlttyRemedy =
 std::string HolderRemedy(const PortHolder& holder, const std::string& device)
 {
     const std::string held = device + " is held by " + DescribeHolder(holder) + ".\n";
+    if (!holder.IsSeen()) {
+        return held + "Ask the users of this computer which program that is ('sudo fuser " + device +
+               "' names it), and try again once it has let the port go.";
+    }
     if (holder.program == "ModemManager") {
         return held +
                "ModemManager probes new serial adapters for modems: stop the service with\n"
@@ -50,7 +55,8 @@ std::string HolderRemedy(const PortHolder& holder, const std::string& device)
 // The remedy, broken into lines for a terminal.
 std::string Remedy(DWORD error, const std::string& devicePath)
 {
-    const std::string device = devicePath.empty() ? std::string("the port") : devicePath;
+    // A device's path comes from the settings or the command line.
+    const std::string device = devicePath.empty() ? std::string("the port") : Printable(devicePath);
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
         return std::string(

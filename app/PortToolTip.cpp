@@ -1,6 +1,6 @@
 #include "app/PortToolTip.h"
 
-#include "app/Printable.h"
+#include "platform/Printable.h"
 
 namespace fwut {
 

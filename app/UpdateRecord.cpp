@@ -3,17 +3,27 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "app/ExitCodes.h"
-#include "platform/RecordFile.h"
+#include "app/JsonText.h"
+#include "platform/Files.h"
+#include "platform/SystemNames.h"
 #include "ui/AboutDlg.h"
 
 namespace fwut {
 
 UpdateRecordWriter::UpdateRecordWriter(std::string path, std::string program, SerialCommKey& ports,
-                                       PortDescriptions& descriptions, std::function<int(UpdateOutcome)> exitCodeOf)
-    : m_path(std::move(path)), m_program(std::move(program)), m_ports(ports), m_descriptions(descriptions),
-      m_exitCodeOf(std::move(exitCodeOf))
+                                       PortDescriptions& descriptions)
+    : m_path(std::move(path)), m_program(std::move(program)), m_ports(ports), m_descriptions(descriptions)
 {
+}
+
+// Looked at when the port is chosen and again once it is open, while the
+// device is there: an adapter may be gone by the end.
+void UpdateRecordWriter::NoteDevice(int port)
+{
+    if (std::string device = m_ports.DevicePath(port); !device.empty()) {
+        m_device = std::move(device);
+        m_description = m_descriptions.Describe(port);
+    }
 }
 
 void UpdateRecordWriter::OnUpdateEvent(const UpdateEvent& event)
@@ -24,10 +34,10 @@ void UpdateRecordWriter::OnUpdateEvent(const UpdateEvent& event)
         m_bootLoader.clear();
         m_device.clear();
         m_description.clear();
+        m_device = began->device;
+        NoteDevice(began->port);
     } else if (std::holds_alternative<events::PortOpened>(event)) {
-        // Now, while the device is there: an adapter may be gone by the end.
-        m_device = m_ports.DevicePath(m_began.port);
-        m_description = m_descriptions.Describe(m_began.port);
+        NoteDevice(m_began.port);
     } else if (const auto* image = std::get_if<events::ImageConverted>(&event)) {
         m_image = *image;
     } else if (const auto* version = std::get_if<events::BootLoaderVersion>(&event)) {
@@ -39,8 +49,7 @@ void UpdateRecordWriter::OnUpdateEvent(const UpdateEvent& event)
 
 void UpdateRecordWriter::Append(const events::Finished& finished)
 {
-    // Texts from files and devices may hold any byte; the library escapes
-    // them, and replaces what is not UTF-8 rather than failing.
+    const OutcomeFacts& outcome = FactsOf(finished.outcome);
     const nlohmann::json line = {
         {"event", "update-record"},
         {"time", UtcTimestamp()},
@@ -56,32 +65,39 @@ void UpdateRecordWriter::Append(const events::Finished& finished)
         {"image_sha256", m_image.sha256},
         {"pages", m_image.pages},
         {"boot_loader", m_bootLoader},
-        {"outcome", OutcomeKey(finished.outcome)},
-        {"exit_code", m_exitCodeOf(finished.outcome)},
+        {"outcome", outcome.key},
+        {"exit_code", outcome.exitCode},
         {"pages_accepted", finished.pagesAccepted},
         {"rejections", finished.rejections},
         {"duration_ms", finished.durationMs},
     };
-    m_problem.clear();
-    files::AppendRecordLine(m_path, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
-                            m_problem);
+    // Made readable by its user alone, and only in a folder of the user's:
+    // root run with a user's HOME must not leave that user a record of root's.
+    const files::NewFileRules rules{.privateToUser = true, .inOwnFolderOnly = true};
+    files::AppendLine(m_path, JsonLineText(line), rules, m_problem);
 }
 
 std::unique_ptr<UpdateRecordWriter> RecordFromSettings(SettingsStore& settings, std::string program,
                                                        SerialCommKey& ports, PortDescriptions& descriptions)
 {
-    const std::string path = settings.GetProfileString("Settings", "RecordFile", "");
+    const std::string path = settings.GetProfileString(settings::kSection, settings::kRecordFile, "");
     if (path.empty()) {
         return nullptr;
     }
-    return std::make_unique<UpdateRecordWriter>(path, std::move(program), ports, descriptions, cli::ExitCodeFor);
+    return std::make_unique<UpdateRecordWriter>(path, std::move(program), ports, descriptions);
 }
 
 std::string UtcTimestamp()
 {
     const std::time_t now = std::time(nullptr);
     char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&now));
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &now);
+#else
+    gmtime_r(&now, &utc);
+#endif
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
 }
 

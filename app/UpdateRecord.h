@@ -1,9 +1,9 @@
-// The update record: one JSON line per finished update (success, failure,
-// cancel, interrupt) appended to a file the user names, so that support can
-// tell what was flashed into which module, when and with what result.
+// The update record: one JSON line per update, whatever its outcome (one that
+// could not begin included), appended to a file the user names, so that
+// support can tell what was flashed into which module, when and with what
+// result.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,9 +16,7 @@ namespace fwut {
 
 class UpdateRecordWriter final : public UpdateEventSink {
 public:
-    // exitCodeOf gives the command line's exit code of an outcome.
-    UpdateRecordWriter(std::string path, std::string program, SerialCommKey& ports, PortDescriptions& descriptions,
-                       std::function<int(UpdateOutcome)> exitCodeOf);
+    UpdateRecordWriter(std::string path, std::string program, SerialCommKey& ports, PortDescriptions& descriptions);
 
     void OnUpdateEvent(const UpdateEvent& event) override;
 
@@ -27,13 +25,13 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
+    void NoteDevice(int port);
     void Append(const events::Finished& finished);
 
     std::string m_path;
     std::string m_program;
     SerialCommKey& m_ports;
     PortDescriptions& m_descriptions;
-    std::function<int(UpdateOutcome)> m_exitCodeOf;
     std::string m_problem;
     // What this update has told so far.
     events::UpdateBegan m_began;
@@ -43,8 +41,9 @@ private:
     std::string m_description;
 };
 
-// The record the settings ask for ("Settings", "RecordFile": a path), with
-// the command line's exit codes; none when the setting is unset.
+// The record the settings ask for (a path in "Settings", "RecordFile"); none
+// when the setting is unset or cannot be used (the settings' ReadProblems()
+// then say why).
 std::unique_ptr<UpdateRecordWriter> RecordFromSettings(SettingsStore& settings, std::string program,
                                                        SerialCommKey& ports, PortDescriptions& descriptions);
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/Files.h"
-#include "app/Printable.h"
+#include "platform/Printable.h"
 #include "update/FirmwareDescription.h"
 
 namespace {

@@ -1,33 +1,41 @@
-// What a console program needs from its system beyond the C library: the
-// user's request to stop, whether output goes to a terminal, and an ID that
-// keeps the program's scratch files apart from another copy's.
+// The signals a program of the project receives, handled in one place: a
+// request to stop, a terminal's request to pause, whether output goes to a
+// terminal, and an ID that keeps scratch files apart from another copy's.
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace fwut::console {
 
-// onInterrupt runs on Ctrl-C, a termination request or a closing console. It
-// runs in a signal handler (POSIX) or on a thread of the system's (Windows),
-// so it may only set flags of type volatile std::sig_atomic_t or atomics.
+// onInterrupt runs on Ctrl-C, Ctrl-\, a termination request or a closing
+// console (POSIX: SIGINT, SIGQUIT, SIGTERM, SIGHUP). It runs in a signal
+// handler (POSIX) or on a thread of the system's (Windows), so it may only
+// set flags of type volatile std::sig_atomic_t or atomics.
 void OnInterruptRequest(void (*onInterrupt)());
 
 // True once such a request has come. Waits that the system cannot bound
 // (a write to a line that has stopped) give up when it is.
 bool StopRequested();
 
-// Output that the reader has closed (a pipe into "head") makes writes fail
-// quietly instead of ending the process.
-void KeepRunningWhenOutputCloses();
+// While held (calls nest), a terminal's request to pause (Ctrl-Z, or a
+// background job's read of the terminal) is refused, since a pause between
+// a page's frames would tear the page; the writes of a background job go
+// out. Held while a serial port is open. No effect on Windows.
+void HoldTerminalStops(bool hold);
+// True once after a pause was refused, so that the program can say why.
+bool TakeRefusedPause();
 
 bool IsTerminal(std::FILE* stream);
 
 // Writes all of text to the standard output (or error) directly, past the C
-// library's buffers; it may block as long as the reader does. Returns false
-// when the output is closed or fails. Meant for a thread of its own that has
-// the stop requests blocked (BlockStopRequestsOnThisThread).
-bool WriteAll(bool toError, std::string_view text);
+// library's buffers; it may block as long as the reader does, or, with
+// untilStopRequest, until a stop request comes (POSIX). Returns 0, or the
+// system's error code when the output is closed or fails.
+int WriteAll(bool toError, std::string_view text, bool untilStopRequest);
+// The system's words for such an error code.
+std::string ErrorText(int error);
 
 // Keeps the stop requests away from the calling thread, so that they reach
 // the thread whose waits look at them.

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace fwut::files {
 
@@ -48,10 +49,11 @@ public:
     ~BinaryFile();
 
     // Creates the file, or empties an existing one, for reading and writing
-    // with exclusive access, which lasts until Close(). A symbolic link, a
-    // file owned by another user, a file with other names, or a file in a
-    // folder where others could replace it, is refused rather than followed
-    // or truncated; so is a file another program holds.
+    // with exclusive access, which lasts until Close(). Made only in a folder
+    // nobody but the user or root can change, reached without a link others
+    // can change; a symbolic link, a file owned by another user, a file with
+    // other names, or a file another program holds is refused rather than
+    // followed or truncated.
     bool CreateExclusive(const std::string& path);
 
     bool Seek(std::uint64_t offset);
@@ -59,15 +61,30 @@ public:
     std::size_t Write(const void* buffer, std::size_t size);
     std::optional<std::uint64_t> Length();
     void Close();
-    // Removes the file this object holds, but only while its path still names
-    // that very file, then closes it. Another program's file that has taken
-    // the name meanwhile is left alone.
+    // Removes the file this object holds, but only while its name still
+    // names that very file, then closes it. Another program's file that has
+    // taken the name meanwhile is left alone.
     void DeleteAndClose() noexcept;
     bool IsOpen() const { return m_fd >= 0; }
 
 private:
     std::intptr_t m_fd = -1;
+    std::intptr_t m_folder = -1;
     std::string m_path;
+};
+
+// Where a new file of the user's may be made, and what it becomes. Every
+// rule also keeps an existing file as it is unless it is a plain file of the
+// user's own with no other names (and, to be replaced, not read-only), and
+// no write ever goes through a link at the file's own name or through one on
+// the way that another user can change. Windows leaves these rules to the
+// folders' access lists, apart from links and devices.
+struct NewFileRules {
+    bool privateToUser = false;  // readable by the user alone, else as the umask says
+    // Only in a folder that belongs to the running user: root run with a
+    // user's HOME must not leave that user a file it cannot write.
+    bool inOwnFolderOnly = false;
+    bool makeMissingFolders = false;  // each only inside a folder of the user's own
 };
 
 // A file that takes the place of another only once it is complete: written
@@ -76,7 +93,8 @@ private:
 // as it was, and the new file goes with Discard() or the destructor. A target
 // that exists but is no plain disk file (a link, a folder, a device such as
 // COM9 or NUL) is refused. Each step returns false on failure and Problem()
-// then says why, in the system's words where it has them.
+// then says why, in the system's words where it has them. An existing
+// target's mode is kept.
 class ReplacementFile {
 public:
     ReplacementFile() = default;
@@ -84,7 +102,10 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
     ~ReplacementFile() { Discard(); }
 
-    bool Create(const std::string& target);
+    bool Create(const std::string& target, NewFileRules rules = {});
+    // The target's present text (empty when there is none yet), read through
+    // the folder Create() checked; false when it is larger than limit.
+    bool ReadCurrent(std::string& text, std::size_t limit);
     bool Write(const void* buffer, std::size_t size);
     bool Commit();
     void Discard() noexcept;
@@ -94,10 +115,25 @@ private:
     bool Fail(std::string problem);
 
     std::intptr_t m_handle = -1;
+    std::intptr_t m_folder = -1;
     std::string m_target;
     std::string m_path;
     std::string m_problem;
+    bool m_targetExists = false;
+    unsigned m_mode = 0;
 };
+
+// Appends line (without its line end) as one line of the file, whole or not
+// at all: the line starts a line of its own even after a fragment that lacks
+// its line end, a short or failed write (a full disk) cuts the file back to
+// where it was, and two programs appending at once take turns. False with the
+// reason in problem when the file cannot be used or written.
+bool AppendLine(const std::string& path, std::string_view line, NewFileRules rules, std::string& problem);
+
+// The whole text of an existing plain file, through links; never waits on a
+// FIFO or a device, which are refused. False with the reason in problem,
+// also when the file is larger than limit bytes.
+bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem);
 
 // True when both paths name one existing file, through links too.
 bool SameFile(const std::string& first, const std::string& second);

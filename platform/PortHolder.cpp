@@ -1,11 +1,16 @@
 #include "platform/PortHolder.h"
 
+#include "platform/Printable.h"
+
 namespace fwut {
 
 std::string DescribeHolder(const PortHolder& holder)
 {
-    return holder.program + " (process " + std::to_string(holder.processId) +
-           (holder.user.empty() ? std::string() : ", user " + holder.user) + ")";
+    if (!holder.IsSeen()) {
+        return "a process that cannot be seen from here (another user's, or one in another container)";
+    }
+    return Printable(holder.program) + " (process " + std::to_string(holder.processId) +
+           (holder.user.empty() ? std::string() : ", user " + Printable(holder.user)) + ")";
 }
 
 }  // namespace fwut

@@ -8,20 +8,27 @@
 namespace fwut {
 
 struct PortHolder {
-    std::string program;  // the process's name, as the system keeps it
-    long processId = 0;
+    std::string program;  // the process's name, as the process itself set it
+    long processId = 0;  // 0: the holder cannot be seen
     std::string user;  // the name of the user it runs as, or its number
+
+    bool IsSeen() const { return processId != 0; }
 };
 
-// The process that holds devicePath locked (as every copy of this program
-// does), else another process that has it open; nothing when none is found
-// or the system does not tell (Windows).
+// Only processes that have the device open now are named: the one whose
+// open device holds the lock (as every copy of this program takes it), else
+// another that has it open. A lock that no visible process holds (another
+// user's process, one in another container) gives a holder that cannot be
+// seen, never the process that took the lock and may have handed it on or
+// ended since. Nothing when the device is free or the system does not tell
+// (Windows).
 std::optional<PortHolder> FindPortHolder(const std::string& devicePath);
-// Only the process that holds it locked: a port that this program could not
-// use now. Opening the device to find out would pulse its modem lines.
+// Only a locked device's holder: a port that this program could not use
+// now. Opening the device to find out would pulse its modem lines.
 std::optional<PortHolder> FindPortLocker(const std::string& devicePath);
 
-// "ModemManager (process 812, user root)".
+// "ModemManager (process 812, user root)", the name made printable; for a
+// holder that cannot be seen, says so.
 std::string DescribeHolder(const PortHolder& holder);
 
 // Whether a process of that name runs (brltty takes some adapters whole).

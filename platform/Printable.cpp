@@ -1,4 +1,4 @@
-#include "app/Printable.h"
+#include "platform/Printable.h"
 
 #include <cstdio>
 

@@ -1,4 +1,6 @@
-// Text from files, devices and the module, made safe to print on a terminal.
+// Text from outside the program (files, devices, settings, the module, other
+// programs' names), made safe to print on a terminal: the one escaping path
+// for every message that shows such text.
 #pragma once
 
 #include <string>

@@ -7,8 +7,17 @@
 #include "platform/Win32Types.h"
 
 #include <string>
+#include <vector>
 
 namespace fwut {
+
+// What the program keeps in the store: the section, the port of the last
+// successful update and the update record's path.
+namespace settings {
+inline constexpr const char* kSection = "Settings";
+inline constexpr const char* kComPort = "ComPort";
+inline constexpr const char* kRecordFile = "RecordFile";
+}  // namespace settings
 
 class SettingsStore {
 public:
@@ -22,6 +31,9 @@ public:
     virtual std::string GetProfileString(const char* section, const char* entry, const std::string& defaultValue) = 0;
     // Why the last write failed, for the operator; empty after a success.
     virtual std::string LastWriteProblem() const = 0;
+    // Entries the store found but could not use, each said in one sentence
+    // for the operator.
+    virtual std::vector<std::string> ReadProblems() const { return {}; }
 };
 
 }  // namespace fwut

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Times full updates of a 64 KiB image (256 pages) against the module
-# simulator: once at full speed, where everything beyond the 60 ms of pauses
-# per page is our own overhead, and once with the simulator emulating the
-# 57600-baud wire. Needs a built default preset (scripts/test.sh builds it).
+# simulator: at full speed, where everything beyond the 60 ms of pauses per
+# page is our own overhead; at full speed with every core kept busy by other
+# work, where a late wake-up stretches the pauses; and with the simulator
+# emulating the 57600-baud wire. Needs a built default preset
+# (scripts/test.sh builds it).
+# Usage: scripts/bench-update.sh [RUN...] (full-speed, loaded, throttled;
+# default all). FWUT_BUILD names another build folder, to compare builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${FWUT_BUILD:-build/default}
 work=$(mktemp -d /tmp/fwut-bench.XXXXXX)
 sim=""
+load=()
 cleanup() {  # a failed update leaves its --once simulator waiting
     if [[ -n "$sim" ]]; then kill "$sim" 2>/dev/null || true; fi
+    if ((${#load[@]})); then kill "${load[@]}" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -48,8 +54,25 @@ run() {  # run NAME [simulator options...]
         }'
 }
 
-run full-speed
-run throttled --throttle
+runs=("$@")
+((${#runs[@]})) || runs=(full-speed loaded throttled)
+for name in "${runs[@]}"; do
+    case $name in
+        full-speed) run full-speed ;;
+        loaded)
+            for _ in $(seq "$(nproc)"); do
+                (while :; do :; done) &
+                load+=($!)
+            done
+            run loaded
+            kill "${load[@]}"
+            load=()
+            ;;
+        throttled) run throttled --throttle ;;
+        *) echo "unknown run: $name" >&2; exit 2 ;;
+    esac
+done
+[[ " ${runs[*]} " == *" throttled "* ]] || exit 0
 # What the wire and the pauses allow at 57600 baud (10 bits a byte): per page
 # the header frame (24 bytes) and its 20 ms pause, then the data frames
 # (322 bytes) and the checksum frame (23 bytes) back to back on the wire, and

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "resources/resource.h"
-#include "serial/AsciiCase.h"
+#include "platform/AsciiCase.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut {

@@ -1,18 +1,13 @@
 // The installed ports on the radio buttons 2001 to 2022, and the choice among them.
-#include <cstdio>
-
+#include "platform/ComPortName.h"
+#include "platform/SettingsStore.h"
 #include "resources/resource.h"
-#include "serial/AsciiCase.h"
+#include "serial/SerialCommValues.h"
 #include "ui/DialogTexts.h"
 #include "ui/FWUT_UpdateDlg.h"
 #include "ui/WaitCursor.h"
 
 namespace fwut {
-
-namespace {
-constexpr DWORD kValueNameCapacity = 501;
-constexpr DWORD kValueDataCapacity = 51;
-}  // namespace
 
 BOOL CFWUT_UpdateDlg::OpenSerialCommKey()
 {
@@ -58,16 +53,9 @@ void CFWUT_UpdateDlg::EnumerateSerialPorts()
             break;
         }
         // The data may fill its capacity without a terminator of its own.
-        data[kValueDataCapacity] = 0;
-        const char* text = reinterpret_cast<const char*>(data);
-        for (int n = 1; n <= kMaxPortNumber; ++n) {
-            char portName[16];
-            std::snprintf(portName, sizeof portName, "COM%d", n);
-            if (EqualsIgnoringCase(portName, text)) {
-                m_portInstalled[n - 1] = 1;
-                ++found;
-                break;
-            }
+        if (const int n = PortNumberOfValueData(data, kValueDataCapacity); n != -1) {
+            m_portInstalled[n - 1] = 1;
+            ++found;
         }
     }
     CloseSerialCommKey();
@@ -88,12 +76,12 @@ int CFWUT_UpdateDlg::PreferredPort()
     if (m_env.comPortOverride != -1) {
         return m_env.comPortOverride;
     }
-    return m_env.settings.GetProfileInt("Settings", "ComPort", -1);
+    return m_env.settings.GetProfileInt(settings::kSection, settings::kComPort, -1);
 }
 
 void CFWUT_UpdateDlg::RefreshSerialPorts()
 {
-    WaitCursor wait(m_window);
+    WaitCursor wait(m_window.Frame());
     Enable(IDC_BEGIN_UPDATE, false);
     const int preferred = PreferredPort();
     EnumerateSerialPorts();
@@ -106,7 +94,7 @@ void CFWUT_UpdateDlg::RefreshSerialPorts()
         } else {
             m_window.ShowDlgItem(id, true);
             Enable(id, true);
-            SetText(id, "COM" + std::to_string(m_portSlots[i]));
+            SetText(id, ComPortName(m_portSlots[i]));
         }
     }
 

@@ -50,38 +50,15 @@ public:
     virtual void DeliverPostedMessages() = 0;
 };
 
-class DialogWindow {
+// The parts of a desktop window that the dialog dresses and keeps drawn:
+// caption, icon, placement, fonts, the wait cursor, repaints during a long
+// step, and the About dialog. A window without them (the console) has the
+// neutral frame, NoWindowFrame.
+class WindowFrame {
 public:
-    virtual ~DialogWindow() = default;
+    virtual ~WindowFrame() = default;
 
-    virtual void SetDlgItemTextA(int id, const std::string& text) = 0;
-    virtual std::string GetDlgItemTextA(int id) = 0;
-    virtual void EnableDlgItem(int id, bool enable) = 0;
-    virtual void ShowDlgItem(int id, bool show) = 0;
-    // Checks checkId and unchecks the other buttons from firstId to lastId; a
-    // checkId outside the range (such as -1) unchecks them all.
-    virtual void CheckRadioButton(int firstId, int lastId, int checkId) = 0;
-    virtual bool IsDlgButtonChecked(int id) = 0;
     virtual void SetWindowTextA(const std::string& caption) = 0;
-
-    // The window's system menu. Backends without one answer false, and the
-    // other calls are then never made.
-    virtual bool HasSystemMenu() = 0;
-    virtual void AppendSystemMenuSeparator() = 0;
-    virtual void AppendSystemMenuItem(UINT command, const std::string& text) = 0;
-    // By command: enabled, or grayed.
-    virtual void EnableSystemMenuItem(UINT command, bool enable) = 0;
-
-    // Modal, owned by the dialog, one OK button; returns when dismissed.
-    virtual int MessageBoxA(const std::string& text, const std::string& caption, UINT type) = 0;
-
-    // The dialog has queued a private message for itself.
-    virtual void WakeForPostedMessage() = 0;
-
-    // Timer ticks arrive as WM_TIMER with the timer's identifier in wParam.
-    virtual std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) = 0;
-    virtual void KillTimer(std::uintptr_t id) = 0;
-
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
 
@@ -104,7 +81,76 @@ public:
     virtual void DrawIconCentred(IconHandle icon) = 0;
 
     virtual void ShowAboutDialog() = 0;
+};
+
+// The frame of a window that has none: nothing to dress, draw or show.
+class NoWindowFrame final : public WindowFrame {
+public:
+    static NoWindowFrame& Instance()
+    {
+        static NoWindowFrame frame;
+        return frame;
+    }
+
+    void SetWindowTextA(const std::string&) override { }
+    void BeginWaitCursor() override { }
+    void EndWaitCursor() override { }
+    void RedrawDialog() override { }
+    void DispatchOnePendingMessage() override { }
+    IconHandle LoadProgramIcon() override { return nullptr; }
+    void SetLargeIcon(IconHandle) override { }
+    void PlaceWindow() override { }
+    void CreateBoldFont() override { }
+    bool IsIconic() override { return false; }
+    void DrawIconCentred(IconHandle) override { }
+    void ShowAboutDialog() override { }
+};
+
+// The window's system menu, where the window has one the program can extend
+// (Win32).
+class SystemMenu {
+public:
+    virtual ~SystemMenu() = default;
+
+    virtual void AppendSystemMenuSeparator() = 0;
+    virtual void AppendSystemMenuItem(UINT command, const std::string& text) = 0;
+    // By command: enabled, or grayed.
+    virtual void EnableSystemMenuItem(UINT command, bool enable) = 0;
+};
+
+// What every window of the dialog does: its controls, message boxes, the
+// timer, the wake-up for posted messages, and the dialog's end.
+class DialogWindow {
+public:
+    virtual ~DialogWindow() = default;
+
+    // The dialog that receives the window's messages.
+    virtual void Attach(MessageSink& dialog) = 0;
+
+    virtual void SetDlgItemTextA(int id, const std::string& text) = 0;
+    virtual std::string GetDlgItemTextA(int id) = 0;
+    virtual void EnableDlgItem(int id, bool enable) = 0;
+    virtual void ShowDlgItem(int id, bool show) = 0;
+    // Checks checkId and unchecks the other buttons from firstId to lastId; a
+    // checkId outside the range (such as -1) unchecks them all.
+    virtual void CheckRadioButton(int firstId, int lastId, int checkId) = 0;
+    virtual bool IsDlgButtonChecked(int id) = 0;
+
+    // Modal, owned by the dialog, one OK button; returns when dismissed.
+    virtual int MessageBoxA(const std::string& text, const std::string& caption, UINT type) = 0;
+
+    // The dialog has queued a private message for itself.
+    virtual void WakeForPostedMessage() = 0;
+
+    // Timer ticks arrive as WM_TIMER with the timer's identifier in wParam.
+    virtual std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) = 0;
+    virtual void KillTimer(std::uintptr_t id) = 0;
+
     virtual void EndDialog(int result) = 0;
+
+    // The roles a window may have beyond its controls.
+    virtual WindowFrame& Frame() { return NoWindowFrame::Instance(); }
+    virtual SystemMenu* Menu() { return nullptr; }
 };
 
 }  // namespace fwut

@@ -56,7 +56,7 @@ CFWUT_UpdateDlg::CFWUT_UpdateDlg(DialogWindow& window, UpdateEnvironment environ
     for (int& slot : m_portSlots) {
         slot = -1;
     }
-    m_hIcon = m_window.LoadProgramIcon();
+    m_hIcon = m_window.Frame().LoadProgramIcon();
     m_handedOffPort = -1;
     m_timerId = 0;
 }
@@ -114,9 +114,9 @@ void CFWUT_UpdateDlg::EnableIdleControls(bool enable)
     Enable(IDCANCEL, enable);
     Enable(IDC_REFRESH_PORTS, enable);
     Enable(IDC_CONTACT_INFORMATION, enable);
-    if (m_window.HasSystemMenu()) {
-        m_window.EnableSystemMenuItem(SC_CLOSE, enable);
-        m_window.EnableSystemMenuItem(IDM_ABOUTBOX, enable);
+    if (SystemMenu* menu = m_window.Menu()) {
+        menu->EnableSystemMenuItem(SC_CLOSE, enable);
+        menu->EnableSystemMenuItem(IDM_ABOUTBOX, enable);
     }
 }
 
@@ -144,14 +144,15 @@ void CFWUT_UpdateDlg::TellFinished()
 
 MessageResult CFWUT_UpdateDlg::OnInitDialog(WPARAM, LPARAM)
 {
-    m_window.SetWindowTextA(kWindowTitle);
-    if (m_window.HasSystemMenu()) {
-        m_window.AppendSystemMenuSeparator();
-        m_window.AppendSystemMenuItem(IDM_ABOUTBOX, DoubleMenuAmpersands(kAboutMenuText));
+    WindowFrame& frame = m_window.Frame();
+    frame.SetWindowTextA(kWindowTitle);
+    if (SystemMenu* menu = m_window.Menu()) {
+        menu->AppendSystemMenuSeparator();
+        menu->AppendSystemMenuItem(IDM_ABOUTBOX, DoubleMenuAmpersands(kAboutMenuText));
     }
-    m_window.SetLargeIcon(m_hIcon);
-    m_window.PlaceWindow();
-    m_window.CreateBoldFont();
+    frame.SetLargeIcon(m_hIcon);
+    frame.PlaceWindow();
+    frame.CreateBoldFont();
     SetText(IDC_INSTRUCTIONS, kInstructions);
     ReadFirmwareDescription();
     SetText(IDC_USE_WITH, kUseWithLine);
@@ -169,7 +170,7 @@ MessageResult CFWUT_UpdateDlg::OnInitDialog(WPARAM, LPARAM)
 MessageResult CFWUT_UpdateDlg::OnSysCommand(WPARAM command, LPARAM)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
-        m_window.ShowAboutDialog();
+        m_window.Frame().ShowAboutDialog();
         return Handled();
     }
     return NotHandled();
@@ -177,10 +178,10 @@ MessageResult CFWUT_UpdateDlg::OnSysCommand(WPARAM command, LPARAM)
 
 MessageResult CFWUT_UpdateDlg::OnPaint(WPARAM, LPARAM)
 {
-    if (!m_window.IsIconic()) {
+    if (!m_window.Frame().IsIconic()) {
         return NotHandled();
     }
-    m_window.DrawIconCentred(m_hIcon);
+    m_window.Frame().DrawIconCentred(m_hIcon);
     return Handled();
 }
 
@@ -275,7 +276,7 @@ MessageResult CFWUT_UpdateDlg::OnRefreshSerialPorts(WPARAM, LPARAM)
 
 MessageResult CFWUT_UpdateDlg::OnContactInformation(WPARAM, LPARAM)
 {
-    m_window.ShowAboutDialog();
+    m_window.Frame().ShowAboutDialog();
     return Handled();
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/DialogWindow.h"
+#include "platform/ComPortName.h"
 #include "platform/FileIdentity.h"
 #include "platform/Files.h"
 #include "platform/SerialApi.h"
@@ -37,7 +38,6 @@ constexpr WPARAM HANDOFF_RETURN_PORT = 1002;
 constexpr std::uintptr_t kWaitTimerId = 10;
 constexpr UINT kWaitTimerPeriodMs = 500;
 constexpr int kPortSlotCount = 22;
-constexpr int kMaxPortNumber = 100;
 
 constexpr COLORREF Rgb(int red, int green, int blue)
 {
@@ -74,6 +74,9 @@ public:
     // Asks a running transfer to end as a failure at its next wait (a
     // console's Ctrl-C). Safe to call from a signal handler.
     void RequestInterrupt() { m_interruptRequested = 1; }
+    // The wait for the module is to end because the line went (a front end
+    // that watches the line cancels it next): the outcome says so.
+    void NoteLineLost();
 
     // Read-only views for front ends and tests.
     bool IsWaitingForModule() const { return m_waitingForModule == 1; }
@@ -146,14 +149,22 @@ private:
     bool ConvertHexFile();
     void TellImageConverted();
     bool HexFileUnchangedSinceConversion();
+    bool HexFileConvertsToHeldImage();
     void DeleteTempImage();
 
     // Boot-loader transfer and report (update/Transfer.cpp, update/Report.cpp).
     // A transfer's failure is one of the outcomes from NoResponse on.
     void RunTransfer();
     void TransferFirmware();
-    bool ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError, std::uint8_t& byte,
-                     UpdateOutcome& failure);
+    // One byte awaited from start, with the failures its wait ends in.
+    struct ByteWait {
+        DWORD start;
+        DWORD limitMs;
+        UpdateOutcome onTimeout;
+        UpdateOutcome onReadError;
+        bool takeWaitingAfterStop = false;  // a byte already there still counts after a stop request
+    };
+    bool ReceiveByte(const ByteWait& wait, std::uint8_t& byte, UpdateOutcome& failure);
     bool ReceiveVersionResponse(UpdateOutcome& failure);
     bool ReceiveReadyResponse(UpdateOutcome& failure);
     bool SendPages(UpdateOutcome& failure);

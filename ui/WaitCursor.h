@@ -7,13 +7,13 @@ namespace fwut {
 // Shows the wait cursor for the lifetime of the object.
 class WaitCursor {
 public:
-    explicit WaitCursor(DialogWindow& window) : m_window(window) { m_window.BeginWaitCursor(); }
+    explicit WaitCursor(WindowFrame& window) : m_window(window) { m_window.BeginWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
     ~WaitCursor() { m_window.EndWaitCursor(); }
 
 private:
-    DialogWindow& m_window;
+    WindowFrame& m_window;
 };
 
 }  // namespace fwut

@@ -90,9 +90,25 @@ bool CFWUT_UpdateDlg::HexFileUnchangedSinceConversion()
     if (m_convertedHexFile && files::IdentityOf(m_programDir + m_firmwareFileName) == m_convertedHexFile) {
         return true;
     }
+    // Written again with the same bytes (an editor that saves unchanged, a
+    // sync tool): the image it makes is the one held, which then goes out.
+    if (HexFileConvertsToHeldImage()) {
+        return true;
+    }
     m_window.MessageBoxA(HexFileChangedMessage(m_firmwareFileName), std::string(kFirmwareFileCaption),
                          MB_OK | MB_ICONEXCLAMATION);
     return false;
+}
+
+bool CFWUT_UpdateDlg::HexFileConvertsToHeldImage()
+{
+    std::vector<std::uint8_t> now;
+    if (ReadHexImage(m_programDir + m_firmwareFileName, now) != HexImageResult::Complete) {
+        return false;
+    }
+    std::vector<std::uint8_t> held(now.size());
+    return m_tempImage.Length() == now.size() && m_tempImage.Seek(0) &&
+           m_tempImage.Read(held.data(), held.size()) == held.size() && held == now;
 }
 
 // Only the image this run made: a "Hex.tmp" that another copy holds stays.

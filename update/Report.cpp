@@ -8,7 +8,7 @@ namespace fwut {
 
 void CFWUT_UpdateDlg::CompleteUpdate()
 {
-    m_env.settings.WriteProfileInt("Settings", "ComPort", m_serialPort.GetPortNumber());
+    m_env.settings.WriteProfileInt(settings::kSection, settings::kComPort, m_serialPort.GetPortNumber());
     CloseSerialLink();
     SetText(IDC_STATUS, kUpdateSucceededStatus);
     m_lastOutcome = UpdateOutcome::Succeeded;
@@ -25,13 +25,10 @@ void CFWUT_UpdateDlg::ReportTransferFailure(UpdateOutcome kind)
         m_window.MessageBoxA(kCannotOpenTempImage, std::string(kUpdateErrorCaption), MB_OK);
         return;
     }
-    const std::string& head = kind == UpdateOutcome::NoResponse               ? kNoResponseHead
-                              : kind == UpdateOutcome::InvalidVersionResponse ? kInvalidVersionHead
-                              : kind == UpdateOutcome::NoReadyResponse        ? kNoReadyHead
-                              : kind == UpdateOutcome::InvalidReadyResponse   ? kInvalidReadyHead
-                                                                              : kInterruptedHead;
+    const std::string* head = FactsOf(kind).messageHead;
     SetText(IDC_STATUS, kUpdateFailedStatus);
-    m_window.MessageBoxA(head + kFailureTail, std::string(kUpdateErrorCaption), MB_OK | MB_ICONEXCLAMATION);
+    m_window.MessageBoxA((head != nullptr ? *head : kInterruptedHead) + kFailureTail, std::string(kUpdateErrorCaption),
+                         MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace fwut

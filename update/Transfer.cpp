@@ -51,10 +51,13 @@ void CFWUT_UpdateDlg::RunTransfer()
 
 void CFWUT_UpdateDlg::TransferFirmware()
 {
-    WaitCursor wait(m_window);
-    if (!VerifyFirmwareFile() || !HexFileUnchangedSinceConversion()) {
+    WaitCursor wait(m_window.Frame());
+    const UpdateOutcome fileProblem = !VerifyFirmwareFile()                ? UpdateOutcome::FirmwareFileProblem
+                                      : !HexFileUnchangedSinceConversion() ? UpdateOutcome::FirmwareFileChanged
+                                                                           : UpdateOutcome::None;
+    if (fileProblem != UpdateOutcome::None) {
         // The port would otherwise stay open with its buttons disabled.
-        m_lastOutcome = UpdateOutcome::FirmwareFileProblem;
+        m_lastOutcome = fileProblem;
         CloseSerialLink();
         TellFinished();
         return;
@@ -73,25 +76,28 @@ void CFWUT_UpdateDlg::TransferFirmware()
     }
 }
 
-bool CFWUT_UpdateDlg::ReceiveByte(DWORD start, DWORD limitMs, UpdateOutcome onTimeout, UpdateOutcome onReadError,
-                                  std::uint8_t& byte, UpdateOutcome& failure)
+bool CFWUT_UpdateDlg::ReceiveByte(const ByteWait& wait, std::uint8_t& byte, UpdateOutcome& failure)
 {
     // Measured from start: arriving bytes never restart a time limit.
     for (;;) {
-        if (m_env.clock.GetTickCount() - start >= limitMs) {
-            failure = onTimeout;
+        if (m_env.clock.GetTickCount() - wait.start >= wait.limitMs) {
+            failure = wait.onTimeout;
             return false;
         }
-        if (Interrupted()) {
+        if (Interrupted() && !wait.takeWaitingAfterStop) {
             failure = UpdateOutcome::Interrupted;
             return false;
         }
         if (m_serialPort.GetInputCount() > 0) {
             if (m_serialPort.Read(&byte, 1) != 1) {
-                failure = onReadError;
+                failure = wait.onReadError;
                 return false;
             }
             return true;
+        }
+        if (Interrupted()) {
+            failure = UpdateOutcome::Interrupted;
+            return false;
         }
         m_env.clock.IdleBriefly();
     }
@@ -109,8 +115,8 @@ bool CFWUT_UpdateDlg::ReceiveVersionResponse(UpdateOutcome& failure)
     std::string response;
     std::size_t received = 0;
     std::uint8_t byte = 0;
-    while (ReceiveByte(start, kVersionLimitMs, UpdateOutcome::NoResponse, UpdateOutcome::InvalidVersionResponse, byte,
-                       failure)) {
+    const ByteWait wait{start, kVersionLimitMs, UpdateOutcome::NoResponse, UpdateOutcome::InvalidVersionResponse};
+    while (ReceiveByte(wait, byte, failure)) {
         if (byte == '\r') {
             Tell(events::BootLoaderVersion{response});
             if (received == kVersionLength && IsAcceptedVersion(response)) {
@@ -133,8 +139,9 @@ bool CFWUT_UpdateDlg::ReceiveReadyResponse(UpdateOutcome& failure)
 {
     SetText(IDC_STEP, "");
     std::uint8_t byte = 0;
-    if (!ReceiveByte(m_env.clock.GetTickCount(), kReadyLimitMs, UpdateOutcome::NoReadyResponse,
-                     UpdateOutcome::InvalidReadyResponse, byte, failure)) {
+    const ByteWait wait{m_env.clock.GetTickCount(), kReadyLimitMs, UpdateOutcome::NoReadyResponse,
+                        UpdateOutcome::InvalidReadyResponse};
+    if (!ReceiveByte(wait, byte, failure)) {
         return false;
     }
     if (byte != kAccepted) {
@@ -178,12 +185,17 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
     int pageIndex = 0;
     int rejections = 0;
     while (pageIndex < pageCount) {
+        // A stop takes effect between pages: the page under way went out whole.
+        if (Interrupted()) {
+            failure = UpdateOutcome::Interrupted;
+            return false;
+        }
         if (rejections == 0) {
             SetText(IDC_PROGRESS, ProgressText(pageIndex + 1, pageCount));
             if (pageIndex % 4 == 0) {
-                m_window.RedrawDialog();
+                m_window.Frame().RedrawDialog();
             }
-            m_window.DispatchOnePendingMessage();
+            m_window.Frame().DispatchOnePendingMessage();
             if (!image.Seek(static_cast<std::uint64_t>(pageIndex) * pageSize) ||
                 image.Read(page, sizeof page) != sizeof page) {
                 failure = UpdateOutcome::TemporaryFile;
@@ -194,14 +206,19 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
         Tell(events::PageSent{pageIndex, pageCount, rejections + 1});
         TransmitPage(pageIndex, page);
 
-        // A read that delivers nothing counts as the byte 0x00: an invalid answer.
+        // A read that delivers nothing counts as the byte 0x00: an invalid
+        // answer. An answer already there when a stop comes is taken, so that
+        // a page the module accepted is counted as accepted.
         std::uint8_t answer = 0;
-        if (!ReceiveByte(m_env.clock.GetTickCount(), kPageAnswerLimitMs, UpdateOutcome::NoResponse,
-                         UpdateOutcome::InvalidReadyResponse, answer, failure)) {
+        const ByteWait wait{m_env.clock.GetTickCount(), kPageAnswerLimitMs, UpdateOutcome::NoResponse,
+                            UpdateOutcome::PageNotAccepted, true};
+        if (!ReceiveByte(wait, answer, failure)) {
+            const bool readFailed = failure == UpdateOutcome::PageNotAccepted;
+            Tell(events::PageAnswered{pageIndex, readFailed, 0});
             return false;
         }
 
-        Tell(events::PageAnswered{pageIndex, answer});
+        Tell(events::PageAnswered{pageIndex, true, answer});
         if (answer == kRejected) {
             ++m_rejections;
         }
@@ -212,7 +229,7 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
         } else if (answer == kRejected && ++rejections < kMaxTransmissions) {
             continue;  // the same page again, from the buffer
         } else {
-            failure = UpdateOutcome::InvalidReadyResponse;
+            failure = UpdateOutcome::PageNotAccepted;
             return false;
         }
     }

@@ -9,28 +9,9 @@
 #include <variant>
 
 #include "platform/Win32Types.h"
+#include "update/Outcomes.h"
 
 namespace fwut {
-
-// How an update ended (also for front ends that report an exit code).
-enum class UpdateOutcome {
-    None,
-    Succeeded,
-    PortNotOpened,
-    FirmwareFileProblem,
-    ConversionFailed,
-    Cancelled,
-    NoResponse,
-    InvalidVersionResponse,
-    NoReadyResponse,
-    InvalidReadyResponse,
-    TemporaryFile,
-    Interrupted,
-};
-
-// A stable name for the outcome, for records and programs: "succeeded",
-// "no-response", ...
-const char* OutcomeKey(UpdateOutcome outcome);
 
 namespace events {
 
@@ -38,6 +19,7 @@ struct UpdateBegan {
     int port = -1;  // the port chosen, before it is opened
     std::string firmwareFile;  // the HEX file's name, as the description file gives it
     std::string firmwareVersion;
+    std::string device;  // a device named for a run that got no port; else the port's own
 };
 struct PortOpened {
     int port = -1;
@@ -62,8 +44,11 @@ struct PageSent {
 };
 struct PageAnswered {
     int index = 0;
-    std::uint8_t answer = 0;  // '!' accepted, '@' rejected, else invalid
+    bool answered = false;  // false: no answer came in time, or none was awaited
+    std::uint8_t answer = 0;  // '!' accepted, '@' rejected, else invalid; 0 when none came
 };
+// The adapter vanished or stopped taking bytes during the wait.
+struct LineLost { };
 struct Cancelled { };
 struct Finished {
     UpdateOutcome outcome = UpdateOutcome::None;
@@ -74,9 +59,10 @@ struct Finished {
 
 }  // namespace events
 
-using UpdateEvent = std::variant<events::UpdateBegan, events::PortOpened, events::RelayPrepared, events::ImageConverted,
-                                 events::WaitBegan, events::Poll, events::ModuleAnswered, events::BootLoaderVersion,
-                                 events::PageSent, events::PageAnswered, events::Cancelled, events::Finished>;
+using UpdateEvent =
+    std::variant<events::UpdateBegan, events::PortOpened, events::RelayPrepared, events::ImageConverted,
+                 events::WaitBegan, events::Poll, events::ModuleAnswered, events::BootLoaderVersion, events::PageSent,
+                 events::PageAnswered, events::LineLost, events::Cancelled, events::Finished>;
 
 class UpdateEventSink {
 public:

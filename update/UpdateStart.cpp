@@ -21,7 +21,7 @@ void CFWUT_UpdateDlg::OnBeginUpdate()
 
 void CFWUT_UpdateDlg::StartOrCancelUpdate()
 {
-    WaitCursor wait(m_window);
+    WaitCursor wait(m_window.Frame());
     if (m_waitingForModule == 1) {
         CancelUpdate();
     } else {
@@ -38,7 +38,7 @@ void CFWUT_UpdateDlg::StartUpdate()
     m_pagesAccepted = 0;
     m_rejections = 0;
     const int port = SelectedPort();
-    Tell(events::UpdateBegan{port, m_firmwareFileName, m_firmwareVersion});
+    Tell(events::UpdateBegan{port, m_firmwareFileName, m_firmwareVersion, {}});
     if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
         RequestPortRelease(port);
         if (!m_serialPort.Open(port, 57600, 'N', 8, 1)) {
@@ -116,6 +116,14 @@ void CFWUT_UpdateDlg::CancelUpdate()
         Tell(events::Cancelled{});
     }
     TellFinished();
+}
+
+void CFWUT_UpdateDlg::NoteLineLost()
+{
+    if (m_waitingForModule == 1 && m_lastOutcome == UpdateOutcome::None) {
+        m_lastOutcome = UpdateOutcome::LineLost;
+        Tell(events::LineLost{});
+    }
 }
 
 void CFWUT_UpdateDlg::WaitTimerTick()

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/ConsoleSignals.h"
+#include "platform/Printable.h"
 
 namespace fwut::cli {
 
@@ -27,24 +28,47 @@ ConsoleOutput& ConsoleOutput::Instance()
     return *instance;
 }
 
-ConsoleOutput::ConsoleOutput()
-{
-    std::thread([this] {
-        console::BlockStopRequestsOnThisThread();
-        WriteQueued();
-    }).detach();
-}
-
-void ConsoleOutput::Print(std::string text, bool toError)
+void ConsoleOutput::Use(Policy policy, bool jsonLines)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_queuedBytes + text.size() > kQueueLimitBytes) {
-        m_dropping = true;
+    m_policy = policy;
+    m_jsonLines = jsonLines;
+}
+
+void ConsoleOutput::Print(std::string_view text)
+{
+    Put(Printable(text, true), false, false);
+}
+
+void ConsoleOutput::PrintError(std::string_view text)
+{
+    Put(Printable(text, true), true, false);
+}
+
+void ConsoleOutput::PrintProgress(std::string_view text, bool overwrite)
+{
+    Put((overwrite ? "\r" : "") + Printable(text, !overwrite), false, true);
+}
+
+void ConsoleOutput::Put(std::string text, bool toError, bool isProgress)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_policy == Policy::Complete) {
+        lock.unlock();
+        WriteNow(text, toError, true);
+        return;
+    }
+    if (!m_writerStarted) {
+        StartWriter();
+    }
+    if (m_queuedBytes + text.size() > kQueueLimitBytes || (isProgress && m_queuedBytes > kProgressBacklogBytes)) {
+        m_dropping = m_dropping || !isProgress;
         return;
     }
     if (m_dropping) {
         m_dropping = false;
-        m_queue.push_back({kDroppedNote, toError});
+        m_problem = "output was dropped while nobody read it";
+        m_queue.push_back({kDroppedNote, toError || m_jsonLines});
         m_queuedBytes += std::char_traits<char>::length(kDroppedNote);
     }
     m_queuedBytes += text.size();
@@ -52,22 +76,48 @@ void ConsoleOutput::Print(std::string text, bool toError)
     m_changed.notify_all();
 }
 
-void ConsoleOutput::PrintProgress(std::string text)
+// Once a stream has failed (a reader that went away), nothing more is tried on it.
+void ConsoleOutput::WriteNow(const std::string& text, bool toError, bool untilStopRequest)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_queuedBytes > kProgressBacklogBytes) {
+        if (m_failed[toError]) {
             return;
         }
     }
-    Print(std::move(text));
+    if (const int error = console::WriteAll(toError, text, untilStopRequest); error != 0) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_failed[toError] = true;
+        if (m_problem.empty()) {
+            m_problem = console::ErrorText(error);
+        }
+    }
 }
 
-bool ConsoleOutput::Drain(unsigned limitMs)
+void ConsoleOutput::StartWriter()
+{
+    m_writerStarted = true;
+    std::thread([this] {
+        console::BlockStopRequestsOnThisThread();
+        WriteQueued();
+    }).detach();
+}
+
+bool ConsoleOutput::Finish(unsigned limitMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(limitMs),
-                              [this] { return m_queue.empty() && !m_writing; });
+    const bool drained =
+        m_changed.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return m_queue.empty() && !m_writing; });
+    if (!drained && m_problem.empty()) {
+        m_problem = "the reader took too long";
+    }
+    return drained && m_problem.empty();
+}
+
+std::string ConsoleOutput::Problem()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_problem;
 }
 
 void ConsoleOutput::WriteQueued()
@@ -80,7 +130,7 @@ void ConsoleOutput::WriteQueued()
         m_writing = true;
         lock.unlock();
         // A closed output (fwut-cli update | head) loses the text, nothing else.
-        console::WriteAll(chunk.toError, chunk.text);
+        WriteNow(chunk.text, chunk.toError, false);
         lock.lock();
         m_queuedBytes -= chunk.text.size();
         m_writing = false;

@@ -1,7 +1,8 @@
-// Console output that never holds up an update. A reader that stops reading
-// (a paused pager, a stalled logger, Ctrl-S on a terminal) would block every
-// write, and with it the boot loader's pauses and the reaction to Ctrl-C; so
-// the text goes to a writer thread of its own, and the update only queues it.
+// The command line's one way to its standard output and error, with one
+// policy per command for a reader that is slow, stops or goes away. Every
+// text is escaped on its way out (control characters and bytes that are not
+// UTF-8 shown as \xHH, line ends kept), so that no text from a file, a device
+// or another program can reach the terminal raw, whichever message carries it.
 #pragma once
 
 #include <condition_variable>
@@ -9,23 +10,45 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace fwut::cli {
 
 class ConsoleOutput {
 public:
+    enum class Policy {
+        // Every byte is written, however long the reader takes to read it;
+        // a stop request ends a write the reader holds up (check, ports,
+        // history, convert).
+        Complete,
+        // A reader that stops reading never holds up an update (a paused
+        // pager, a stalled logger, Ctrl-S on a terminal would block every
+        // write, and with them the boot loader's pauses and the reaction to
+        // Ctrl-C): the text goes out from a thread of its own. Progress is
+        // dropped while much earlier text still waits, anything else only
+        // once a reader has left a megabyte unread; a note says so, on
+        // standard error when standard output carries JSON lines.
+        Unblocking,
+    };
+
     // The one instance, which lives until the process ends: its writer may
     // still be blocked in a write then.
     static ConsoleOutput& Instance();
 
-    // Queues text for the standard output or error, in the order given.
-    void Print(std::string text, bool toError = false);
-    // Queues a progress report, or drops it while much earlier text is still
-    // waiting: the next report tells the same, newer.
-    void PrintProgress(std::string text);
-    // Waits at most limitMs for the queued text to be written; false when some
-    // is still waiting (the reader is not reading).
-    bool Drain(unsigned limitMs);
+    // Chosen once by the command, before it prints.
+    void Use(Policy policy, bool jsonLines);
+
+    void Print(std::string_view text);
+    void PrintError(std::string_view text);
+    // A progress report: a line of its own, or on a terminal (overwrite) the
+    // line it shares with the reports before it.
+    void PrintProgress(std::string_view text, bool overwrite);
+
+    // Waits for the queued text, at most limitMs under the Unblocking policy.
+    // False when some text was not written (a failed write, a dropped
+    // report); Problem() then says why.
+    bool Finish(unsigned limitMs);
+    std::string Problem();
 
 private:
     struct Chunk {
@@ -33,15 +56,23 @@ private:
         bool toError;
     };
 
-    ConsoleOutput();
+    ConsoleOutput() = default;
+    void Put(std::string text, bool toError, bool isProgress);
+    void WriteNow(const std::string& text, bool toError, bool untilStopRequest);
+    void StartWriter();
     void WriteQueued();
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Chunk> m_queue;
     std::size_t m_queuedBytes = 0;
+    Policy m_policy = Policy::Complete;
+    bool m_jsonLines = false;
+    bool m_writerStarted = false;
     bool m_writing = false;
     bool m_dropping = false;
+    bool m_failed[2] = {false, false};
+    std::string m_problem;
 };
 
 // printf into a std::string.

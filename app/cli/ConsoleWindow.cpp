@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Printable.h"
 #include "app/cli/JsonOutput.h"
-#include "update/TransferTexts.h"
+#include "platform/ConsoleSignals.h"
+#include "platform/Printable.h"
 #include "resources/resource.h"
+#include "update/TransferTexts.h"
 
 namespace fwut {
 
@@ -42,20 +43,29 @@ std::string MinutesAndSeconds(DWORD ms)
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, bool jsonLines)
-    : m_clock(clock), m_out(out), m_isTerminal(isTerminal), m_jsonLines(jsonLines)
+ConsoleWindow::ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, cli::JsonEventWriter* json)
+    : m_clock(clock), m_out(out), m_isTerminal(isTerminal), m_json(json)
 {
 }
 
 void ConsoleWindow::OnUpdateEvent(const UpdateEvent& event)
 {
-    if (m_jsonLines) {
+    ExplainRefusedPause();
+    if (m_json != nullptr) {
         return;
     }
     if (const auto* page = std::get_if<events::PageSent>(&event); page != nullptr && page->transmission == 1) {
         PrintProgress(page->index + 1, page->count);
     } else if (std::holds_alternative<events::WaitBegan>(event)) {
         m_out.Print("Waiting for the module to answer (Ctrl-C cancels)...\n");
+    }
+}
+
+void ConsoleWindow::ExplainRefusedPause()
+{
+    if (console::TakeRefusedPause() && !m_pauseExplained) {
+        m_pauseExplained = true;
+        m_out.PrintError("fwut-cli: an update cannot be paused while it uses the port; Ctrl-C cancels it.\n");
     }
 }
 
@@ -82,6 +92,7 @@ void ConsoleWindow::DeliverTimerTickIfDue()
 void ConsoleWindow::RunUntil(const std::function<bool()>& done, const std::function<void()>& onTurn)
 {
     while (!m_ended) {
+        ExplainRefusedPause();
         onTurn();
         if (m_woken) {
             m_woken = false;
@@ -103,7 +114,7 @@ void ConsoleWindow::SetDlgItemTextA(int id, const std::string& text)
     Control& control = m_controls[id];
     const bool changed = control.text != text;
     control.text = text;
-    if (changed && !m_jsonLines && IsStatusLine(id) && !text.empty()) {
+    if (changed && m_json == nullptr && IsStatusLine(id) && !text.empty()) {
         PrintStatus(text);
     }
 }
@@ -119,7 +130,7 @@ void ConsoleWindow::PrintProgress(int page, int pageCount)
 {
     if (!m_isTerminal) {
         EndProgressLine();
-        m_out.PrintProgress(ProgressText(page, pageCount) + "\n");
+        m_out.PrintProgress(ProgressText(page, pageCount) + "\n", false);
         return;
     }
     const DWORD now = m_clock.GetTickCount();
@@ -129,7 +140,7 @@ void ConsoleWindow::PrintProgress(int page, int pageCount)
     const DWORD elapsedMs = now - m_progressStart;
     const int filled = kProgressBarWidth * page / pageCount;
     std::string bar =
-        cli::Format("\r[%s%s] page %d of %d, %s elapsed", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+        cli::Format("[%s%s] page %d of %d, %s elapsed", std::string(static_cast<std::size_t>(filled), '#').c_str(),
                     std::string(static_cast<std::size_t>(kProgressBarWidth - filled), '.').c_str(), page, pageCount,
                     MinutesAndSeconds(elapsedMs).c_str());
     // Pages go at an even pace, so the pages done so far tell the time the rest will take.
@@ -141,7 +152,7 @@ void ConsoleWindow::PrintProgress(int page, int pageCount)
         // The trailing blank covers the last character of a longer estimate before it.
         bar += ", about " + MinutesAndSeconds(leftMs) + " left ";
     }
-    m_out.PrintProgress(std::move(bar));
+    m_out.PrintProgress(bar, true);
     m_progressLineOpen = true;
 }
 
@@ -182,8 +193,8 @@ bool ConsoleWindow::IsDlgButtonChecked(int id)
 
 int ConsoleWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT)
 {
-    if (m_jsonLines) {
-        cli::WriteJsonLine({{"event", "message"}, {"caption", caption}, {"text", text}});
+    if (m_json != nullptr) {
+        m_json->Message(caption, text);
         return IDOK;
     }
     EndProgressLine();
@@ -202,12 +213,6 @@ std::uintptr_t ConsoleWindow::SetTimer(std::uintptr_t id, UINT periodMs)
 void ConsoleWindow::KillTimer(std::uintptr_t)
 {
     m_timerRunning = false;
-}
-
-void ConsoleWindow::DispatchOnePendingMessage()
-{
-    // The only pending message is the paint that the dialog posts; on a
-    // console everything is already printed.
 }
 
 }  // namespace fwut

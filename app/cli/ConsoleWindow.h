@@ -1,9 +1,10 @@
 // The main dialog's window on a text console, for the command-line updater:
 // it keeps the controls' state, prints every change of a status line once,
 // draws the page progress as a bar on a terminal with the time taken and an
-// estimate of the time left (plain lines otherwise),
-// prints every message box's caption and text without waiting for a key,
-// and runs the dialog's message loop with its 500 ms timer.
+// estimate of the time left (plain lines otherwise), prints every message
+// box's caption and text without waiting for a key (with JSON lines, hands
+// it to the JSON writer), and runs the dialog's message loop with its 500 ms
+// timer. It has no frame and no system menu.
 #pragma once
 
 #include <functional>
@@ -11,19 +12,23 @@
 #include <string>
 
 #include "app/cli/ConsoleOutput.h"
+#include "platform/TickClock.h"
 #include "ui/DialogWindow.h"
 #include "update/UpdateEvents.h"
-#include "platform/TickClock.h"
 
 namespace fwut {
 
+namespace cli {
+class JsonEventWriter;
+}
+
 class ConsoleWindow final : public DialogWindow, public UpdateEventSink {
 public:
-    // For the JSON output (jsonLines), it prints no text of its own and
-    // gives each message box as a "message" line.
-    ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, bool jsonLines);
+    // With json, it prints no text of its own and gives each message box to
+    // the JSON writer.
+    ConsoleWindow(TickClock& clock, cli::ConsoleOutput& out, bool isTerminal, cli::JsonEventWriter* json);
 
-    void Attach(MessageSink& dialog) { m_dialog = &dialog; }
+    void Attach(MessageSink& dialog) override { m_dialog = &dialog; }
 
     // Delivers a click when the control is visible and enabled.
     bool Click(int id);
@@ -41,26 +46,10 @@ public:
     void ShowDlgItem(int id, bool show) override;
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
-    void SetWindowTextA(const std::string&) override { }
-    bool HasSystemMenu() override { return false; }
-    void AppendSystemMenuSeparator() override { }
-    void AppendSystemMenuItem(UINT, const std::string&) override { }
-    void EnableSystemMenuItem(UINT, bool) override { }
     int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
     void WakeForPostedMessage() override { m_woken = true; }
     std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;
     void KillTimer(std::uintptr_t id) override;
-    void BeginWaitCursor() override { }
-    void EndWaitCursor() override { }
-    void RedrawDialog() override { }
-    void DispatchOnePendingMessage() override;
-    IconHandle LoadProgramIcon() override { return nullptr; }
-    void SetLargeIcon(IconHandle) override { }
-    void PlaceWindow() override { }
-    void CreateBoldFont() override { }
-    bool IsIconic() override { return false; }
-    void DrawIconCentred(IconHandle) override { }
-    void ShowAboutDialog() override { }
     void EndDialog(int) override { m_ended = true; }
 
 private:
@@ -75,11 +64,13 @@ private:
     void PrintProgress(int page, int pageCount);
     void EndProgressLine();
     void DeliverTimerTickIfDue();
+    // A refused Ctrl-Z is explained once.
+    void ExplainRefusedPause();
 
     TickClock& m_clock;
     cli::ConsoleOutput& m_out;
     bool m_isTerminal;
-    bool m_jsonLines;
+    cli::JsonEventWriter* m_json;
     MessageSink* m_dialog = nullptr;
     std::map<int, Control> m_controls;
     bool m_progressLineOpen = false;
@@ -87,6 +78,7 @@ private:
     bool m_woken = false;
     bool m_ended = false;
     bool m_timerRunning = false;
+    bool m_pauseExplained = false;
     UINT m_timerPeriod = 0;
     DWORD m_nextTick = 0;
 };

@@ -1,18 +1,19 @@
 // The offline commands: convert a HEX file, check a firmware folder.
-#include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "app/cli/Commands.h"
-#include "app/ExitCodes.h"
+#include "app/cli/ConsoleOutput.h"
+#include "app/cli/JsonOutput.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/Files.h"
-#include "app/Printable.h"
-#include "app/cli/JsonOutput.h"
+#include "platform/Printable.h"
 #include "platform/Sha256.h"
 #include "update/FirmwareDescription.h"
 #include "update/FirmwareTexts.h"
 #include "update/HexImage.h"
+#include "update/Outcomes.h"
 
 namespace fwut::cli {
 
@@ -42,10 +43,18 @@ std::string WithTrailingSlash(std::string folder)
     return folder;
 }
 
-void PrintPages(const char* what, std::uint64_t length)
+std::string Pages(const std::string& what, std::uint64_t length)
 {
-    std::printf("%s: %llu pages (%llu bytes)\n", what, static_cast<unsigned long long>(length / kImagePageSize),
-                static_cast<unsigned long long>(length));
+    return Format("%s: %llu pages (%llu bytes)\n", what.c_str(),
+                  static_cast<unsigned long long>(length / kImagePageSize), static_cast<unsigned long long>(length));
+}
+
+// "2026-12-08T16:57:10", the computer's local time as the window shows it.
+std::string IsoDate(const std::tm& local)
+{
+    char text[32] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
 }
 
 // A stop request is only noted; the command looks at it before it puts a
@@ -56,7 +65,7 @@ void NoteStopRequest()
 
 int Interrupted(const char* command)
 {
-    std::fprintf(stderr, "fwut-cli %s: interrupted; no file was changed.\n", command);
+    ConsoleOutput::Instance().PrintError(Format("fwut-cli %s: interrupted; no file was changed.\n", command));
     return kExitInterrupted;
 }
 
@@ -67,16 +76,17 @@ int Interrupted(const char* command)
 // every existing file as it was.
 int RunConvert(const std::string& hexPath, const std::string& imagePath)
 {
+    ConsoleOutput& out = ConsoleOutput::Instance();
     console::OnInterruptRequest(NoteStopRequest);
     if (files::SameFile(hexPath, imagePath)) {
-        std::fprintf(stderr, "fwut-cli convert: %s is the HEX file itself; choose another image file.\n",
-                     Printable(imagePath).c_str());
+        out.PrintError("fwut-cli convert: " + Printable(imagePath) +
+                       " is the HEX file itself; choose another image file.\n");
         return ExitCodeFor(HexImageResult::ImageIsHexFile);
     }
     std::vector<std::uint8_t> bytes;
     const HexImageResult result = ReadHexImage(hexPath, bytes);
     if (result != HexImageResult::Complete) {
-        std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
+        out.PrintError(std::string(HexImageMessage(result)) + "\n");
         return ExitCodeFor(result);
     }
     if (console::StopRequested()) {
@@ -88,16 +98,17 @@ int RunConvert(const std::string& hexPath, const std::string& imagePath)
         return Interrupted("convert");
     }
     if (!written || !image.Commit()) {
-        std::fprintf(stderr, "fwut-cli convert: cannot write %s: %s.\n", Printable(imagePath).c_str(),
-                     Printable(image.Problem()).c_str());
+        out.PrintError("fwut-cli convert: cannot write " + Printable(imagePath) + ": " + Printable(image.Problem()) +
+                       ".\n");
         return kExitTemporaryFile;
     }
-    PrintPages(Printable(imagePath).c_str(), bytes.size());
+    out.Print(Pages(Printable(imagePath), bytes.size()));
     return kExitSuccess;
 }
 
 int RunCheck(const std::string& folderArgument, bool json)
 {
+    ConsoleOutput& out = ConsoleOutput::Instance();
     // Noted rather than ending the process, which would leave the scratch
     // image behind; set before the first file is opened.
     console::OnInterruptRequest(NoteStopRequest);
@@ -108,23 +119,22 @@ int RunCheck(const std::string& folderArgument, bool json)
     const std::string descriptionPath = folder + std::string(kDescriptionFileName);
     const std::optional<FirmwareDescription> description = ReadDescriptionFile(descriptionPath);
     if (!description) {
-        std::fprintf(stderr, "%s\n", Printable(DescriptionFileMessage(descriptionPath), true).c_str());
+        out.PrintError(Printable(DescriptionFileMessage(descriptionPath), true) + "\n");
         return kExitFirmwareFile;
     }
     if (!json) {
-        std::printf("%s\n", Printable(std::string(kFirmwareVersionPrefix) + description->version).c_str());
+        out.Print(Printable(std::string(kFirmwareVersionPrefix) + description->version) + "\n");
     }
 
     const std::string hexPath = folder + description->fileName;
     const std::optional<std::tm> modified = OpenFirmwareFileDate(hexPath);
     if (!modified) {
-        std::fprintf(stderr, "%s\n", Printable(HexFileMessage(description->fileName), true).c_str());
+        out.PrintError(Printable(HexFileMessage(description->fileName), true) + "\n");
         return kExitFirmwareFile;
     }
     if (!json) {
-        std::printf("%s\n",
-                    Printable(std::string(kFirmwareFilePrefix) + description->fileName + FormatFirmwareDate(*modified))
-                        .c_str());
+        out.Print(Printable(std::string(kFirmwareFilePrefix) + description->fileName + FormatFirmwareDate(*modified)) +
+                  "\n");
     }
 
     // A name of its own, so that a running update's "Hex.tmp" is left alone.
@@ -133,7 +143,7 @@ int RunCheck(const std::string& folderArgument, bool json)
     files::BinaryFile image;
     const HexImageResult result = ConvertHexFileToImage(hexPath, imagePath, image);
     if (result != HexImageResult::Complete) {
-        std::fprintf(stderr, "%s\n", std::string(HexImageMessage(result)).c_str());
+        out.PrintError(std::string(HexImageMessage(result)) + "\n");
         return ExitCodeFor(result);
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image.Length().value_or(0)));
@@ -150,14 +160,14 @@ int RunCheck(const std::string& folderArgument, bool json)
         WriteJsonLine({{"event", "firmware"},
                        {"version", description->version},
                        {"hex_file", description->fileName},
-                       {"date", FormatFirmwareDate(*modified)},
+                       {"date", IsoDate(*modified)},
                        {"pages", bytes.size() / kImagePageSize},
                        {"bytes", bytes.size()},
                        {"sha256", sha256}});
         return kExitSuccess;
     }
-    PrintPages("Image", bytes.size());
-    std::printf("SHA-256: %s\n", sha256.c_str());
+    out.Print(Pages("Image", bytes.size()));
+    out.Print("SHA-256: " + sha256 + "\n");
     return kExitSuccess;
 }
 

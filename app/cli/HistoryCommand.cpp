@@ -1,24 +1,31 @@
 // fwut-cli history: the update record as a table, newest last, and a tally
-// by outcome; with --json, the record's lines as they are.
-#include <cstdio>
-#include <fstream>
+// by outcome; with --json, the record's updates written anew as JSON lines,
+// each an "update-record" event.
+// Only what parses as one JSON object, and nothing after it, is an update;
+// any other line is counted as unreadable.
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
-#include "app/ExitCodes.h"
-#include "app/Printable.h"
+#include "app/FWUT_UpdateApp.h"
+#include "app/JsonText.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ConsoleOutput.h"
 #include "app/cli/JsonOutput.h"
+#include "platform/Files.h"
 #include "platform/PlatformServices.h"
-#include "app/FWUT_UpdateApp.h"
+#include "platform/Printable.h"
+#include "update/Outcomes.h"
 
 namespace fwut::cli {
 
 namespace {
 
 using nlohmann::json;
+
+// A record may grow for years; beyond this it is no record of this program's.
+constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 30;
 
 // A record line's field; one of another type (a line edited by hand, or
 // from another program) counts as missing instead of ending the command.
@@ -41,48 +48,85 @@ std::string Row(const json& update)
     const auto number = [&](const char* key) { return NumberField(update, key); };
     const long long portNumber = number("port");
     const std::string port = portNumber > 0 ? "COM" + std::to_string(portNumber) : "-";
-    return Format("%-20s  %-6s  %-16.16s  %4lld/%-4lld  %6.1f s  %s", text("time").c_str(), port.c_str(),
+    return Format("%-20s  %-6s  %-16.16s  %4lld/%-4lld  %6.1f s  %s\n", text("time").c_str(), port.c_str(),
                   text("firmware_version").c_str(), number("pages_accepted"), number("pages"),
                   static_cast<double>(number("duration_ms")) / 1000.0,
                   Printable(TextField(update, "outcome", "unknown")).c_str());
+}
+
+// The update a line holds, or a discarded value. A NUL byte or anything but
+// blanks after the object makes the line unreadable.
+json ParseLine(std::string_view line)
+{
+    if (line.find('\0') != std::string_view::npos) {
+        return json(json::value_t::discarded);
+    }
+    json update = json::parse(line.begin(), line.end(), nullptr, false);
+    return update.is_object() ? update : json(json::value_t::discarded);
+}
+
+// The record's path: named, or from the settings.
+std::string RecordPath(const std::string& named)
+{
+    if (!named.empty()) {
+        return named;
+    }
+    const auto services = CreatePlatformServices(kApplicationName);
+    SettingsStore& settings = services->Settings();
+    const std::string path = settings.GetProfileString(settings::kSection, settings::kRecordFile, "");
+    for (const std::string& problem : settings.ReadProblems()) {
+        ConsoleOutput::Instance().PrintError("fwut-cli history: " + problem + "\n");
+    }
+    return path;
 }
 
 }  // namespace
 
 int RunHistory(const std::string& recordFile, bool asJson)
 {
-    std::string path = recordFile;
+    ConsoleOutput& out = ConsoleOutput::Instance();
+    const std::string path = RecordPath(recordFile);
     if (path.empty()) {
-        const auto services = CreatePlatformServices(kApplicationName);
-        path = services->Settings().GetProfileString("Settings", "RecordFile", "");
-    }
-    if (path.empty()) {
-        std::fputs("fwut-cli history: no record: name its file, or set RecordFile in the settings.\n", stderr);
+        out.PrintError("fwut-cli history: no record: name its file, or set RecordFile in the settings.\n");
         return kExitUsage;
     }
-    std::ifstream record(path, std::ios::binary);
-    if (!record) {
-        std::fprintf(stderr, "fwut-cli history: cannot read %s.\n", Printable(path).c_str());
-        return kExitFirmwareFile;
+    std::string text;
+    std::string problem;
+    if (!files::ReadPlainFile(path, kMaxRecordBytes, text, problem)) {
+        out.PrintError("fwut-cli history: cannot read " + Printable(path) + ": " + problem + ".\n");
+        return kExitRecordNotRead;
     }
     if (asJson) {
         WriteJsonStart("history");
     } else {
-        ConsoleOutput::Instance().Print(Format("%-20s  %-6s  %-16s  %9s  %8s  %s\n", "time (UTC)", "port", "firmware",
-                                               "pages", "duration", "outcome"));
+        out.Print(Format("%-20s  %-6s  %-16s  %9s  %8s  %s\n", "time (UTC)", "port", "firmware", "pages", "duration",
+                         "outcome"));
     }
     std::map<std::string, int> tally;
     int count = 0;
     int unreadable = 0;
-    for (std::string line; std::getline(record, line);) {
-        const json update = json::parse(line, nullptr, false);
-        if (!update.is_object()) {
+    int lineNumber = 0;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = std::min(text.find('\n', begin), text.size());
+        const json update = ParseLine(std::string_view(text).substr(begin, end - begin));
+        begin = end + 1;
+        ++lineNumber;
+        if (update.is_discarded()) {
             ++unreadable;
+            if (asJson) {
+                WriteJsonLine({{"event", "unreadable-line"}, {"line", lineNumber}});
+            }
             continue;
         }
         ++count;
         ++tally[TextField(update, "outcome", "unknown")];
-        ConsoleOutput::Instance().Print((asJson ? line : Row(update)) + "\n");
+        if (asJson) {
+            json line = update;
+            line["event"] = "update-record";
+            out.Print(JsonLineText(line) + "\n");
+        } else {
+            out.Print(Row(update));
+        }
     }
     if (asJson) {
         return kExitSuccess;
@@ -97,7 +141,7 @@ int RunHistory(const std::string& recordFile, bool asJson)
     if (unreadable > 0) {
         summary += Format(" %d line%s not readable.", unreadable, unreadable == 1 ? "" : "s");
     }
-    ConsoleOutput::Instance().Print(summary + "\n");
+    out.Print(summary + "\n");
     return kExitSuccess;
 }
 

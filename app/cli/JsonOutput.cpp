@@ -1,7 +1,7 @@
 #include "app/cli/JsonOutput.h"
 
+#include "app/JsonText.h"
 #include "app/cli/ConsoleOutput.h"
-#include "app/cli/FailureHints.h"
 #include "ui/AboutDlg.h"
 
 namespace fwut::cli {
@@ -10,9 +10,12 @@ namespace {
 
 using nlohmann::json;
 
-std::string AnswerName(std::uint8_t answer)
+std::string AnswerName(const events::PageAnswered& page)
 {
-    switch (answer) {
+    if (!page.answered) {
+        return "none";
+    }
+    switch (page.answer) {
     case '!':
         return "accepted";
     case '@':
@@ -22,13 +25,23 @@ std::string AnswerName(std::uint8_t answer)
     }
 }
 
+json OutcomeLine(const events::Finished& finished)
+{
+    const OutcomeFacts& facts = FactsOf(finished.outcome);
+    return {{"event", "outcome"},
+            {"outcome", facts.key},
+            {"exit_code", facts.exitCode},
+            {"pages_accepted", finished.pagesAccepted},
+            {"rejections", finished.rejections},
+            {"duration_ms", finished.durationMs},
+            {"hint", facts.hint}};
+}
+
 }  // namespace
 
 void WriteJsonLine(const json& line)
 {
-    // Texts from files and devices may hold any byte: escaped, and what is
-    // not UTF-8 replaced, rather than a failed or broken line.
-    ConsoleOutput::Instance().Print(line.dump(-1, ' ', false, json::error_handler_t::replace) + "\n");
+    ConsoleOutput::Instance().Print(JsonLineText(line) + "\n");
 }
 
 void WriteJsonStart(const std::string& command)
@@ -40,12 +53,34 @@ void WriteJsonStart(const std::string& command)
                    {"command", command}});
 }
 
+JsonEventWriter::~JsonEventWriter()
+{
+    WriteHeldMessages();
+}
+
+void JsonEventWriter::Message(const std::string& caption, const std::string& text)
+{
+    m_heldMessages.emplace_back(caption, text);
+    if (m_outcomeWritten) {
+        WriteHeldMessages();
+    }
+}
+
+void JsonEventWriter::WriteHeldMessages()
+{
+    for (const auto& [caption, text] : m_heldMessages) {
+        WriteJsonLine({{"event", "message"}, {"caption", caption}, {"text", text}});
+    }
+    m_heldMessages.clear();
+}
+
 void JsonEventWriter::OnUpdateEvent(const UpdateEvent& event)
 {
     const json line = std::visit(
         [this](const auto& e) -> json {
             using E = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<E, events::UpdateBegan>) {
+                m_outcomeWritten = false;
                 return {{"event", "update-began"},
                         {"port", e.port},
                         {"firmware_file", e.firmwareFile},
@@ -71,26 +106,21 @@ void JsonEventWriter::OnUpdateEvent(const UpdateEvent& event)
                 return {
                     {"event", "page-sent"}, {"index", e.index}, {"count", e.count}, {"transmission", e.transmission}};
             } else if constexpr (std::is_same_v<E, events::PageAnswered>) {
-                return {{"event", "page-answered"},
-                        {"index", e.index},
-                        {"answer", AnswerName(e.answer)},
-                        {"byte", e.answer}};
+                return {{"event", "page-answered"}, {"index", e.index}, {"answer", AnswerName(e)}, {"byte", e.answer}};
+            } else if constexpr (std::is_same_v<E, events::LineLost>) {
+                return {{"event", "line-lost"}};
             } else if constexpr (std::is_same_v<E, events::Cancelled>) {
                 return {{"event", "cancel"}};
             } else {
-                const int exitCode = m_exitCodeOf(e.outcome);
-                const char* hint = FailureHint(exitCode);
-                return {{"event", "outcome"},
-                        {"outcome", OutcomeKey(e.outcome)},
-                        {"exit_code", exitCode},
-                        {"pages_accepted", e.pagesAccepted},
-                        {"rejections", e.rejections},
-                        {"duration_ms", e.durationMs},
-                        {"hint", hint != nullptr ? hint : ""}};
+                return OutcomeLine(e);
             }
         },
         event);
     WriteJsonLine(line);
+    if (std::holds_alternative<events::Finished>(event)) {
+        m_outcomeWritten = true;
+        WriteHeldMessages();
+    }
 }
 
 }  // namespace fwut::cli

@@ -1,7 +1,6 @@
 // fwut-cli ports: the installed ports as the update sees them, and the
 // devices behind them.
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -10,12 +9,13 @@
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
-#include "app/ExitCodes.h"
+#include "app/cli/ConsoleOutput.h"
 #include "app/cli/InstalledPorts.h"
-#include "app/Printable.h"
 #include "app/cli/JsonOutput.h"
+#include "platform/ComPortName.h"
 #include "platform/PlatformServices.h"
 #include "platform/PortHolder.h"
+#include "platform/Printable.h"
 #include "ui/FWUT_UpdateDlg.h"
 
 namespace fwut::cli {
@@ -27,20 +27,27 @@ nlohmann::json HolderJson(const std::optional<PortHolder>& holder)
     if (!holder) {
         return nullptr;
     }
-    return {{"program", holder->program}, {"process", holder->processId}, {"user", holder->user}};
+    return {{"program", holder->program},
+            {"process", holder->processId},
+            {"user", holder->user},
+            {"seen", holder->IsSeen()}};
 }
 
 }  // namespace
 
 int RunPorts(bool json)
 {
+    ConsoleOutput& out = ConsoleOutput::Instance();
     const auto services = CreatePlatformServices(kApplicationName);
+    for (const std::string& problem : services->Settings().ReadProblems()) {
+        out.PrintError("fwut-cli ports: " + problem + "\n");
+    }
     SerialCommKey& ports = services->InstalledPorts();
     const std::set<int> installed = InstalledPortNumbers(ports);
     // The window has buttons for the lowest ones only; this tool reaches them all.
     const int lowestNotShown =
         installed.size() > kPortSlotCount ? *std::next(installed.begin(), kPortSlotCount) : kMaxPortNumber + 1;
-    const int saved = services->Settings().GetProfileInt("Settings", "ComPort", -1);
+    const int saved = services->Settings().GetProfileInt(settings::kSection, settings::kComPort, -1);
     if (json) {
         WriteJsonStart("ports");
         for (const int number : installed) {
@@ -56,7 +63,7 @@ int RunPorts(bool json)
         return kExitSuccess;
     }
     if (installed.empty()) {
-        std::puts("No serial ports are installed.");
+        out.Print("No serial ports are installed.\n");
     }
     // One line per port: its COM name, its device and what the system knows
     // of that device, in columns.
@@ -67,7 +74,7 @@ int RunPorts(bool json)
         deviceWidth = std::max(deviceWidth, devices[number].size());
     }
     for (const int number : installed) {
-        const std::string name = "COM" + std::to_string(number);
+        const std::string name = ComPortName(number);
         std::string line = name + std::string(name.size() < 6 ? 7 - name.size() : 1, ' ') + devices[number];
         if (const std::string description = services->Descriptions().Describe(number); !description.empty()) {
             line += std::string(deviceWidth - devices[number].size() + 3, ' ') + Printable(description);
@@ -79,9 +86,9 @@ int RunPorts(bool json)
             line += "   (not in the window, which shows the lowest 22)";
         }
         if (const std::optional<PortHolder> holder = FindPortLocker(ports.DevicePath(number))) {
-            line += "   (in use by " + Printable(DescribeHolder(*holder)) + ")";
+            line += "   (in use by " + DescribeHolder(*holder) + ")";
         }
-        std::puts(line.c_str());
+        out.Print(line + "\n");
     }
     return kExitSuccess;
 }

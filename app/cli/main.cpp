@@ -2,16 +2,18 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 
 #include "app/Version.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ConsoleOutput.h"
-#include "app/ExitCodes.h"
-#include "platform/ConsoleSignals.h"
+#include "platform/ProgramStart.h"
+#include "update/Outcomes.h"
 
 namespace {
 
+using namespace fwut;
 using namespace fwut::cli;
 
 // An unset shell variable must not quietly become "no device" or "the
@@ -46,7 +48,9 @@ constexpr const char* kExitCodes =
     "   8  invalid ready response (a page answered wrongly or rejected five times)\n"
     "   9  temporary image file could not be created or opened (convert: image file not written)\n"
     "  10  cancelled while waiting for the module\n"
-    "  11  transfer interrupted (Ctrl-C); convert or check stopped, no file changed\n";
+    "  11  transfer interrupted (Ctrl-C); convert or check stopped, no file changed\n"
+    "  12  the output could not be written (check, ports, history, convert)\n"
+    "  13  the update record could not be read (history)\n";
 
 void AddUpdate(CLI::App& app, UpdateOptions& options)
 {
@@ -87,8 +91,9 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
         ->check(kNotEmpty);
 }
 
-// The command that runs, and what it ends with.
-int RunCommand(int argc, char** argv)
+// The command that runs, and what it ends with; isUpdate says whether it
+// was an update, whose output may be dropped.
+int RunCommand(int argc, char** argv, bool& isUpdate)
 {
     CLI::App app("Writes new firmware into a FieldGatherer Mobile Module through its radio relay.", "fwut-cli");
     app.set_version_flag("--version", fwut::VersionText("fwut-cli"));
@@ -122,12 +127,17 @@ int RunCommand(int argc, char** argv)
     CLI::App* history =
         app.add_subcommand("history", "Shows the update record as a table, newest last, with a tally by outcome.");
     history->add_option("FILE", recordFile, "the record (default: the setting RecordFile)")->check(kNotEmpty);
-    history->add_flag("--json", json, "the record's lines as they are");
+    history->add_flag("--json", json, "the record's updates as JSON lines, after a start line");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        const int code = app.exit(error);
+        // Its messages repeat the arguments, which may hold any byte.
+        std::ostringstream out;
+        std::ostringstream err;
+        const int code = app.exit(error, out, err);
+        ConsoleOutput::Instance().Print(out.str());
+        ConsoleOutput::Instance().PrintError(err.str());
         return code == 0 ? kExitSuccess : kExitUsage;
     }
     if (*convert) {
@@ -142,6 +152,7 @@ int RunCommand(int argc, char** argv)
     if (*history) {
         return RunHistory(recordFile, json);
     }
+    isUpdate = true;
     return RunUpdate(update);
 }
 
@@ -149,12 +160,18 @@ int RunCommand(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    // A closed output (fwut-cli update | head) must not stop an update half-way.
-    fwut::console::KeepRunningWhenOutputCloses();
-    const int exitCode = RunCommand(argc, argv);
-    // The outcome and its hint are the last text; a reader that takes none
-    // of it keeps the program no longer than this.
+    fwut::program::Start();
+    bool isUpdate = false;
+    int exitCode = RunCommand(argc, argv, isUpdate);
+    // An update's outcome and its hint are the last text; a reader that
+    // takes none of it keeps the program no longer than this, and the
+    // update's exit code stays its outcome's. The other commands have
+    // written everything by now, or say that they could not.
     constexpr unsigned kFinalOutputWaitMs = 2000;
-    ConsoleOutput::Instance().Drain(kFinalOutputWaitMs);
+    ConsoleOutput& output = ConsoleOutput::Instance();
+    if (!output.Finish(kFinalOutputWaitMs) && !isUpdate) {
+        output.PrintError("fwut-cli: the output could not be written: " + output.Problem() + ".\n");
+        exitCode = exitCode == kExitSuccess ? kExitOutputNotWritten : exitCode;
+    }
     return exitCode;
 }

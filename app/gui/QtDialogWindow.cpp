@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/gui/AutoRadioButton.h"
+#include "platform/ComPortName.h"
 #include "app/gui/ProgramIcon.h"
 #include "app/gui/QtAboutWindow.h"
 #include "app/gui/StaticText.h"
@@ -43,17 +44,6 @@ QMessageBox::Icon IconOf(UINT type)
     default:
         return QMessageBox::NoIcon;
     }
-}
-
-// "COM7" -> 7; -1 for any other caption.
-int PortNumberOfCaption(const QString& caption)
-{
-    if (!caption.startsWith(QLatin1String("COM"))) {
-        return -1;
-    }
-    bool ok = false;
-    const int number = caption.mid(3).toInt(&ok);
-    return ok ? number : -1;
 }
 
 }  // namespace
@@ -316,7 +306,7 @@ void QtDialogWindow::FitPortButton(int id, QAbstractButton& button)
 void QtDialogWindow::UpdatePortToolTip(int id)
 {
     auto* button = dynamic_cast<AutoRadioButton*>(Control(id));
-    const int port = PortNumberOfCaption(button->text());
+    const int port = ComPortNumber(button->text().toStdString());
     button->SetToolTipText(FromAnsi(port > 0 && m_portToolTip ? m_portToolTip(port) : std::string()));
 }
 

@@ -32,7 +32,9 @@ namespace fwut::qt {
 
 class AutoRadioButton;
 
-class QtDialogWindow final : public QDialog, public DialogWindow {
+// No system menu that a Qt program can extend on Linux: "Contact
+// Information" is the way to the About dialog.
+class QtDialogWindow final : public QDialog, public DialogWindow, public WindowFrame {
 public:
     // portToolTip gives the tool tip of the button for COM<n> (the device
     // behind it, and what the system knows of it); shell opens the About
@@ -40,7 +42,8 @@ public:
     QtDialogWindow(std::function<std::string(int)> portToolTip, Shell& shell);
     ~QtDialogWindow() override;
 
-    void Attach(MessageSink& dialog) { m_sink = &dialog; }
+    void Attach(MessageSink& dialog) override { m_sink = &dialog; }
+    WindowFrame& Frame() override { return *this; }
     // The line added to the box that says COM<n> could not be opened: the
     // system's reason and the remedy.
     void SetPortOpenNote(std::function<std::string(int)> note) { m_portOpenNote = std::move(note); }
@@ -64,12 +67,6 @@ public:
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
     void SetWindowTextA(const std::string& caption) override;
-    // No system menu that a Qt program can extend on Linux: "Contact
-    // Information" is the way to the About dialog.
-    bool HasSystemMenu() override { return false; }
-    void AppendSystemMenuSeparator() override { }
-    void AppendSystemMenuItem(UINT, const std::string&) override { }
-    void EnableSystemMenuItem(UINT, bool) override { }
     int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
     void WakeForPostedMessage() override;
     std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "platform/ConsoleSignals.h"
 #include "resources/resource.h"
@@ -40,6 +41,10 @@ StopOnRequest::~StopOnRequest()
 
 void StopOnRequest::Act()
 {
+    if (console::TakeRefusedPause() && !m_pauseExplained) {
+        m_pauseExplained = true;
+        std::fputs("fwut-update: an update cannot be paused while it uses the port; Ctrl-C cancels it.\n", stderr);
+    }
     if (!console::StopRequested()) {
         return;
     }

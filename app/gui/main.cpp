@@ -5,22 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogRun.h"
 #include "app/FWUT_UpdateApp.h"
 #include "app/PortAdvice.h"
-#include "app/UpdateRecord.h"
 #include "app/PortToolTip.h"
-#include "app/Printable.h"
 #include "app/WindowProgramInformation.h"
-#include "app/gui/GuiPlatform.h"
-#include "app/gui/StopOnRequest.h"
 #include "app/gui/DialogFonts.h"
+#include "app/gui/GuiPlatform.h"
 #include "app/gui/QtDialogWindow.h"
+#include "app/gui/StopOnRequest.h"
+#include "platform/Printable.h"
+#include "platform/ProgramStart.h"
 #include "platform/qt/QtShell.h"
-#include "ui/FWUT_UpdateDlg.h"
 
 int main(int argc, char** argv)
 {
     using namespace fwut;
+    program::Start();
     const std::vector<std::string> arguments(argv, argv + argc);
     if (const auto information = WindowProgramInformation(arguments)) {
         std::fputs(information->c_str(), stdout);
@@ -41,16 +42,10 @@ int main(int argc, char** argv)
     window.SetPortOpenNote([&](int port) {
         return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
     });
-    // Off unless the settings name a record file; the window shows nothing of it.
-    const auto record = RecordFromSettings(services->Settings(), "fwut-update", ports, descriptions);
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
-                                                     services->Windows(), app.m_comPortOverride, kApplicationName,
-                                                     record.get()});
-    dialog.m_programDir = app.m_programDir;
-    dialog.m_tempDir = app.m_tempDir;
-    window.Attach(dialog);
+    // The record is kept when the settings name its file; the window shows nothing of it.
+    DialogRun run(window, *services, app, DialogRun::Parts("fwut-update", kApplicationName));
 
-    gui::StopOnRequest stop(window, dialog);
+    gui::StopOnRequest stop(window, run.Dialog());
     window.RunModal();
     // The exit code carries no meaning.
     return 0;

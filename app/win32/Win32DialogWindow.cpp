@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/ComPortName.h"
 #include "ui/DialogPlacement.h"
 #include "app/win32/Win32AboutWindow.h"
 #include "resources/resource.h"
@@ -115,8 +116,7 @@ void Win32DialogWindow::SetDlgItemTextA(int id, const std::string& text)
     ::SetDlgItemTextA(m_hwnd, id, text.c_str());
     if (id >= IDC_COM1 && id <= IDC_COM22) {
         FitPortButton(id);
-        int port = -1;
-        if (m_portToolTip && std::sscanf(text.c_str(), "COM%d", &port) == 1) {
+        if (const int port = ComPortNumber(text); m_portToolTip && port != -1) {
             const std::string tip = m_portToolTip(port);
             m_portToolTips.Set(m_hwnd, id, tip);
             m_annotations.SetDescription(::GetDlgItem(m_hwnd, id), tip);
@@ -200,9 +200,9 @@ void Win32DialogWindow::SetWindowTextA(const std::string& caption)
     ::SetWindowTextA(m_hwnd, caption.c_str());
 }
 
-bool Win32DialogWindow::HasSystemMenu()
+SystemMenu* Win32DialogWindow::Menu()
 {
-    return ::GetSystemMenu(m_hwnd, FALSE) != nullptr;
+    return ::GetSystemMenu(m_hwnd, FALSE) != nullptr ? this : nullptr;
 }
 
 void Win32DialogWindow::AppendSystemMenuSeparator()

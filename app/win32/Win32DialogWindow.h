@@ -16,7 +16,7 @@
 
 namespace fwut {
 
-class Win32DialogWindow final : public DialogWindow {
+class Win32DialogWindow final : public DialogWindow, public WindowFrame, public SystemMenu {
 public:
     // The message that wakes the dialog for the private messages it queued.
     static constexpr UINT kWakeMessage = WM_APP + 1;
@@ -30,7 +30,9 @@ public:
     Win32DialogWindow& operator=(const Win32DialogWindow&) = delete;
     ~Win32DialogWindow() override;
 
-    void Attach(MessageSink& dialog) { m_dialog = &dialog; }
+    void Attach(MessageSink& dialog) override { m_dialog = &dialog; }
+    WindowFrame& Frame() override { return *this; }
+    SystemMenu* Menu() override;
     // Shows the dialog modally; returns its result once it has ended.
     INT_PTR RunModal();
 
@@ -41,7 +43,6 @@ public:
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
     void SetWindowTextA(const std::string& caption) override;
-    bool HasSystemMenu() override;
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT command, const std::string& text) override;
     void EnableSystemMenuItem(UINT command, bool enable) override;

@@ -6,15 +6,15 @@
 #include <commctrl.h>
 
 #include "app/CommandLine.h"
+#include "app/DialogRun.h"
 #include "app/FWUT_UpdateApp.h"
 #include "app/PortToolTip.h"
-#include "app/UpdateRecord.h"
 #include "app/WindowProgramInformation.h"
+#include "app/win32/Win32DialogWindow.h"
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
-#include "app/win32/Win32DialogWindow.h"
+#include "platform/ProgramStart.h"
 #include "platform/win32/Win32Shell.h"
-#include "ui/FWUT_UpdateDlg.h"
 
 namespace {
 
@@ -52,6 +52,7 @@ void ShowInformation(const std::string& text)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace fwut;
+    program::Start();
     if (const auto information = WindowProgramInformation(SplitCommandLine(::GetCommandLineA()))) {
         ShowInformation(*information);
         return 0;
@@ -69,14 +70,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SerialCommKey& ports = services->InstalledPorts();
     PortDescriptions& descriptions = services->Descriptions();
     Win32DialogWindow window(instance, shell, [&](int port) { return PortToolTip(ports, descriptions, port); });
-    // Off unless the settings name a record file; the window shows nothing of it.
-    const auto record = RecordFromSettings(services->Settings(), "fwut-update", ports, descriptions);
-    CFWUT_UpdateDlg dialog(window, UpdateEnvironment{services->Serial(), services->Clock(), ports, services->Settings(),
-                                                     services->Windows(), app.m_comPortOverride, applicationName,
-                                                     record.get()});
-    dialog.m_programDir = app.m_programDir;
-    dialog.m_tempDir = app.m_tempDir;
-    window.Attach(dialog);
+    // The record is kept when the settings name its file; the window shows nothing of it.
+    DialogRun run(window, *services, app, DialogRun::Parts("fwut-update", applicationName));
     window.RunModal();
     return 0;
 }

@@ -1,22 +1,51 @@
 #include "platform/ConsoleSignals.h"
 
-#include <csignal>
-
 #include <pthread.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "platform/posix/FdIo.h"
+#include "platform/posix/SignalSet.h"
 
 namespace fwut::console {
 namespace {
 
+constexpr int kStopSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+constexpr int kPauseSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+
 void (*g_onInterrupt)() = nullptr;
 volatile std::sig_atomic_t g_stopRequested = 0;
+volatile std::sig_atomic_t g_pauseRefused = 0;
+sigset_t g_ignoredAtStart;
+int g_holdDepth = 0;
+struct sigaction g_pauseActions[sizeof kPauseSignals / sizeof kPauseSignals[0]];
 
 extern "C" void OnSignal(int)
 {
     g_stopRequested = 1;
     g_onInterrupt();
+}
+
+extern "C" void OnPauseRequest(int)
+{
+    g_pauseRefused = 1;
+}
+
+bool IgnoredAtStart(int signal)
+{
+    return sigismember(&g_ignoredAtStart, signal) == 1;
+}
+
+sigset_t StopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kStopSignals) {
+        sigaddset(&set, signal);
+    }
+    return set;
 }
 
 }  // namespace
@@ -28,14 +57,11 @@ void OnInterruptRequest(void (*onInterrupt)())
     struct sigaction action { };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-}
-
-void KeepRunningWhenOutputCloses()
-{
-    std::signal(SIGPIPE, SIG_IGN);
+    for (const int signal : kStopSignals) {
+        if (!IgnoredAtStart(signal)) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
 }
 
 bool StopRequested()
@@ -43,34 +69,58 @@ bool StopRequested()
     return g_stopRequested != 0;
 }
 
+// A background job's write to a terminal with "stty tostop" would stop the
+// program too; ignored, the write goes out.
+void HoldTerminalStops(bool hold)
+{
+    if (hold ? g_holdDepth++ != 0 : --g_holdDepth != 0) {
+        return;
+    }
+    for (std::size_t i = 0; i < std::size(kPauseSignals); ++i) {
+        const int signal = kPauseSignals[i];
+        if (IgnoredAtStart(signal)) {
+            continue;
+        }
+        if (!hold) {
+            sigaction(signal, &g_pauseActions[i], nullptr);
+            continue;
+        }
+        struct sigaction action { };
+        action.sa_handler = signal == SIGTTOU ? SIG_IGN : OnPauseRequest;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(signal, &action, &g_pauseActions[i]);
+    }
+}
+
+bool TakeRefusedPause()
+{
+    if (g_pauseRefused == 0) {
+        return false;
+    }
+    g_pauseRefused = 0;
+    return true;
+}
+
 bool IsTerminal(std::FILE* stream)
 {
     return ::isatty(::fileno(stream)) != 0;
 }
 
-bool WriteAll(bool toError, std::string_view text)
+int WriteAll(bool toError, std::string_view text, bool untilStopRequest)
 {
-    const int fd = toError ? STDERR_FILENO : STDOUT_FILENO;
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return posix::WriteFully(toError ? STDERR_FILENO : STDOUT_FILENO, text.data(), text.size(),
+                             untilStopRequest ? StopRequested : nullptr);
+}
+
+std::string ErrorText(int error)
+{
+    return std::strerror(error);
 }
 
 void BlockStopRequestsOnThisThread()
 {
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGHUP);
+    const sigset_t stops = StopSignals();
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 }
 
@@ -80,3 +130,34 @@ unsigned long ProcessId()
 }
 
 }  // namespace fwut::console
+
+namespace fwut::posix {
+
+sigset_t StopAndPauseSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : console::kStopSignals) {
+        sigaddset(&set, signal);
+    }
+    for (const int signal : console::kPauseSignals) {
+        sigaddset(&set, signal);
+    }
+    sigaddset(&set, SIGPIPE);
+    return set;
+}
+
+void NoteSignalsIgnoredAtStart()
+{
+    sigemptyset(&console::g_ignoredAtStart);
+    const sigset_t all = StopAndPauseSignals();
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction current { };
+        if (sigismember(&all, signal) == 1 && signal != SIGPIPE && sigaction(signal, nullptr, &current) == 0 &&
+            current.sa_handler == SIG_IGN) {
+            sigaddset(&console::g_ignoredAtStart, signal);
+        }
+    }
+}
+
+}  // namespace fwut::posix

@@ -1,24 +1,20 @@
 #include "platform/posix/IniSettingsStore.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
 
+#include "platform/ComPortName.h"
+#include "platform/Files.h"
 #include "platform/posix/IniText.h"
 
 namespace fwut {
 namespace {
 
-constexpr int kHighestPort = 100;
 // Larger files are not the program's: they are neither read nor rewritten.
-constexpr off_t kMaxFileBytes = 1 << 20;
+constexpr std::size_t kMaxFileBytes = 1 << 20;
 
 // Without HOME (a service, "env -i") the home comes from the user database,
 // never the root folder.
@@ -36,95 +32,26 @@ std::string ConfigFolder()
     return home != nullptr && *home == '/' ? std::string(home) + "/.config" : std::string();
 }
 
-// n of "COM<n>" ("COM" in any case, n from 1 to 100 without leading zeros), or -1.
-int PortNumberOfKey(const std::string& key)
-{
-    if (key.size() < 4 || key.size() > 6 || (key[0] != 'C' && key[0] != 'c') || (key[1] != 'O' && key[1] != 'o') ||
-        (key[2] != 'M' && key[2] != 'm') || key[3] == '0') {
-        return -1;
-    }
-    int number = 0;
-    const auto [end, status] = std::from_chars(key.data() + 3, key.data() + key.size(), number);
-    return status == std::errc() && end == key.data() + key.size() && number <= kHighestPort ? number : -1;
-}
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return text;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Makes the missing folders of path, each only inside a folder of the user's
-// own: root run with a user's HOME (sudo) must not leave that user a
-// ~/.config of root's that the user cannot write. The problem, or empty.
-std::string MakeFolder(const std::string& path)
-{
-    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
-        const std::string folder = path.substr(0, end);
-        struct stat st { };
-        if (::stat(folder.c_str(), &st) != 0) {
-            const std::string parent = folder.substr(0, std::max<std::size_t>(folder.rfind('/'), 1));
-            if (::stat(parent.c_str(), &st) != 0 || st.st_uid != ::geteuid()) {
-                return folder + " is not made, as " + parent + " is not a folder of yours";
-            }
-            ::mkdir(folder.c_str(), 0700);
-        }
-        if (end == std::string::npos) {
-            return {};
-        }
-    }
-}
-
 }  // namespace
+
+std::string UnusedEntryText(const std::string& section, const std::string& key, const std::string& why)
+{
+    return "The settings file's [" + section + "] entry " + key + " is not used: " + why + ".";
+}
 
 IniSettingsStore::IniSettingsStore(const std::string& applicationName)
 {
     if (const std::string config = ConfigFolder(); !config.empty()) {
-        m_folder = config + "/Fernhollow Systems";
-        m_path = m_folder + "/" + applicationName + ".conf";
+        m_path = config + "/Fernhollow Systems/" + applicationName + ".conf";
     }
 }
 
+// Reading through a link is harmless (a dotfile manager links its files).
 std::string IniSettingsStore::ReadText() const
 {
-    // Reading through a link is harmless (a dotfile manager links its files).
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    struct stat st { };
     std::string text;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileBytes) {
-        text = ReadAll(fd);
-    }
-    ::close(fd);
-    return text;
+    std::string problem;
+    return !m_path.empty() && files::ReadPlainFile(m_path, kMaxFileBytes, text, problem) ? text : std::string();
 }
 
 int IniSettingsStore::GetProfileInt(const char* section, const char* entry, int defaultValue)
@@ -145,93 +72,64 @@ int IniSettingsStore::GetProfileInt(const char* section, const char* entry, int 
 
 std::string IniSettingsStore::GetProfileString(const char* section, const char* entry, const std::string& defaultValue)
 {
-    return ini::Value(ReadText(), section, entry).value_or(defaultValue);
-}
-
-bool IniSettingsStore::Fail(std::string problem)
-{
-    m_problem = std::move(problem);
-    return false;
+    const std::optional<ini::Entry> found = ini::Find(ReadText(), section, entry);
+    if (!found) {
+        return defaultValue;
+    }
+    if (const std::string problem = ini::PathProblem(*found); !problem.empty()) {
+        m_readProblems.insert(UnusedEntryText(section, found->key, problem));
+        return defaultValue;
+    }
+    return found->value;
 }
 
 bool IniSettingsStore::WriteProfileInt(const char* section, const char* entry, int value)
 {
     m_problem.clear();
-    if (m_folder.empty()) {
-        return Fail("no home folder is known for the settings file");
+    if (m_path.empty()) {
+        m_problem = "no home folder is known for the settings file";
+        return false;
     }
-    if (const std::string problem = MakeFolder(m_folder); !problem.empty()) {
-        return Fail(problem);
-    }
-    struct stat folder { };
-    if (::lstat(m_folder.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || folder.st_uid != ::geteuid()) {
-        return Fail(m_folder + " is not a folder of yours");
-    }
-
+    files::ReplacementFile file;
     std::string text;
-    mode_t mode = 0600;
-    struct stat named { };
-    if (::lstat(m_path.c_str(), &named) == 0) {
-        if (!S_ISREG(named.st_mode)) {
-            return Fail(m_path + " is not a plain file (a link is not written through)");
-        }
-        if (named.st_uid != ::geteuid() || named.st_nlink != 1) {
-            return Fail(m_path + " belongs to another user or has other names");
-        }
-        // The rename below would replace it regardless of its mode.
-        if ((named.st_mode & S_IWUSR) == 0) {
-            return Fail("the settings file " + m_path + " is read-only");
-        }
-        if (named.st_size > kMaxFileBytes) {
-            return Fail(m_path + " is too large to be a settings file");
-        }
-        const int fd = ::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        struct stat opened { };
-        if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
-            return Fail(m_path + " changed while it was read");
-        }
-        text = ReadAll(fd);
-        ::close(fd);
-        mode = named.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return Fail(m_path + ": " + std::strerror(errno));
+    const files::NewFileRules rules{.privateToUser = true, .inOwnFolderOnly = true, .makeMissingFolders = true};
+    if (!file.Create(m_path, rules) || !file.ReadCurrent(text, kMaxFileBytes)) {
+        m_problem = m_path + ": " + file.Problem();
+        return false;
     }
-
     const std::string updated = ini::WithValue(text, section, entry, std::to_string(value));
-    std::string temporary = m_path + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return Fail(m_folder + ": " + std::strerror(errno));
-    }
-    const bool written = WriteAll(fd, updated) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int writeError = errno;
-    ::close(fd);
-    if (!written || ::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        const int error = written ? errno : writeError;
-        ::unlink(temporary.c_str());
-        return Fail(m_path + ": " + std::strerror(error));
+    if (!file.Write(updated.data(), updated.size()) || !file.Commit()) {
+        m_problem = m_path + ": " + file.Problem();
+        return false;
     }
     return true;
 }
 
-std::map<int, std::string> PortMapOfText(const std::string& text)
+std::map<int, std::string> PortMapOfText(const std::string& text, std::vector<std::string>* problems)
 {
     std::map<int, std::string> ports;
-    for (const auto& [key, path] : ini::SectionValues(text, "Ports")) {
-        const int number = PortNumberOfKey(key);
-        if (number > 0 && !path.empty()) {
-            ports[number] = path;
+    for (const ini::Entry& entry : ini::SectionEntries(text, "Ports")) {
+        const int number = ComPortNumber(entry.key);
+        if (number <= 0 || entry.value.empty()) {
+            continue;
         }
+        if (const std::string problem = ini::PathProblem(entry); !problem.empty()) {
+            if (problems != nullptr) {
+                problems->push_back(UnusedEntryText("Ports", entry.key, problem));
+            }
+            continue;
+        }
+        ports[number] = entry.value;
     }
     return ports;
 }
 
-std::map<int, std::string> IniSettingsStore::ReadPortMap() const
+std::map<int, std::string> IniSettingsStore::ReadPortMap()
 {
-    return PortMapOfText(ReadText());
+    std::vector<std::string> problems;
+    std::map<int, std::string> ports = PortMapOfText(ReadText(), &problems);
+    m_readProblems.insert(problems.begin(), problems.end());
+    return ports;
 }
 
 }  // namespace fwut

@@ -1,5 +1,7 @@
 #include "platform/posix/IniText.h"
 
+#include "platform/AsciiCase.h"
+
 namespace fwut::ini {
 namespace {
 
@@ -12,20 +14,6 @@ std::string_view Trimmed(std::string_view text)
         return {};
     }
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // One line of the text, without its "\n".
@@ -57,61 +45,109 @@ std::optional<std::string_view> SectionName(std::string_view line)
     return Trimmed(trimmed.substr(1, trimmed.size() - 2));
 }
 
-// Where a comment after a value begins ("ComPort=5 ; the bench adapter"),
-// the blanks before its ';' or '#' included; the line's size when it has
-// none. Without a blank before it the mark is part of the value, as in a
-// device path.
-std::size_t CommentStart(std::string_view line)
+// Where a comment in text begins ("5 ; the bench adapter"), the blanks before
+// its ';' or '#' included, counted from from; npos when it has none. Without
+// a blank before it the mark is part of the value, as in a device path.
+std::size_t CommentStart(std::string_view line, std::size_t from)
 {
-    for (std::size_t i = 1; i < line.size(); ++i) {
+    for (std::size_t i = from + 1; i < line.size(); ++i) {
         if ((line[i] == ';' || line[i] == '#') && (line[i - 1] == ' ' || line[i - 1] == '\t')) {
             const auto blanks = line.find_last_not_of(" \t", i - 1);
-            return blanks == std::string_view::npos ? 0 : blanks + 1;
+            return blanks == std::string_view::npos || blanks < from ? from : blanks + 1;
         }
     }
-    return line.size();
+    return std::string_view::npos;
 }
 
-// The key and value of a "key=value" line; comment lines (';', '#') have none.
-std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view line)
+// A "key=value" line read: the entry, and where the comment after its value
+// begins (the line's size when it has none).
+struct ParsedLine {
+    Entry entry;
+    std::size_t commentStart;
+};
+
+std::optional<ParsedLine> Parse(std::string_view line)
 {
-    const std::string_view trimmed = Trimmed(line.substr(0, CommentStart(line)));
-    const auto equals = trimmed.find('=');
+    const std::string_view trimmed = Trimmed(line);
+    const auto equals = line.find('=');
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' || equals == std::string_view::npos) {
         return std::nullopt;
     }
-    std::string_view value = Trimmed(trimmed.substr(equals + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
+    ParsedLine parsed{Entry{std::string(Trimmed(line.substr(0, equals))), {}, {}, false}, line.size()};
+    const std::size_t valueStart = line.find_first_not_of(kBlanks, equals + 1);
+    if (valueStart == std::string_view::npos) {
+        return parsed;
     }
-    return std::make_pair(Trimmed(trimmed.substr(0, equals)), value);
+    if (line[valueStart] == '"') {
+        const std::size_t closing = line.find('"', valueStart + 1);
+        if (closing == std::string_view::npos) {
+            parsed.entry.problem = "its double quote is not closed";
+            return parsed;
+        }
+        parsed.entry.value = std::string(line.substr(valueStart + 1, closing - valueStart - 1));
+        const std::size_t comment = CommentStart(line, closing);
+        const std::size_t restEnd = comment == std::string_view::npos ? line.size() : comment;
+        if (!Trimmed(line.substr(closing + 1, restEnd - closing - 1)).empty()) {
+            parsed.entry.problem = "text follows its closing double quote";
+        }
+        parsed.commentStart = restEnd;
+        return parsed;
+    }
+    const std::size_t comment = CommentStart(line, valueStart);
+    parsed.entry.cutAtComment = comment != std::string_view::npos;
+    parsed.commentStart = parsed.entry.cutAtComment ? comment : line.size();
+    parsed.entry.value = std::string(Trimmed(line.substr(valueStart, parsed.commentStart - valueStart)));
+    return parsed;
 }
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> SectionValues(std::string_view text, std::string_view section)
+std::vector<Entry> SectionEntries(std::string_view text, std::string_view section)
 {
-    std::vector<std::pair<std::string, std::string>> values;
+    std::vector<Entry> entries;
     bool inSection = false;
     for (const Line& line : Lines(text)) {
         if (const auto name = SectionName(line.text)) {
-            inSection = EqualIgnoringCase(*name, section);
-        } else if (const auto entry = KeyValue(line.text); inSection && entry) {
-            values.emplace_back(entry->first, entry->second);
+            inSection = EqualsIgnoringCase(*name, section);
+        } else if (inSection) {
+            if (auto parsed = Parse(line.text)) {
+                entries.push_back(std::move(parsed->entry));
+            }
         }
     }
-    return values;
+    return entries;
+}
+
+std::optional<Entry> Find(std::string_view text, std::string_view section, std::string_view key)
+{
+    std::optional<Entry> found;
+    for (Entry& entry : SectionEntries(text, section)) {
+        if (EqualsIgnoringCase(entry.key, key)) {
+            found = std::move(entry);
+        }
+    }
+    return found;
 }
 
 std::optional<std::string> Value(std::string_view text, std::string_view section, std::string_view key)
 {
-    std::optional<std::string> found;
-    for (const auto& [name, value] : SectionValues(text, section)) {
-        if (EqualIgnoringCase(name, key)) {
-            found = value;
-        }
+    const std::optional<Entry> entry = Find(text, section, key);
+    if (!entry || !entry->problem.empty()) {
+        return std::nullopt;
     }
-    return found;
+    return entry->value;
+}
+
+std::string PathProblem(const Entry& entry)
+{
+    if (!entry.problem.empty()) {
+        return entry.problem;
+    }
+    if (entry.cutAtComment) {
+        return "a blank and a comment mark (\" #\" or \" ;\") follow its value outside double quotes, so the path "
+               "may be cut short; put the path in double quotes";
+    }
+    return {};
 }
 
 std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value)
@@ -120,25 +156,27 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     const std::string lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     bool inSection = false;
     std::optional<Line> keyLine;
+    std::size_t keyComment = 0;
     std::optional<Line> lastOfSection;  // the entry goes after it when the key is new
     for (const Line& line : Lines(text)) {
         if (const auto name = SectionName(line.text)) {
-            inSection = EqualIgnoringCase(*name, section);
+            inSection = EqualsIgnoringCase(*name, section);
             if (inSection) {
                 lastOfSection = line;
             }
         } else if (inSection && !Trimmed(line.text).empty()) {
             lastOfSection = line;
-            const auto current = KeyValue(line.text);
-            if (current && EqualIgnoringCase(current->first, key)) {
+            const auto current = Parse(line.text);
+            if (current && EqualsIgnoringCase(current->entry.key, key)) {
                 keyLine = line;
+                keyComment = current->commentStart;
             }
         }
     }
     std::string result(text);
     if (keyLine) {
         // The comment after the old value stays, and so does the line's CR.
-        const std::string_view rest = keyLine->text.substr(CommentStart(keyLine->text));
+        const std::string_view rest = keyLine->text.substr(keyComment);
         const bool keepCr = !keyLine->text.empty() && keyLine->text.back() == '\r';
         const std::string_view comment = keepCr && !rest.empty() ? rest.substr(0, rest.size() - 1) : rest;
         result.replace(keyLine->begin, keyLine->end - keyLine->begin,

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace fwut {
 
@@ -16,17 +17,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FirstLine(const fs::path& path)
+// A process that has the device open, and whether one of its descriptors
+// holds the device's lock.
+struct Opener {
+    long processId = 0;
+    bool holdsLock = false;
+};
+
+// Read through the stream, which turns a failed read (a process that ends
+// meanwhile) into its failbit.
+std::string FileText(const fs::path& path)
 {
     std::ifstream file(path);
-    std::string line;
-    std::getline(file, line);
-    return line;
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string FirstLine(const fs::path& path)
+{
+    const std::string text = FileText(path);
+    return text.substr(0, text.find('\n'));
 }
 
 std::string UserOf(long processId)
 {
-    std::ifstream status("/proc/" + std::to_string(processId) + "/status");
+    std::istringstream status(FileText("/proc/" + std::to_string(processId) + "/status"));
     for (std::string line; std::getline(status, line);) {
         unsigned long uid = 0;
         if (std::sscanf(line.c_str(), "Uid: %lu", &uid) == 1) {
@@ -37,19 +53,21 @@ std::string UserOf(long processId)
     return std::string();
 }
 
-std::optional<PortHolder> Holder(long processId)
+// A process that ended meanwhile cannot be named either.
+PortHolder Holder(long processId)
 {
     const std::string program = FirstLine("/proc/" + std::to_string(processId) + "/comm");
     if (program.empty()) {
-        return std::nullopt;
+        return PortHolder{};
     }
     return PortHolder{program, processId, UserOf(processId)};
 }
 
-// The process whose lock /proc/locks shows on the file (device, inode); 0 when none.
-long LockHolder(const struct stat& file)
+// Whether /proc/locks shows a lock held on the file (device, inode); the
+// process id it shows is the one that took it, which may have ended since.
+bool IsLocked(const struct stat& file)
 {
-    std::ifstream locks("/proc/locks");
+    std::istringstream locks(FileText("/proc/locks"));
     for (std::string line; std::getline(locks, line);) {
         // "1: FLOCK  ADVISORY  WRITE 4711 00:1a:3 0 EOF"; a waiting lock's line has "->".
         std::istringstream fields(line);
@@ -63,41 +81,42 @@ long LockHolder(const struct stat& file)
         unsigned long inode = 0;
         if (std::sscanf(where.c_str(), "%x:%x:%lu", &major, &minor, &inode) == 3 &&
             makedev(major, minor) == file.st_dev && inode == file.st_ino) {
-            return processId;
+            return true;
         }
     }
-    return 0;
+    return false;
 }
 
-// Each other process's id, until visit returns true; that id, or 0.
-template <typename Visit> long FindProcess(Visit visit)
+// Every other process that has the device open now. A descriptor's fdinfo
+// lists the locks held through it.
+std::vector<Opener> Openers(const fs::path& device)
 {
+    std::vector<Opener> openers;
+    const std::string self = std::to_string(::getpid());
     std::error_code error;
-    const long self = static_cast<long>(::getpid());
-    // Stepped with an error code: the range form throws when a read fails.
+    // Stepped with error codes: the range forms throw when a read fails, as
+    // it does for a process that ends meanwhile.
     for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.find_first_not_of("0123456789") == std::string::npos && std::stol(name) != self && visit(it->path())) {
-            return std::stol(name);
+        if (name.find_first_not_of("0123456789") != std::string::npos || name == self) {
+            continue;
         }
-    }
-    return 0;
-}
-
-// Another process with the device open; 0 when none.
-long OpenedBy(const fs::path& device)
-{
-    return FindProcess([&](const fs::path& process) {
-        // A process that ends meanwhile makes the next read of its list fail (ENOENT).
+        Opener opener{std::stol(name), false};
+        bool opened = false;
         std::error_code gone;
-        for (fs::directory_iterator fd(process / "fd", gone), end; !gone && fd != end; fd.increment(gone)) {
+        for (fs::directory_iterator fd(it->path() / "fd", gone), last; !gone && fd != last; fd.increment(gone)) {
             std::error_code unreadable;
             if (fs::read_symlink(fd->path(), unreadable) == device) {
-                return true;
+                opened = true;
+                const std::string info = FileText(it->path() / "fdinfo" / fd->path().filename());
+                opener.holdsLock = opener.holdsLock || info.find("\nlock:") != std::string::npos;
             }
         }
-        return false;
-    });
+        if (opened) {
+            openers.push_back(opener);
+        }
+    }
+    return openers;
 }
 
 std::optional<struct stat> DeviceStatus(const std::string& devicePath, fs::path& device)
@@ -111,6 +130,17 @@ std::optional<struct stat> DeviceStatus(const std::string& devicePath, fs::path&
     return file;
 }
 
+// The opener that holds the lock, else a holder that cannot be seen.
+PortHolder LockHolder(const std::vector<Opener>& openers)
+{
+    for (const Opener& opener : openers) {
+        if (opener.holdsLock) {
+            return Holder(opener.processId);
+        }
+    }
+    return PortHolder{};
+}
+
 }  // namespace
 
 std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
@@ -120,11 +150,12 @@ std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
     if (!file) {
         return std::nullopt;
     }
-    if (const long locker = LockHolder(*file); locker != 0) {
-        return Holder(locker);
+    const std::vector<Opener> openers = Openers(device);
+    if (IsLocked(*file)) {
+        return LockHolder(openers);
     }
-    if (const long opener = OpenedBy(device); opener != 0) {
-        return Holder(opener);
+    if (!openers.empty()) {
+        return Holder(openers.front().processId);
     }
     return std::nullopt;
 }
@@ -133,13 +164,22 @@ std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
 {
     fs::path device;
     const std::optional<struct stat> file = DeviceStatus(devicePath, device);
-    const long locker = file ? LockHolder(*file) : 0;
-    return locker != 0 ? Holder(locker) : std::nullopt;
+    if (!file || !IsLocked(*file)) {
+        return std::nullopt;
+    }
+    return LockHolder(Openers(device));
 }
 
 bool IsProcessRunning(const std::string& program)
 {
-    return FindProcess([&](const fs::path& process) { return FirstLine(process / "comm") == program; }) != 0;
+    std::error_code error;
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.find_first_not_of("0123456789") == std::string::npos && FirstLine(it->path() / "comm") == program) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace fwut

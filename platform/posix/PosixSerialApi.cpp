@@ -12,6 +12,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/ComPortName.h"
 #include "platform/ConsoleSignals.h"
 #include "platform/posix/DcbTermios.h"
 #include "platform/posix/DrainWatch.h"
@@ -60,27 +61,12 @@ DWORD Win32ErrorFromErrno(int err)
     }
 }
 
-// The port number of "\\.\COM<n>" (n decimal without leading zeros), or -1.
+// The port number of "\\.\COM<n>", or -1.
 int PortNumberOf(const char* fileName)
 {
-    static constexpr char kPrefix[] = "\\\\.\\COM";
-    constexpr std::size_t kPrefixLength = sizeof(kPrefix) - 1;
-    if (fileName == nullptr || std::strncmp(fileName, kPrefix, kPrefixLength) != 0) {
-        return -1;
-    }
-    const char* digits = fileName + kPrefixLength;
-    const std::size_t count = std::strlen(digits);
-    if (count == 0 || count > 9 || digits[0] == '0') {
-        return -1;
-    }
-    int number = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (digits[i] < '0' || digits[i] > '9') {
-            return -1;
-        }
-        number = number * 10 + (digits[i] - '0');
-    }
-    return number;
+    constexpr std::string_view kDeviceNamespace = "\\\\.\\";
+    const std::string_view name = fileName != nullptr ? fileName : "";
+    return name.starts_with(kDeviceNamespace) ? ComPortNumber(name.substr(kDeviceNamespace.size())) : -1;
 }
 
 // Claims the open device for this process and makes it a raw byte pipe.
@@ -278,6 +264,7 @@ HANDLE PosixSerialApi::CreateFileA(const char* fileName, DWORD, DWORD, DWORD, DW
     RequestLowLatency(fd);
     m_writeStallMs[fd] = 0;
     m_originalSettings[fd] = original;
+    console::HoldTerminalStops(true);
     return HandleOf(fd);
 }
 
@@ -450,7 +437,9 @@ BOOL PosixSerialApi::EscapeCommFunction(HANDLE port, DWORD function)
 BOOL PosixSerialApi::CloseHandle(HANDLE port)
 {
     const int fd = FdOf(port);
-    m_writeStallMs.erase(fd);
+    if (m_writeStallMs.erase(fd) != 0) {
+        console::HoldTerminalStops(false);
+    }
     // Bytes a stopped line never took would make close() wait for them (up to
     // 30 s on a serial port); a Windows handle closes at once. Only those are
     // dropped: on a working line the drain after each write has sent the rest,

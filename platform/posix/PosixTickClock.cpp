@@ -1,7 +1,8 @@
 #include "platform/posix/PosixTickClock.h"
 
-#include <sys/prctl.h>
 #include <time.h>
+
+#include "platform/posix/TimelyWakeUps.h"
 
 namespace fwut {
 namespace {
@@ -29,19 +30,6 @@ void SleepUntil(std::int64_t wakeNs)
 {
     const timespec at{static_cast<time_t>(wakeNs / kNsPerSecond), static_cast<long>(wakeNs % kNsPerSecond)};
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
-}
-
-// The kernel may defer a sleeping thread's wake-up by its timer slack (50 µs
-// by default, far more for background tasks) to batch wake-ups. A wait that
-// wakes 0.2 ms before its tick must not be deferred past it, so the waiting
-// thread asks for the smallest slack. The setting is per thread.
-void ReduceTimerSlack()
-{
-    thread_local bool reduced = false;
-    if (!reduced) {
-        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        reduced = true;
-    }
 }
 
 }  // namespace
@@ -75,13 +63,13 @@ void PosixTickClock::IdleUntilTick(DWORD targetTick)
     if (reachedAt - now <= kMinIdleNs) {
         return;
     }
-    ReduceTimerSlack();
+    posix::PrepareTimelyWakeUps();
     SleepUntil(reachedAt - kWakeEarlyNs);
 }
 
 void PosixTickClock::IdleBriefly()
 {
-    ReduceTimerSlack();
+    posix::PrepareTimelyWakeUps();
     SleepUntil(MonotonicNs() + kBriefIdleNs);
 }
 

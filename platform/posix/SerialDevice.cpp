@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Printable.h"
+
 namespace fwut {
 namespace {
 
@@ -65,7 +67,8 @@ std::string OtherSessionOfTerminal(dev_t device)
         }
         const ProcessTerminal process = ReadProcessTerminal(it->path().string() + "/stat");
         if (process.terminal == device) {
-            return process.command + ", process " + pid;
+            // A program names itself: its name may hold any byte.
+            return Printable(process.command) + ", process " + pid;
         }
     }
     return std::string();

@@ -1,7 +1,10 @@
-// Files on POSIX systems. Exclusive access is an flock() lock: it keeps out
+// Files on POSIX systems: reading, the scratch image, and the folders the
+// program works in. Exclusive access is an flock() lock: it keeps out
 // every other opener of this program, which is what the Windows share mode
 // achieves for the update.
 #include "platform/Files.h"
+#include "platform/posix/FdIo.h"
+#include "platform/posix/HoldingFolder.h"
 
 #include <cerrno>
 #include <climits>
@@ -19,15 +22,6 @@
 namespace fwut::files {
 namespace {
 
-int OpenRetrying(const char* path, int flags, mode_t mode = 0)
-{
-    int fd;
-    do {
-        fd = ::open(path, flags, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 bool Lock(int fd, int operation)
 {
     int rc;
@@ -43,13 +37,10 @@ bool IsRegularFile(int fd)
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// In a folder that every user may write, such as /tmp, another user can plant
-// a file under our name, or a hard link to one of our own files. Only a plain
-// file of ours with no other name may be emptied and reused.
-bool IsOwnPrivateFile(int fd)
+bool IsOwnPlainFile(int fd)
 {
     struct stat st { };
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+    return ::fstat(fd, &st) == 0 && posix::OwnFileProblem(st).empty();
 }
 
 std::string WithTrailingSlash(std::string folder)
@@ -57,35 +48,6 @@ std::string WithTrailingSlash(std::string folder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder;
-}
-
-bool OwnedByUserOrRoot(const struct stat& st)
-{
-    return st.st_uid == ::geteuid() || st.st_uid == 0;
-}
-
-// A folder in which nobody else can replace or remove our file: it belongs to
-// the user or to root, and others may not write to it unless it is sticky,
-// as /tmp is. A link to the folder counts only when the link is the user's
-// or root's, since its owner decides where it points.
-bool IsSafeFolder(std::string folder)
-{
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    if (folder.empty())
-        folder = ".";
-    struct stat link { };
-    struct stat st { };
-    if (::lstat(folder.c_str(), &link) != 0 || (S_ISLNK(link.st_mode) && !OwnedByUserOrRoot(link)) ||
-        ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !OwnedByUserOrRoot(st))
-        return false;
-    return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
 // A folder that exists, is not a link, and only the user can enter.
@@ -121,7 +83,7 @@ bool TextFile::Open(const std::string& path, Access access)
     Close();
     // O_NONBLOCK keeps a FIFO planted at the path from hanging the open; it is
     // refused just below together with folders, which Windows cannot open as files.
-    const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = posix::OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
     // A shared open still fails while someone holds the file exclusively, as on Windows.
@@ -145,18 +107,24 @@ BinaryFile::~BinaryFile()
 bool BinaryFile::CreateExclusive(const std::string& path)
 {
     Close();
-    if (!IsSafeFolder(FolderOf(path)))
+    std::string problem;
+    posix::HoldingFolder folder(path, false, problem);
+    if (!folder.IsSafe())
         return false;
-    const int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    int fd;
+    do {
+        fd = ::openat(folder.Fd(), folder.Name().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
     // Only a file we may safely own is emptied; anything else stays untouched.
-    if (!IsOwnPrivateFile(fd) || !Lock(fd, LOCK_EX) || ::ftruncate(fd, 0) != 0) {
+    if (!IsOwnPlainFile(fd) || !Lock(fd, LOCK_EX) || ::ftruncate(fd, 0) != 0) {
         ::close(fd);
         return false;
     }
     m_fd = fd;
-    m_path = path;
+    m_folder = ::dup(folder.Fd());
+    m_path = folder.Name();
     return true;
 }
 
@@ -184,17 +152,7 @@ std::size_t BinaryFile::Read(void* buffer, std::size_t size)
 
 std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
 {
-    const auto* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (m_fd >= 0 && done < size) {
-        const ssize_t n = ::write(static_cast<int>(m_fd), bytes + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return m_fd >= 0 && posix::WriteFully(static_cast<int>(m_fd), buffer, size) == 0 ? size : 0;
 }
 
 std::optional<std::uint64_t> BinaryFile::Length()
@@ -210,7 +168,10 @@ void BinaryFile::Close()
     // Closing the descriptor also releases its lock.
     if (m_fd >= 0)
         ::close(static_cast<int>(m_fd));
+    if (m_folder >= 0)
+        ::close(static_cast<int>(m_folder));
     m_fd = -1;
+    m_folder = -1;
     m_path.clear();
 }
 
@@ -219,84 +180,11 @@ void BinaryFile::DeleteAndClose() noexcept
     struct stat held { };
     struct stat named { };
     // Unlinked while the lock is still held, so no other run can have taken the file.
-    if (m_fd >= 0 && ::fstat(static_cast<int>(m_fd), &held) == 0 && ::lstat(m_path.c_str(), &named) == 0 &&
+    if (m_fd >= 0 && m_folder >= 0 && ::fstat(static_cast<int>(m_fd), &held) == 0 &&
+        ::fstatat(static_cast<int>(m_folder), m_path.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-        ::unlink(m_path.c_str());
+        ::unlinkat(static_cast<int>(m_folder), m_path.c_str(), 0);
     Close();
-}
-
-bool ReplacementFile::Fail(std::string problem)
-{
-    m_problem = std::move(problem);
-    Discard();
-    return false;
-}
-
-bool ReplacementFile::Create(const std::string& target)
-{
-    Discard();
-    m_problem.clear();
-    struct stat st { };
-    if (::lstat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return Fail(S_ISLNK(st.st_mode) ? "it is a link, which is not written through" : "it is not a plain file");
-    } else if (errno != ENOENT) {
-        return Fail(std::strerror(errno));
-    }
-    std::string path = target + ".XXXXXX";
-    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0)
-        return Fail(std::strerror(errno));
-    m_handle = fd;
-    m_target = target;
-    m_path = path;
-    return true;
-}
-
-bool ReplacementFile::Write(const void* buffer, std::size_t size)
-{
-    const auto* bytes = static_cast<const char*>(buffer);
-    for (std::size_t done = 0; done < size;) {
-        const ssize_t n = ::write(static_cast<int>(m_handle), bytes + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return Fail(n < 0 ? std::strerror(errno) : "nothing more could be written");
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// The mode a new file of the user's gets; an existing target keeps its own.
-// Written out before the rename, so that a crash cannot leave an empty target.
-bool ReplacementFile::Commit()
-{
-    struct stat st { };
-    mode_t mode = 0;
-    if (::stat(m_target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    const int fd = static_cast<int>(m_handle);
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0 || ::rename(m_path.c_str(), m_target.c_str()) != 0)
-        return Fail(std::strerror(errno));
-    ::close(fd);
-    m_handle = -1;
-    m_path.clear();
-    return true;
-}
-
-void ReplacementFile::Discard() noexcept
-{
-    if (m_handle >= 0) {
-        ::close(static_cast<int>(m_handle));
-        ::unlink(m_path.c_str());
-    }
-    m_handle = -1;
-    m_path.clear();
 }
 
 bool SameFile(const std::string& first, const std::string& second)

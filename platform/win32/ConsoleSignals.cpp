@@ -1,6 +1,8 @@
 #include "platform/ConsoleSignals.h"
 
 #include "platform/Win32Types.h"
+#include "platform/win32/HandleIo.h"
+#include "platform/win32/Win32SerialApi.h"
 
 #include <io.h>
 
@@ -28,14 +30,19 @@ void OnInterruptRequest(void (*onInterrupt)())
     ::SetConsoleCtrlHandler(OnControlEvent, TRUE);
 }
 
-// A write to a closed pipe fails with an error here; there is no signal to ignore.
-void KeepRunningWhenOutputCloses()
-{
-}
-
 bool StopRequested()
 {
     return ::InterlockedCompareExchange(&g_stopRequested, 0, 0) != 0;
+}
+
+// A Windows console has no request to pause a program.
+void HoldTerminalStops(bool)
+{
+}
+
+bool TakeRefusedPause()
+{
+    return false;
 }
 
 bool IsTerminal(std::FILE* stream)
@@ -43,17 +50,16 @@ bool IsTerminal(std::FILE* stream)
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
-bool WriteAll(bool toError, std::string_view text)
+// A write a reader holds up cannot be cut short from the console's thread.
+int WriteAll(bool toError, std::string_view text, bool)
 {
-    HANDLE output = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    while (!text.empty()) {
-        DWORD written = 0;
-        if (!::WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written == 0) {
-            return false;
-        }
-        text.remove_prefix(written);
-    }
-    return true;
+    const HANDLE output = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    return static_cast<int>(win32::WriteFully(output, text.data(), text.size()));
+}
+
+std::string ErrorText(int error)
+{
+    return SystemErrorText(static_cast<DWORD>(error));
 }
 
 // Console events arrive on a thread of the system's own, never on this one.

@@ -34,7 +34,8 @@ private:
     std::string m_lastErrorText;
 };
 
-// The system's text for a Win32 error code, without the trailing line end.
+// The system's text for a Win32 error code, without its full stop and line
+// end, so that it can stand inside a sentence.
 std::string SystemErrorText(DWORD error);
 
 }  // namespace fwut

@@ -4,6 +4,9 @@
 #include "platform/Files.h"
 
 #include "platform/Win32Types.h"
+#include "platform/win32/FileChecks.h"
+#include "platform/win32/HandleIo.h"
+#include "platform/win32/Win32SerialApi.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -15,17 +18,10 @@
 namespace fwut::files {
 namespace {
 
+using win32::AsHandle;
+using win32::AsValue;
+
 constexpr DWORD kPathCapacity = MAX_PATH;
-
-HANDLE AsHandle(std::intptr_t value)
-{
-    return reinterpret_cast<HANDLE>(value);
-}
-
-std::intptr_t AsValue(HANDLE handle)
-{
-    return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(handle);
-}
 
 // A link or junction at the path would be followed by CreateFileA; such a
 // path is refused rather than written through.
@@ -53,59 +49,6 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
     const bool known = ::GetFileInformationByHandle(file, &info) != FALSE;
     ::CloseHandle(file);
     return known;
-}
-
-// The system's words for an error, without the line end and the full stop.
-std::string SystemReason(DWORD error)
-{
-    char text[512] = {};
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                    sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.'))
-        --length;
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
-}
-
-// CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9 name devices in every
-// folder, with any extension ("COM9.img") and trailing blanks or colon.
-bool IsReservedDeviceName(const std::string& path)
-{
-    const auto slash = path.find_last_of("\\/:");
-    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    name = name.substr(0, name.find('.'));
-    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
-        name.pop_back();
-    for (char& c : name)
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" || name == "CONOUT$")
-        return true;
-    return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) && name[3] >= '0' && name[3] <= '9';
-}
-
-// What stands at an existing path: empty for a plain disk file or nothing.
-std::string ExistingTargetProblem(const std::string& path)
-{
-    if (path.starts_with("\\\\.\\") || IsReservedDeviceName(path))
-        return "it is a device, not a disk file";
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? std::string() : SystemReason(error);
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    std::string problem;
-    if (::GetFileType(file) != FILE_TYPE_DISK)
-        problem = "it is a device, not a disk file";
-    else if (!::GetFileInformationByHandle(file, &info))
-        problem = SystemReason(::GetLastError());
-    else if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
-        problem = "it is a link, which is not written through";
-    else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        problem = "it is not a plain file";
-    ::CloseHandle(file);
-    return problem;
 }
 
 }  // namespace
@@ -181,16 +124,7 @@ std::size_t BinaryFile::Read(void* buffer, std::size_t size)
 
 std::size_t BinaryFile::Write(const void* buffer, std::size_t size)
 {
-    const auto* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (m_fd >= 0 && done < size) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-        DWORD put = 0;
-        if (!::WriteFile(AsHandle(m_fd), bytes + done, chunk, &put, nullptr) || put == 0)
-            break;
-        done += put;
-    }
-    return done;
+    return m_fd >= 0 && win32::WriteFully(AsHandle(m_fd), buffer, size) == ERROR_SUCCESS ? size : 0;
 }
 
 std::optional<std::uint64_t> BinaryFile::Length()
@@ -220,84 +154,6 @@ void BinaryFile::DeleteAndClose() noexcept
         ::SetFileInformationByHandle(AsHandle(m_fd), FileDispositionInfo, &disposition, sizeof disposition);
     }
     Close();
-}
-
-bool ReplacementFile::Fail(std::string problem)
-{
-    m_problem = std::move(problem);
-    Discard();
-    return false;
-}
-
-bool ReplacementFile::Create(const std::string& target)
-{
-    Discard();
-    m_problem.clear();
-    if (const std::string problem = ExistingTargetProblem(target); !problem.empty())
-        return Fail(problem);
-    // A name of this process's own beside the target; one left by a killed run is not reused.
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string path =
-            target + "." + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-        const HANDLE file =
-            ::CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD error = ::GetLastError();
-            if (error == ERROR_FILE_EXISTS)
-                continue;
-            return Fail(SystemReason(error));
-        }
-        m_handle = AsValue(file);
-        m_target = target;
-        m_path = path;
-        if (::GetFileType(file) != FILE_TYPE_DISK)
-            return Fail("it is a device, not a disk file");
-        return true;
-    }
-    return Fail(SystemReason(ERROR_FILE_EXISTS));
-}
-
-bool ReplacementFile::Write(const void* buffer, std::size_t size)
-{
-    const auto* bytes = static_cast<const char*>(buffer);
-    for (std::size_t done = 0; done < size;) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-        DWORD put = 0;
-        if (m_handle < 0 || !::WriteFile(AsHandle(m_handle), bytes + done, chunk, &put, nullptr) || put == 0)
-            return Fail(SystemReason(::GetLastError()));
-        done += put;
-    }
-    return true;
-}
-
-// Written out before the rename, so that a crash cannot leave an empty target.
-bool ReplacementFile::Commit()
-{
-    if (m_handle < 0 || !::FlushFileBuffers(AsHandle(m_handle)))
-        return Fail(SystemReason(::GetLastError()));
-    ::CloseHandle(AsHandle(m_handle));
-    m_handle = -1;
-    if (!::MoveFileExA(m_path.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileA(m_path.c_str());
-        m_path.clear();
-        return Fail(SystemReason(error));
-    }
-    m_path.clear();
-    return true;
-}
-
-// The held handle is marked for deletion, so only this very file can go.
-void ReplacementFile::Discard() noexcept
-{
-    if (m_handle >= 0) {
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        ::SetFileInformationByHandle(AsHandle(m_handle), FileDispositionInfo, &disposition, sizeof disposition);
-        ::CloseHandle(AsHandle(m_handle));
-    }
-    m_handle = -1;
-    m_path.clear();
 }
 
 bool SameFile(const std::string& first, const std::string& second)

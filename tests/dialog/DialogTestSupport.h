@@ -42,6 +42,22 @@ inline std::map<int, std::string> TemplateTexts()
     return texts;
 }
 
+// Every event of the dialog's account, in order.
+struct RecordedEvents final : UpdateEventSink {
+    void OnUpdateEvent(const UpdateEvent& event) override { all.push_back(event); }
+    template <typename E> std::vector<E> Of() const
+    {
+        std::vector<E> found;
+        for (const UpdateEvent& event : all) {
+            if (const auto* e = std::get_if<E>(&event)) {
+                found.push_back(*e);
+            }
+        }
+        return found;
+    }
+    std::vector<UpdateEvent> all;
+};
+
 inline void WriteFile(const fs::path& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary) << content;
@@ -82,8 +98,8 @@ public:
 
     void Open(std::int8_t comPortOverride = -1)
     {
-        dialog = std::make_unique<CFWUT_UpdateDlg>(
-            window, UpdateEnvironment{serial, clock, ports, *settings, windows, comPortOverride, "fwut-update"});
+        dialog = std::make_unique<CFWUT_UpdateDlg>(window, UpdateEnvironment{serial, clock, ports, *settings, windows,
+                                                                             comPortOverride, "fwut-update", &events});
         dialog->m_programDir = programDir;
         dialog->m_tempDir = tempDir;
         window.Attach(*dialog);
@@ -123,6 +139,7 @@ public:
     std::unique_ptr<IniSettingsStore> settings;
     FakeTopLevelWindows windows;
     RecorderWindow window{clock, TemplateTexts()};
+    RecordedEvents events;
     std::unique_ptr<CFWUT_UpdateDlg> dialog;
 };
 

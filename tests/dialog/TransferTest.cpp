@@ -146,11 +146,16 @@ void PrintTo(const Failure& failure, std::ostream* out)
 
 class TransferFailure : public TransferTest, public ::testing::WithParamInterface<Failure> { };
 
+// The account counts the pages the module took, an answer that came before a
+// stop included, and tells an answer (or none) for every page sent.
 TEST_P(TransferFailure, IsReportedOnceWithTheClosingStepsAndSavesNothing)
 {
     GetParam().arrange(module, *this);
     RunUpdate(4);
     EXPECT_EQ(dialog->LastOutcome(), GetParam().outcome);
+    ASSERT_EQ(events.Of<events::Finished>().size(), 1u);
+    EXPECT_EQ(events.Of<events::Finished>()[0].pagesAccepted * 256u, module.Flashed().size());
+    EXPECT_EQ(events.Of<events::PageAnswered>().size(), events.Of<events::PageSent>().size());
     ASSERT_EQ(window.Boxes().size(), 1u);
     const std::string& head = GetParam().head;
     EXPECT_EQ(window.Boxes()[0].text.substr(0, head.size()), head);
@@ -192,14 +197,15 @@ INSTANTIATE_TEST_SUITE_P(
                               [](FakeModule& m, TransferTest&) {
                                   m.pageAnswers = {'@', '@', '@', '@', '@'};
                               },
-                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                              UpdateOutcome::PageNotAccepted, kInvalidReady},
                       Failure{"OtherPageAnswer",
                               [](FakeModule& m, TransferTest&) {
                                   m.pageAnswers = {'!', 'x'};
                               },
-                              UpdateOutcome::InvalidReadyResponse, kInvalidReady},
+                              UpdateOutcome::PageNotAccepted, kInvalidReady},
                       Failure{"SilenceAfterAPage", [](FakeModule& m, TransferTest&) { m.silentAtPage = 2; },
                               UpdateOutcome::NoResponse, kNoResponse},
+                      // The stop comes as page 1 goes out; its answer is there before "<W".
                       Failure{"Interrupted",
                               [](FakeModule& m, TransferTest& test) {
                                   test.serial.OnWrite([&m, &test](ScriptedSerialApi&, const Bytes& bytes) {
@@ -240,6 +246,12 @@ TEST_P(TransferLimit, EndsAsTheBootLoaderNeeds)
 INSTANTIATE_TEST_SUITE_P(
     Milliseconds, TransferLimit,
     ::testing::Values(Limit{"TheOtherAcceptedVersion", [](FakeModule& m) { m.versionResponse = "FG-DMM-2.31\r"; },
+                            UpdateOutcome::Succeeded},
+                      // Emptied before the request, they never stand for the version.
+                      Limit{"BytesAfterTheReadyByte",
+                            [](FakeModule& m) {
+                                m.afterReady = {'x', 'y'};
+                            },
                             UpdateOutcome::Succeeded},
                       Limit{"Version2999AfterThePause", [](FakeModule& m) { m.versionDelayMs = 10 + 2999; },
                             UpdateOutcome::Succeeded},

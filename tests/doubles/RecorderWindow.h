@@ -14,7 +14,7 @@
 
 namespace fwut {
 
-class RecorderWindow final : public DialogWindow {
+class RecorderWindow final : public DialogWindow, public WindowFrame, public SystemMenu {
 public:
     struct Control {
         std::string text;
@@ -32,7 +32,9 @@ public:
     // initialTexts: the template's control texts, keyed by control ID.
     RecorderWindow(VirtualClock& clock, const std::map<int, std::string>& initialTexts = {});
 
-    void Attach(MessageSink& dialog) { m_dialog = &dialog; }
+    void Attach(MessageSink& dialog) override { m_dialog = &dialog; }
+    WindowFrame& Frame() override { return *this; }
+    SystemMenu* Menu() override { return this; }
     // Virtual milliseconds that pass while each message box is open; the
     // timer keeps ticking meanwhile.
     void SetMessageBoxOpenMs(DWORD ms) { m_boxOpenMs = ms; }
@@ -68,7 +70,6 @@ public:
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
     bool IsDlgButtonChecked(int id) override;
     void SetWindowTextA(const std::string& caption) override;
-    bool HasSystemMenu() override { return true; }
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT command, const std::string& text) override;
     void EnableSystemMenuItem(UINT command, bool enable) override;

@@ -21,7 +21,7 @@ const std::string kCli = kBinaryDir + "/app/cli/fwut-cli";
 const std::string kHexGen = kBinaryDir + "/tools/hexgen/fwut-hexgen";
 
 class CliFixture : public ::testing::Test {
-protected:
+public:
     CliFixture()
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -100,6 +100,15 @@ protected:
         return false;
     }
 
+    // Waits until the simulator's transcript holds text; false when it never does.
+    bool AwaitTranscript(const std::string& text, const std::string& sim = "sim")
+    {
+        for (int i = 0; i < 4000 && Sim(sim).Transcript().find(text) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(5ms);
+        }
+        return Sim(sim).Transcript().find(text) != std::string::npos;
+    }
+
     // Waits for the simulator's end; its exit code says whether the program kept the protocol.
     int SimulatorExit(const std::string& name = "sim") { return Sim(name).WaitForExit(20s); }
 
@@ -119,6 +128,8 @@ protected:
 
     fs::path m_dir;
     std::map<std::string, std::unique_ptr<SimProcess>> m_sims;
+    // Other programs a test keeps running while it lasts.
+    std::vector<std::unique_ptr<Process>> m_helpers;
 };
 
 }  // namespace fwut::test

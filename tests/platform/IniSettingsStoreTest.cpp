@@ -19,7 +19,9 @@ namespace fwut {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Pair;
 
 constexpr uid_t kOtherUser = 65534;
 
@@ -83,6 +85,22 @@ TEST_F(IniSettingsStoreTest, AReadOnlyFileStaysAndCommentsSurviveANewValue)
     EXPECT_TRUE(store.WriteProfileInt("Settings", "Rate", 19200));
     EXPECT_EQ(test::ReadText(path), "[Settings]\r\nComPort=7 ; the bench adapter\r\nRate=19200\t# fixed\r\n");
     EXPECT_EQ(store.GetProfileInt("Settings", "ComPort", -1), 7);
+}
+
+// A path in double quotes is taken whole, comment marks and all; one without
+// quotes that a comment mark may have cut is refused, never taken shorter.
+TEST_F(IniSettingsStoreTest, APathIsTakenWholeOrNotAtAll)
+{
+    ::setenv("XDG_CONFIG_HOME", m_folder.Path("").c_str(), 1);
+    fs::create_directory(m_folder.Path("Fernhollow Systems"));
+    m_folder.Write("Fernhollow Systems/fwut-update.conf",
+                   "[Ports]\nCOM5=\"/dev/serial/by-id/relay #2\" ; the bench\nCOM6=/dev/serial/by-id/relay #2\n"
+                   "COM7=/dev/ttyUSB0 \n[Settings]\nRecordFile=/srv/records ;a/updates.jsonl\n");
+    IniSettingsStore store("fwut-update");
+    EXPECT_THAT(store.ReadPortMap(), ElementsAre(Pair(5, "/dev/serial/by-id/relay #2"), Pair(7, "/dev/ttyUSB0")));
+    EXPECT_EQ(store.GetProfileString("Settings", "RecordFile", "none"), "none");
+    EXPECT_THAT(store.ReadProblems(), ElementsAre(HasSubstr("[Ports] entry COM6 is not used"),
+                                                  HasSubstr("[Settings] entry RecordFile is not used")));
 }
 
 }  // namespace

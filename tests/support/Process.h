@@ -20,14 +20,30 @@ namespace fwut::test {
 
 class Process {
 public:
-    // Starts program with arguments; its standard output and error go to outputPath.
-    Process(const std::string& program, const std::vector<std::string>& arguments, const std::string& outputPath)
+    // Starts program with arguments; its standard output and error go to
+    // outputPath (the error to errorPath when one is given), unless closed
+    // names them: those descriptors start closed.
+    Process(const std::string& program, const std::vector<std::string>& arguments, const std::string& outputPath,
+            const std::vector<int>& closed = {}, const std::string& errorPath = {})
     {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        if (errorPath.empty()) {
+            posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
+        }
+        for (const int fd : closed) {
+            if (fd == STDOUT_FILENO) {
+                // The error output keeps the file.
+                posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, outputPath.c_str(),
+                                                 O_WRONLY | O_CREAT | O_APPEND, 0644);
+            }
+            posix_spawn_file_actions_addclose(&actions, fd);
+        }
         Spawn(program, arguments, actions);
     }
     // The same with standard output and error on an open descriptor (a pipe, a terminal).

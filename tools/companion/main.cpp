@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ProgramStart.h"
 #include "platform/x11/HandoffAtom.h"
 #include "tools/companion/HandoffListener.h"
 #include "tools/companion/HeldPort.h"
@@ -74,6 +75,7 @@ std::uint32_t HandoffAtom()
 
 int main(int argc, char** argv)
 {
+    fwut::program::Start();
     QApplication application(argc, argv);
     Options options;
     if (!ParseOptions(argc, argv, options)) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Files.h"
+#include "platform/ProgramStart.h"
 #include "tools/hexgen/HexGenerator.h"
 
 namespace {
@@ -75,20 +77,22 @@ bool ParseOption(int argc, char** argv, int& i, Command& command)
     return true;
 }
 
-bool WriteAll(const std::string& text, const std::string& path)
+// Standard output, or a file that the new text replaces whole.
+std::string WriteAll(const std::string& text, const std::string& path)
 {
-    std::FILE* out = path.empty() ? stdout : std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    const bool closed = (out == stdout ? std::fflush(out) : std::fclose(out)) == 0;
-    return written && closed;
+    if (path.empty()) {
+        const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+        return written && std::fflush(stdout) == 0 ? std::string() : std::string("standard output failed");
+    }
+    fwut::files::ReplacementFile file;
+    return file.Create(path) && file.Write(text.data(), text.size()) && file.Commit() ? std::string() : file.Problem();
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    fwut::program::Start();
     Command command;
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
@@ -97,8 +101,9 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    if (!WriteAll(fwut::hexgen::GenerateHex(command.options), command.output)) {
-        std::fprintf(stderr, "fwut-hexgen: cannot write the output\n");
+    if (const std::string problem = WriteAll(fwut::hexgen::GenerateHex(command.options), command.output);
+        !problem.empty()) {
+        std::fprintf(stderr, "fwut-hexgen: cannot write the output: %s\n", problem.c_str());
         return 1;
     }
     return 0;

@@ -3,9 +3,8 @@
 #include "tools/sim/RelayProtocol.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+
+#include "platform/Files.h"
 
 namespace fwut::sim {
 
@@ -30,16 +29,9 @@ std::vector<std::uint8_t> PageStore::Image() const
 std::string PageStore::WriteImage(const std::string& path) const
 {
     const std::vector<std::uint8_t> bytes = Image();
-    errno = 0;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) {
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    file.close();
-    if (!file) {
-        return errno != 0 ? std::strerror(errno) : "write failed";
-    }
-    return {};
+    files::ReplacementFile file;
+    return file.Create(path) && file.Write(bytes.data(), bytes.size()) && file.Commit() ? std::string()
+                                                                                        : file.Problem();
 }
 
 }  // namespace fwut::sim

@@ -1,5 +1,8 @@
 // fwut-sim: the relay and the Mobile Module's boot loader, simulated on a
 // pseudo-terminal, for testing the update program end to end.
+#include "platform/ConsoleSignals.h"
+#include "platform/ProgramStart.h"
+#include "platform/posix/TimelyWakeUps.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/SimServer.h"
 #include "tools/sim/Transcript.h"
@@ -13,20 +16,10 @@ namespace {
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
-void RequestStop(int)
+// In a signal handler, which cuts the loop's wait short.
+void RequestStop()
 {
     g_stopRequested = 1;
-}
-
-// Without SA_RESTART, so that the loop's wait is cut short too.
-void InstallStopHandlers()
-{
-    struct sigaction action { };
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
-    }
 }
 
 }  // namespace
@@ -34,6 +27,9 @@ void InstallStopHandlers()
 int main(int argc, char** argv)
 {
     using namespace fwut::sim;
+    fwut::program::Start();
+    // The module answers when it should, however busy the machine.
+    fwut::posix::PrepareTimelyWakeUps();
     const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.helpWanted) {
         std::fputs(UsageText().c_str(), stdout);
@@ -49,7 +45,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fwut-sim: cannot write %s: %s\n", options.transcriptPath.c_str(), std::strerror(errno));
         return 2;
     }
-    InstallStopHandlers();
+    fwut::console::OnInterruptRequest(RequestStop);
     Transcript transcript(out);
     const int status = SimServer(options, transcript).Run(g_stopRequested);
     if (out != stderr) {
