@@ -51,10 +51,16 @@ foreach(size 16 32 48 128 256)
             DESTINATION usr/share/icons/hicolor/${size}x${size}/apps RENAME fwut-update.png)
 endforeach()
 
-# Debian wants manual pages and the changelog compressed, without a time stamp.
+# Debian wants manual pages and documents compressed, without a time stamp.
+# The README and the JSON output's contract, which the manual page names, go
+# with the changelog.
 set(compressed "")
 foreach(page fwut-cli.1 fwut-update.1 changelog)
     configure_file(${linux}/${page}.in ${staged}/${page} @ONLY)
+endforeach()
+configure_file(${PROJECT_SOURCE_DIR}/README.md ${staged}/README.md COPYONLY)
+configure_file(${PROJECT_SOURCE_DIR}/docs/json-output.md ${staged}/json-output.md COPYONLY)
+foreach(page fwut-cli.1 fwut-update.1 changelog README.md json-output.md)
     add_custom_command(OUTPUT ${staged}/${page}.gz
                        COMMAND gzip -9 -n -f -k ${staged}/${page}
                        DEPENDS ${staged}/${page}
@@ -63,7 +69,8 @@ foreach(page fwut-cli.1 fwut-update.1 changelog)
 endforeach()
 add_custom_target(fwut-package-docs ALL DEPENDS ${compressed})
 install(FILES ${staged}/fwut-cli.1.gz ${staged}/fwut-update.1.gz DESTINATION usr/share/man/man1)
-install(FILES ${staged}/changelog.gz ${linux}/copyright DESTINATION ${FWUT_DOC_DIR})
+install(FILES ${staged}/changelog.gz ${staged}/README.md.gz ${staged}/json-output.md.gz ${linux}/copyright
+        DESTINATION ${FWUT_DOC_DIR})
 install(FILES ${linux}/lintian-overrides DESTINATION usr/share/lintian/overrides RENAME fwut-update)
 
 set(CPACK_GENERATOR DEB)

@@ -28,6 +28,8 @@ file(GENERATE OUTPUT ${bundle} CONTENT "\
 !define CLI_EXE \"${staged}/fwut-cli.exe\"
 !define DESCRIPTION_FILE \"${FWUT_FIRMWARE_DESCRIPTION}\"
 !define HEX_FILE \"${FWUT_FIRMWARE_HEX}\"
+!define README_FILE \"${PROJECT_SOURCE_DIR}/README.md\"
+!define JSON_CONTRACT_FILE \"${PROJECT_SOURCE_DIR}/docs/json-output.md\"
 !define ICON_FILE \"${PROJECT_SOURCE_DIR}/resources/icons/fwut.ico\"
 !define OUTPUT_FILE \"${FWUT_INSTALLER}\"
 ")
@@ -57,6 +59,7 @@ add_custom_command(OUTPUT ${FWUT_INSTALLER}
             -DFIRMWARE_DIR=${FWUT_FIRMWARE_FOLDER} -P ${CMAKE_CURRENT_SOURCE_DIR}/CheckFirmware.cmake
     COMMAND ${make_installer}
     DEPENDS fwut-update fwut-cli ${bundle} ${CMAKE_CURRENT_SOURCE_DIR}/windows/fwut-update.nsi ${firmware_files}
+            ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/json-output.md
     COMMENT "Making ${FWUT_INSTALLER}"
     VERBATIM)
 add_custom_target(installer-win64 DEPENDS ${FWUT_INSTALLER})

@@ -4,8 +4,10 @@
 # Each fault is an exact text in one file replaced by another; the file is
 # restored afterwards, whatever happens. Prints every fault's fate and the
 # kill rate; the faults no test catches are the ones to look at.
-# Usage: scripts/mutation-check.sh [--only NAME] [--list] [--verify]
+# Usage: scripts/mutation-check.sh [--only NAME] [--tests REGEX] [--list] [--verify]
 # --verify only checks that every fault's text is still in its file, once.
+# --tests runs only the tests whose names match REGEX (quicker, for faults
+# known to belong to those tests; a fault they miss is reported as surviving).
 # Needs a configured default build (cmake --preset default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,7 +33,7 @@ version-limit @@ update/Transfer.cpp @@ kVersionLimitMs = 3000; @@ kVersionLimit
 version-limit-start @@ update/Transfer.cpp @@ m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);\n    const DWORD start = m_env.clock.GetTickCount(); @@ const DWORD start = m_env.clock.GetTickCount();\n    m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);
 ready-limit @@ update/Transfer.cpp @@ kReadyLimitMs = 2000; @@ kReadyLimitMs = 3000;
 page-answer-limit @@ update/Transfer.cpp @@ kPageAnswerLimitMs = 3000; @@ kPageAnswerLimitMs = 2000;
-page-limit-start @@ update/Transfer.cpp @@ TransmitPage(pageIndex, page);\n\n        // A read that delivers nothing counts as the byte 0x00: an invalid answer.\n        std::uint8_t answer = 0;\n        if (!ReceiveByte(m_env.clock.GetTickCount(), @@ const DWORD sent = m_env.clock.GetTickCount();\n        TransmitPage(pageIndex, page);\n\n        std::uint8_t answer = 0;\n        if (!ReceiveByte(sent,
+page-limit-start @@ update/Transfer.cpp @@ TransmitPage(pageIndex, page);\n\n        // A read that delivers nothing counts as the byte 0x00: an invalid\n        // answer. An answer already there when a stop comes is taken, so that\n        // a page the module accepted is counted as accepted.\n        std::uint8_t answer = 0;\n        const ByteWait wait{m_env.clock.GetTickCount(), @@ const DWORD sent = m_env.clock.GetTickCount();\n        TransmitPage(pageIndex, page);\n        std::uint8_t answer = 0;\n        const ByteWait wait{sent,
 one-transmission-more @@ update/Transfer.cpp @@ kMaxTransmissions = 5; @@ kMaxTransmissions = 6;
 checksum-short @@ update/Transfer.cpp @@ PageChecksum(page, sizeof page) @@ PageChecksum(page, sizeof page - 1)
 header-byte-order @@ update/Transfer.cpp @@ {static_cast<std::uint8_t>(pageIndex >> 8),\n                                    static_cast<std::uint8_t>(pageIndex & 0xFF)} @@ {static_cast<std::uint8_t>(pageIndex & 0xFF),\n                                    static_cast<std::uint8_t>(pageIndex >> 8)}
@@ -47,7 +49,7 @@ hex-checksum @@ update/HexImage.cpp @@ (256 - sum % 256) % 256 @@ (255 - sum % 2
 hex-line-limit @@ update/HexImage.cpp @@ kLineLimit = 199; @@ kLineLimit = 200;
 hex-top-limit @@ update/HexImage.cpp @@ if (address + count > kImageLimit) @@ if (address + count > kImageLimit + 1)
 hex-page-growth @@ update/HexImage.cpp @@ while (offset >= image.size()) @@ while (offset > image.size())
-port-name-case @@ serial/PortSelection.cpp @@ EqualsIgnoringCase(portName, text) @@ std::string(portName) == text
+port-name-case @@ platform/ComPortName.cpp @@ !StartsWithIgnoringCase(text, "COM") @@ !text.starts_with("COM")
 port-slots @@ serial/PortSelection.cpp @@ k < kMaxPortNumber && slot < kPortSlotCount; @@ k < kMaxPortNumber && slot < kPortSlotCount - 1;
 preferred-port-order @@ serial/PortSelection.cpp @@ if (m_env.comPortOverride != -1) { @@ if (m_env.comPortOverride != -1 && m_env.settings.GetProfileInt("Settings", "ComPort", -1) == -1) {
 lowest-port-fallback @@ serial/PortSelection.cpp @@ if (!checked && m_portSlots[0] != -1) { @@ if (!checked && m_portSlots[1] != -1) {
@@ -57,7 +59,7 @@ blink-period @@ update/UpdateStart.cpp @@ kPromptShownMs = 1500; @@ kPromptShown
 cancel-keeps-borrowed-port @@ update/UpdateStart.cpp @@ EnableInstalledPortButtons();\n    ReturnPortToCompanion();\n    EnableIdleControls(true); @@ EnableInstalledPortButtons();\n    EnableIdleControls(true);
 release-sleep-always @@ serial/PortHandoff.cpp @@ if (m_handedOffPort != -1) {\n        // Gives @@ {\n        // Gives
 image-not-held @@ update/FirmwareFileOps.cpp @@ TellImageConverted();\n        return true; @@ TellImageConverted();\n        m_tempImage.Close();\n        return true;
-exit-code-no-ready @@ app/ExitCodes.cpp @@ case UpdateOutcome::NoReadyResponse:\n        return kExitNoReadyResponse; @@ case UpdateOutcome::NoReadyResponse:\n        return kExitInvalidReadyResponse;
+exit-code-no-ready @@ update/Outcomes.cpp @@ "no ready response", kExitNoReadyResponse, @@ "no ready response", kExitInvalidReadyResponse,
 date-hour-zero @@ update/FirmwareDescription.cpp @@ return hour > 12 ? hour - 12 : hour; @@ return hour > 12 ? hour - 12 : (hour == 0 ? 12 : hour);
 closing-pause @@ update/RelayCommands.cpp @@ fwut::Delay(m_env.clock, 200); @@ fwut::Delay(m_env.clock, 100);
 dcb-cts-flow @@ serial/RS232.cpp @@ m_dcb.fOutxCtsFlow = FALSE; @@ m_dcb.fOutxCtsFlow = TRUE;
@@ -67,12 +69,12 @@ write-after-failure @@ serial/RS232.cpp @@ if (!m_isOpen || length < 0 || m_writ
 hidden-companion-asked @@ serial/PortHandoff.cpp @@ if (!windows.IsWindowVisible(window)) { @@ if (false) {
 handoff-release-code @@ ui/FWUT_UpdateDlg.h @@ HANDOFF_RELEASE_PORT = 1001; @@ HANDOFF_RELEASE_PORT = 1003;
 description-line-cap @@ update/FirmwareDescription.cpp @@ kMaxLineLength = 4096; @@ kMaxLineLength = 4095;
-exit-code-interrupted @@ app/ExitCodes.cpp @@ case UpdateOutcome::Interrupted:\n        return kExitInterrupted; @@ case UpdateOutcome::Interrupted:\n        return kExitCancelled;
-idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ m_window.EnableSystemMenuItem(SC_CLOSE, enable); @@ m_window.EnableSystemMenuItem(SC_CLOSE, false);
+exit-code-interrupted @@ update/Outcomes.cpp @@ "interrupted", kExitInterrupted, @@ "interrupted", kExitCancelled,
+idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ menu->EnableSystemMenuItem(SC_CLOSE, enable); @@ menu->EnableSystemMenuItem(SC_CLOSE, false);
 lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
 stale-byte-answers-page @@ update/Transfer.cpp @@ m_serialPort.PurgeInput();\n    const std::uint8_t header @@ const std::uint8_t header
 stop-cuts-pauses @@ ui/FWUT_UpdateDlg.cpp @@ fwut::Delay(m_env.clock, ms); @@ for (DWORD i = 0; i < ms && !Interrupted(); ++i) fwut::Delay(m_env.clock, 1);
-old-hex-sent @@ update/Transfer.cpp @@ if (!VerifyFirmwareFile() || !HexFileUnchangedSinceConversion()) { @@ if (!VerifyFirmwareFile()) {
+old-hex-sent @@ update/Transfer.cpp @@ : !HexFileUnchangedSinceConversion() ? @@ : false ?
 stop-fails-drain @@ platform/posix/PosixSerialApi.cpp @@ return console::StopRequested() && idleMs >= kStalledAfterStopMs ? ECANCELED : 0; @@ return console::StopRequested() ? ECANCELED : 0;
 line-left-raw @@ platform/posix/PosixSerialApi.cpp @@ ::tcsetattr(fd, TCSANOW, &original->second); @@ (void)original;
 port-number-octal @@ app/cli/main.cpp @@ value.erase(0, std::min(value.find_first_not_of('0'), value.size() - 1)); @@ value.erase(0, 0);
@@ -81,22 +83,42 @@ ready-skips-line-feed @@ update/Transfer.cpp @@ if (byte != kAccepted) { @@ if (
 version-ends-at-line-feed @@ update/Transfer.cpp @@ if (byte == '\r') { @@ if (byte == '\r' || byte == 0x0A) {
 image-may-be-hex-file @@ update/HexImage.cpp @@ if (files::SameFile(hexPath, imagePath)) @@ if (false)
 tmp-squat-taken @@ platform/posix/files.cpp @@ if (IsPrivateFolder(own))\n        return own + '/'; @@ return own + '/';
-settings-read-only-ignored @@ platform/posix/IniSettingsStore.cpp @@ if ((named.st_mode & S_IWUSR) == 0) { @@ if (false) {
+settings-read-only-ignored @@ platform/posix/UserFiles.cpp @@ if ((st.st_mode & S_IWUSR) == 0) { @@ if (false) {
 settings-comment-dropped @@ platform/posix/IniText.cpp @@ entry + std::string(comment) + @@ entry +
-settings-folder-in-others @@ platform/posix/IniSettingsStore.cpp @@ if (::stat(parent.c_str(), &st) != 0 || st.st_uid != ::geteuid()) { @@ if (::stat(parent.c_str(), &st) != 0) {
+settings-folder-in-others @@ platform/posix/HoldingFolder.cpp @@ if (::fstat(folder, &parent) != 0 || parent.st_uid != ::geteuid()) { @@ if (::fstat(folder, &parent) != 0) {
 convert-stop-ignored @@ app/cli/FileCommands.cpp @@ if (written && console::StopRequested()) { @@ if (false) {
-convert-writes-through-devices @@ platform/posix/files.cpp @@ if (!S_ISREG(st.st_mode))\n            return Fail(S_ISLNK @@ if (false)\n            return Fail(S_ISLNK
+convert-writes-through-devices @@ platform/posix/HoldingFolder.cpp @@ if (!S_ISREG(file.st_mode)) { @@ if (false) {
+record-appends-to-others @@ platform/posix/UserFiles.cpp @@ } else if (problem = posix::OwnFileProblem(st); problem.empty() && @@ } else if (problem.clear(); problem.empty() &&
+no-purge-before-request @@ update/Transfer.cpp @@ Delay(100);\n    m_serialPort.PurgeInput(); @@ Delay(100);
+temp-message-blank-lost @@ update/FirmwareTexts.h @@ "Unable to create the temporary firmware file.               " @@ "Unable to create the temporary firmware file.              "
+standard-output-left-closed @@ platform/posix/ProgramStart.cpp @@ if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) { @@ if (true) {
+pause-obeyed @@ platform/posix/PosixSerialApi.cpp @@ console::HoldTerminalStops(true);\n @@ \n
+quit-not-a-stop @@ platform/posix/ConsoleSignals.cpp @@ {SIGINT, SIGQUIT, SIGTERM, SIGHUP} @@ {SIGINT, SIGTERM, SIGHUP}
+record-in-others-folder @@ platform/posix/UserFiles.cpp @@ if (rules.inOwnFolderOnly && !folder.IsOwn()) {\n            problem @@ if (false) {\n            problem
+link-followed-in-path @@ platform/posix/HoldingFolder.cpp @@ !OwnedByUserOrRoot(st) || !IsFolderSafe(holder) @@ !OwnedByUserOrRoot(st)
+record-fragment-kept @@ platform/posix/UserFiles.cpp @@ if (::ftruncate(fd, st.st_size) != 0) { @@ if (false) {
+record-glued-to-fragment @@ platform/posix/UserFiles.cpp @@ ::pread(fd, &last, 1, st.st_size - 1) == 1 && @@ false &&
+answer-after-stop-dropped @@ update/Transfer.cpp @@ UpdateOutcome::PageNotAccepted, true}; @@ UpdateOutcome::PageNotAccepted, false};
+history-takes-trailing-bytes @@ app/cli/HistoryCommand.cpp @@ if (line.find('\0') != std::string_view::npos) { @@ if (false) {
+history-drops-output @@ app/cli/main.cpp @@ if (!output.Finish(kFinalOutputWaitMs) && !isUpdate) { @@ if (false) {
+message-before-outcome @@ app/cli/JsonOutput.cpp @@ if (m_outcomeWritten) {\n        WriteHeldMessages(); @@ if (true) {\n        WriteHeldMessages();
+holder-by-lock-taker @@ platform/posix/PortHolder.cpp @@ if (opener.holdsLock) { @@ if (true) {
+quoted-value-cut @@ platform/posix/IniText.cpp @@ const std::size_t comment = CommentStart(line, closing); @@ const std::size_t comment = CommentStart(line, valueStart);
+unquoted-path-cut-taken @@ platform/posix/IniText.cpp @@ if (entry.cutAtComment) { @@ if (false) {
+same-hex-refused @@ update/FirmwareFileOps.cpp @@ if (HexFileConvertsToHeldImage()) { @@ if (false) {
 EOF
 
 only=""
+tests=()
 list=0
 verify=0
 while (($#)); do
     case $1 in
         --only) only=$2; shift 2 ;;
+        --tests) tests=(-R "$2"); shift 2 ;;
         --list) list=1; shift ;;
         --verify) verify=1; shift ;;
-        *) echo "usage: scripts/mutation-check.sh [--only NAME] [--list] [--verify]" >&2; exit 2 ;;
+        *) echo "usage: scripts/mutation-check.sh [--only NAME] [--tests REGEX] [--list] [--verify]" >&2; exit 2 ;;
     esac
 done
 
@@ -147,7 +169,7 @@ while IFS= read -r line; do
     # In the order the tests are declared, fast unit tests first: ctest would
     # otherwise start the slowest first, and most faults show in the fast ones.
     elif rm -f build/default/Testing/Temporary/CTestCostData.txt &&
-        ctest --preset default -j "$(nproc)" --stop-on-failure --timeout 120 >"$backup/test.log" 2>&1; then
+        ctest --preset default -j "$(nproc)" --stop-on-failure --timeout 120 "${tests[@]}" >"$backup/test.log" 2>&1; then
         verdict="SURVIVED"
         survivors+=("$name")
     else

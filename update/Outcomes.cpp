@@ -51,8 +51,7 @@ const OutcomeFacts kOutcomes[] = {
      "The boot loader gave its version but no ready byte: put the module into update mode again\n"
      "(hold Setup, then Read, until both lights go out; release; both blink) and start again.",
      &kNoReadyHead},
-    {UpdateOutcome::InvalidReadyResponse, "invalid-ready-response", "invalid ready response",
-     kExitInvalidReadyResponse,
+    {UpdateOutcome::InvalidReadyResponse, "invalid-ready-response", "invalid ready response", kExitInvalidReadyResponse,
      "The boot loader gave its version, then another byte than its ready byte: noise on the line or a\n"
      "relay that repeats bytes; check the adapter's cable and start again with the button sequence.",
      &kInvalidReadyHead},

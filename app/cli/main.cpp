@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -35,22 +36,30 @@ const CLI::Validator kDecimal(
     },
     "DECIMAL");
 
-constexpr const char* kExitCodes =
-    "Exit codes:\n"
-    "   0  success\n"
-    "   1  internal error\n"
-    "   2  usage error\n"
-    "   3  firmware file problem (description or HEX file missing or invalid)\n"
-    "   4  serial port not opened, no port to use, or the line lost while waiting\n"
-    "   5  no response from the module\n"
-    "   6  invalid version response from the module\n"
-    "   7  no ready response from the module\n"
-    "   8  invalid ready response (a page answered wrongly or rejected five times)\n"
-    "   9  temporary image file could not be created or opened (convert: image file not written)\n"
-    "  10  cancelled while waiting for the module\n"
-    "  11  transfer interrupted (Ctrl-C); convert or check stopped, no file changed\n"
-    "  12  the output could not be written (check, ports, history, convert)\n"
-    "  13  the update record could not be read (history)\n";
+// The exit codes as --help lists them: the names of the outcomes each code
+// ends, from the one table of outcomes, and the codes that end no update.
+std::string ExitCodeHelp()
+{
+    std::map<int, std::string> meanings = {
+        {kExitInternalError, "internal error"},
+        {kExitUsage, "usage error; history: no record named and none set"},
+        {kExitOutputNotWritten, "check, ports, history, convert: the output could not be written"},
+        {kExitRecordNotRead, "history: the update record could not be read"},
+    };
+    for (const OutcomeFacts& facts : AllOutcomes()) {
+        if (facts.outcome != UpdateOutcome::None) {
+            std::string& meaning = meanings[facts.exitCode];
+            meaning += (meaning.empty() ? "" : ", ") + std::string(facts.name);
+        }
+    }
+    meanings[kExitTemporaryFile] += "; convert: the image file could not be written";
+    meanings[kExitInterrupted] += "; convert, check: stopped, no file changed";
+    std::string help = "Exit codes:\n";
+    for (const auto& [code, meaning] : meanings) {
+        help += Format("  %2d  %s\n", code, meaning.c_str());
+    }
+    return help;
+}
 
 void AddUpdate(CLI::App& app, UpdateOptions& options)
 {
@@ -98,7 +107,7 @@ int RunCommand(int argc, char** argv, bool& isUpdate)
     CLI::App app("Writes new firmware into a FieldGatherer Mobile Module through its radio relay.", "fwut-cli");
     app.set_version_flag("--version", fwut::VersionText("fwut-cli"));
     app.require_subcommand(1);
-    app.footer(kExitCodes);
+    app.footer(ExitCodeHelp());
 
     UpdateOptions update;
     AddUpdate(app, update);

@@ -177,8 +177,9 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules, st
         return false;
     }
     // A reparse point (a link) is opened as itself, not followed, and refused.
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         problem = SystemErrorText(::GetLastError());
         return false;
@@ -201,15 +202,15 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules, st
     std::string whole;
     char last = '\n';
     DWORD got = 0;
-    if (size.QuadPart > 0 && MoveTo(file, size.QuadPart - 1) && ::ReadFile(file, &last, 1, &got, nullptr) &&
-        got == 1 && last != '\n') {
+    if (size.QuadPart > 0 && MoveTo(file, size.QuadPart - 1) && ::ReadFile(file, &last, 1, &got, nullptr) && got == 1 &&
+        last != '\n') {
         whole = "\n";
     }
     // A record is read alike on every system: its lines end in "\n" alone.
     whole.append(line);
     whole += '\n';
-    const DWORD error = MoveTo(file, size.QuadPart) ? win32::WriteFully(file, whole.data(), whole.size())
-                                                     : ::GetLastError();
+    const DWORD error =
+        MoveTo(file, size.QuadPart) ? win32::WriteFully(file, whole.data(), whole.size()) : ::GetLastError();
     if (error != ERROR_SUCCESS) {
         problem = SystemErrorText(error);
         if (!MoveTo(file, size.QuadPart) || !::SetEndOfFile(file)) {

@@ -94,6 +94,8 @@ TEST_F(CliUpdate, APortHeldByAnotherProgramIsExplained)
 // begin included.
 struct Ending {
     UpdateOutcome outcome;
+    std::string key;  // as the JSON contract and the README name it
+    int exitCode;
     std::vector<std::string> simulator;
     std::vector<std::string> options;
     std::function<void(CliFixture&)> before;
@@ -115,8 +117,10 @@ std::vector<std::string> With(std::vector<std::string> options, std::initializer
 }
 
 const Ending kEndings[] = {
-    {UpdateOutcome::Succeeded, kAnswer, {}, {}, {}},
+    {UpdateOutcome::Succeeded, "succeeded", 0, kAnswer, {}, {}, {}},
     {UpdateOutcome::PortNotOpened,
+     "port-not-opened",
+     4,
      kNever,
      {},
      [](CliFixture& t) {
@@ -129,6 +133,8 @@ const Ending kEndings[] = {
      },
      {}},
     {UpdateOutcome::LineLost,
+     "line-lost",
+     4,
      kNever,
      {},
      {},
@@ -136,13 +142,17 @@ const Ending kEndings[] = {
          ASSERT_TRUE(t.AwaitTranscript("wake-up poll 1"));
          t.Sim().Signal(SIGKILL);
      }},
-    {UpdateOutcome::FirmwareFileProblem, kNever, {"--dir", "nowhere"}, {}, {}},
+    {UpdateOutcome::FirmwareFileProblem, "firmware-file-problem", 3, kNever, {"--dir", "nowhere"}, {}, {}},
     {UpdateOutcome::ConversionFailed,
+     "conversion-failed",
+     3,
      kNever,
      {},
      [](CliFixture& t) { std::ofstream(t.m_dir / "firmware" / "FW.hex") << "no HEX record\n"; },
      {}},
     {UpdateOutcome::FirmwareFileChanged,
+     "firmware-file-changed",
+     3,
      {"--answer-after", "4"},
      {},
      {},
@@ -152,17 +162,33 @@ const Ending kEndings[] = {
          fs::rename(t.m_dir / "new" / "FW.hex", t.m_dir / "firmware" / "FW.hex");
      }},
     {UpdateOutcome::TemporaryFile,
+     "temporary-file",
+     9,
      kNever,
      {},
      [](CliFixture& t) { fs::create_directory(t.m_dir / "tmp" / "Hex.tmp"); },
      {}},
-    {UpdateOutcome::Cancelled, kNever, {"--wait-timeout", "1"}, {}, {}},
-    {UpdateOutcome::NoResponse, With(kAnswer, {"--no-version"}), {}, {}, {}},
-    {UpdateOutcome::InvalidVersionResponse, With(kAnswer, {"--version", "FG-DMM-2.33"}), {}, {}, {}},
-    {UpdateOutcome::NoReadyResponse, With(kAnswer, {"--no-ready"}), {}, {}, {}},
-    {UpdateOutcome::InvalidReadyResponse, With(kAnswer, {"--ready-byte", "3F"}), {}, {}, {}},
-    {UpdateOutcome::PageNotAccepted, With(kAnswer, {"--reject-page", "0:5"}), {}, {}, {}},
+    {UpdateOutcome::Cancelled, "cancelled", 10, kNever, {"--wait-timeout", "1"}, {}, {}},
+    {UpdateOutcome::NoResponse, "no-response", 5, With(kAnswer, {"--no-version"}), {}, {}, {}},
+    {UpdateOutcome::InvalidVersionResponse,
+     "invalid-version-response",
+     6,
+     With(kAnswer, {"--version", "FG-DMM-2.33"}),
+     {},
+     {},
+     {}},
+    {UpdateOutcome::NoReadyResponse, "no-ready-response", 7, With(kAnswer, {"--no-ready"}), {}, {}, {}},
+    {UpdateOutcome::InvalidReadyResponse,
+     "invalid-ready-response",
+     8,
+     With(kAnswer, {"--ready-byte", "3F"}),
+     {},
+     {},
+     {}},
+    {UpdateOutcome::PageNotAccepted, "page-not-accepted", 8, With(kAnswer, {"--reject-page", "0:5"}), {}, {}, {}},
     {UpdateOutcome::Interrupted,
+     "interrupted",
+     11,
      kAnswer,
      {},
      {},
@@ -205,6 +231,8 @@ protected:
 TEST_P(UpdateEnding, IsToldAlikeInTextJsonAndTheRecord)
 {
     const OutcomeFacts& facts = FactsOf(GetParam().outcome);
+    ASSERT_EQ(facts.key, GetParam().key);
+    ASSERT_EQ(facts.exitCode, GetParam().exitCode);
     EXPECT_EQ(Run(false), facts.exitCode) << CliOutput("text.out");
     const std::string hint = facts.hint;
     EXPECT_EQ(CliOutput("text.out").find("Hint: " + hint.substr(0, hint.find('\n'))) != npos, !hint.empty())
