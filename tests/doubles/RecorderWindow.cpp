@@ -19,16 +19,6 @@ bool RecorderWindow::MenuItemEnabled(UINT command) const
     return item == m_menuEnabled.end() || item->second;
 }
 
-void RecorderWindow::Record(std::string call)
-{
-    m_calls.push_back(std::move(call));
-}
-
-void RecorderWindow::InitDialog()
-{
-    m_dialog->HandleMessage(WM_INITDIALOG, 0, 0);
-}
-
 bool RecorderWindow::Click(int id)
 {
     const Control& control = m_controls[id];
@@ -37,11 +27,6 @@ bool RecorderWindow::Click(int id)
     }
     m_dialog->HandleMessage(WM_COMMAND, static_cast<WPARAM>(id), 0);
     return true;
-}
-
-void RecorderWindow::Destroy()
-{
-    m_dialog->HandleMessage(WM_DESTROY, 0, 0);
 }
 
 void RecorderWindow::DeliverDueTimerTicks()
@@ -110,21 +95,6 @@ void RecorderWindow::SetDlgItemTextA(int id, const std::string& text)
     Record("SetDlgItemText " + std::to_string(id) + " \"" + text + "\"");
 }
 
-std::string RecorderWindow::GetDlgItemTextA(int id)
-{
-    return m_controls[id].text;
-}
-
-void RecorderWindow::EnableDlgItem(int id, bool enable)
-{
-    m_controls[id].enabled = enable;
-}
-
-void RecorderWindow::ShowDlgItem(int id, bool show)
-{
-    m_controls[id].visible = show;
-}
-
 void RecorderWindow::CheckRadioButton(int firstId, int lastId, int checkId)
 {
     for (int id = firstId; id <= lastId; ++id) {
@@ -132,29 +102,10 @@ void RecorderWindow::CheckRadioButton(int firstId, int lastId, int checkId)
     }
 }
 
-bool RecorderWindow::IsDlgButtonChecked(int id)
-{
-    return m_controls[id].checked;
-}
-
-void RecorderWindow::SetWindowTextA(const std::string& caption)
-{
-    m_caption = caption;
-}
-
-void RecorderWindow::AppendSystemMenuSeparator()
-{
-}
-
 void RecorderWindow::AppendSystemMenuItem(UINT command, const std::string& text)
 {
     m_menuEnabled[command] = true;
     Record("AppendMenu " + std::to_string(command) + " \"" + text + "\"");
-}
-
-void RecorderWindow::EnableSystemMenuItem(UINT command, bool enable)
-{
-    m_menuEnabled[command] = enable;
 }
 
 int RecorderWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
@@ -171,11 +122,6 @@ int RecorderWindow::MessageBoxA(const std::string& text, const std::string& capt
     return IDOK;
 }
 
-void RecorderWindow::WakeForPostedMessage()
-{
-    m_woken = true;
-}
-
 std::uintptr_t RecorderWindow::SetTimer(std::uintptr_t id, UINT periodMs)
 {
     m_timerRunning = true;
@@ -185,29 +131,9 @@ std::uintptr_t RecorderWindow::SetTimer(std::uintptr_t id, UINT periodMs)
     return id;
 }
 
-void RecorderWindow::KillTimer(std::uintptr_t)
-{
-    m_timerRunning = false;
-}
-
-void RecorderWindow::RedrawDialog()
-{
-    Record("RedrawDialog");
-}
-
-void RecorderWindow::DispatchOnePendingMessage()
-{
-    Record("DispatchOnePendingMessage");
-}
-
 IconHandle RecorderWindow::LoadProgramIcon()
 {
     return &g_icon;
-}
-
-void RecorderWindow::ShowAboutDialog()
-{
-    Record("ShowAboutDialog");
 }
 
 void RecorderWindow::EndDialog(int result)

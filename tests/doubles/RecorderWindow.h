@@ -40,10 +40,10 @@ public:
     void SetMessageBoxOpenMs(DWORD ms) { m_boxOpenMs = ms; }
 
     // Operator actions and window events.
-    void InitDialog();
+    void InitDialog() { m_dialog->HandleMessage(WM_INITDIALOG, 0, 0); }
     // A click reaches the dialog only when the control is visible and enabled.
     bool Click(int id);
-    void Destroy();
+    void Destroy() { m_dialog->HandleMessage(WM_DESTROY, 0, 0); }
     // Runs the message loop for ms virtual milliseconds: queued private
     // messages first, then each timer tick as it falls due.
     void RunFor(DWORD ms);
@@ -64,34 +64,34 @@ public:
     const std::string& Caption() const { return m_caption; }
 
     void SetDlgItemTextA(int id, const std::string& text) override;
-    std::string GetDlgItemTextA(int id) override;
-    void EnableDlgItem(int id, bool enable) override;
-    void ShowDlgItem(int id, bool show) override;
+    std::string GetDlgItemTextA(int id) override { return m_controls[id].text; }
+    void EnableDlgItem(int id, bool enable) override { m_controls[id].enabled = enable; }
+    void ShowDlgItem(int id, bool show) override { m_controls[id].visible = show; }
     void CheckRadioButton(int firstId, int lastId, int checkId) override;
-    bool IsDlgButtonChecked(int id) override;
-    void SetWindowTextA(const std::string& caption) override;
-    void AppendSystemMenuSeparator() override;
+    bool IsDlgButtonChecked(int id) override { return m_controls[id].checked; }
+    void SetWindowTextA(const std::string& caption) override { m_caption = caption; }
+    void AppendSystemMenuSeparator() override { }
     void AppendSystemMenuItem(UINT command, const std::string& text) override;
-    void EnableSystemMenuItem(UINT command, bool enable) override;
+    void EnableSystemMenuItem(UINT command, bool enable) override { m_menuEnabled[command] = enable; }
     int MessageBoxA(const std::string& text, const std::string& caption, UINT type) override;
-    void WakeForPostedMessage() override;
+    void WakeForPostedMessage() override { m_woken = true; }
     std::uintptr_t SetTimer(std::uintptr_t id, UINT periodMs) override;
-    void KillTimer(std::uintptr_t id) override;
+    void KillTimer(std::uintptr_t) override { m_timerRunning = false; }
     void BeginWaitCursor() override { ++m_waitCursor; }
     void EndWaitCursor() override { --m_waitCursor; }
-    void RedrawDialog() override;
-    void DispatchOnePendingMessage() override;
+    void RedrawDialog() override { Record("RedrawDialog"); }
+    void DispatchOnePendingMessage() override { Record("DispatchOnePendingMessage"); }
     IconHandle LoadProgramIcon() override;
     void SetLargeIcon(IconHandle) override { }
     void PlaceWindow() override { }
     void CreateBoldFont() override { }
     bool IsIconic() override { return false; }
     void DrawIconCentred(IconHandle) override { }
-    void ShowAboutDialog() override;
+    void ShowAboutDialog() override { Record("ShowAboutDialog"); }
     void EndDialog(int result) override;
 
 private:
-    void Record(std::string call);
+    void Record(std::string call) { m_calls.push_back(std::move(call)); }
     void DeliverDueTimerTicks();
 
     VirtualClock& m_clock;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -88,25 +89,21 @@ public:
     }
     std::string CliOutput(const std::string& output = "cli.out") const { return ReadText((m_dir / output).string()); }
 
-    // Waits until the output holds text; false when it never does.
+    // Waits up to 20 s until the output, or the simulator's transcript, holds text.
+    static bool Await(const std::function<std::string()>& read, const std::string& text)
+    {
+        for (int i = 0; i < 4000 && read().find(text) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(5ms);
+        }
+        return read().find(text) != std::string::npos;
+    }
     bool AwaitOutput(const std::string& text, const std::string& output = "cli.out") const
     {
-        for (int i = 0; i < 2000; ++i) {
-            if (CliOutput(output).find(text) != std::string::npos) {
-                return true;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
+        return Await([&] { return CliOutput(output); }, text);
     }
-
-    // Waits until the simulator's transcript holds text; false when it never does.
     bool AwaitTranscript(const std::string& text, const std::string& sim = "sim")
     {
-        for (int i = 0; i < 4000 && Sim(sim).Transcript().find(text) == std::string::npos; ++i) {
-            std::this_thread::sleep_for(5ms);
-        }
-        return Sim(sim).Transcript().find(text) != std::string::npos;
+        return Await([&] { return Sim(sim).Transcript(); }, text);
     }
 
     // Waits for the simulator's end; its exit code says whether the program kept the protocol.

@@ -293,9 +293,9 @@ TEST_F(Robustness, TheRecordStaysInThePlacesOfTheUsersOwn)
     const fs::path home = m_dir / "home";
     const fs::path shared = m_dir / "shared";
     const fs::path others = m_dir / "others.jsonl";
-    fs::create_directories(m_dir / "private");
-    fs::create_directory(home);
-    fs::create_directory(shared);
+    for (const fs::path& folder : {home, shared, m_dir / "private"}) {
+        fs::create_directory(folder);
+    }
     fs::permissions(shared, fs::perms::all);
     fs::create_directory_symlink(m_dir / "private", shared / "link");
     std::ofstream(others) << "theirs\n";
@@ -307,7 +307,6 @@ TEST_F(Robustness, TheRecordStaysInThePlacesOfTheUsersOwn)
     };
     for (const auto& [record, reason] : refused) {
         EXPECT_EQ(RunCliWith({"update", "--device", "/dev/null", "--record", record.string()}), 4);
-        EXPECT_NE(CliOutput().find("was not written: "), npos) << CliOutput();
         EXPECT_NE(CliOutput().find(reason), npos) << CliOutput();
     }
     EXPECT_FALSE(fs::exists(home / "updates.jsonl"));
@@ -324,8 +323,8 @@ TEST_F(Robustness, ARecordLineIsWholeOrAbsent)
     const std::string fragment = R"({"event":"update-record","time")";
     std::ofstream(record) << fragment;
     const std::vector<std::string> update = {"update", "--device", "/dev/null", "--record", record};
-    std::vector<std::string> limited = {"--fsize=" + std::to_string(fragment.size() + 40), kCli};
-    limited.insert(limited.end(), update.begin(), update.end());
+    const std::vector<std::string> limited = {
+        "--fsize=" + std::to_string(fragment.size() + 40), kCli, "update", "--device", "/dev/null", "--record", record};
     EXPECT_EQ(Process("/usr/bin/prlimit", limited, (m_dir / "limited.out").string()).Wait(10s), 4);
     EXPECT_EQ(ReadText(record), fragment);
     EXPECT_EQ(RunCliWith(update), 4);
@@ -348,11 +347,7 @@ TEST_F(Robustness, HistoryWritesEverythingToALateReader)
     Process late(kCli, {"history", "--json", record}, ends[1]);
     ::close(ends[1]);
     std::this_thread::sleep_for(2500ms);
-    std::string output;
-    char block[65536];
-    for (ssize_t n; (n = ::read(ends[0], block, sizeof block)) > 0;) {
-        output.append(block, static_cast<std::size_t>(n));
-    }
+    const std::string output = ReadText("/dev/fd/" + std::to_string(ends[0]));
     ::close(ends[0]);
     EXPECT_EQ(late.Wait(10s), 0);
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 3001) << "the start line and every update";
@@ -398,22 +393,20 @@ TEST_F(Robustness, RepeatedUpdatesEndAsTheirFaultPlansSay)
 {
     StartSimulator({"--answer-after", "1", "--random-faults", "3"}, "sim", false);
     RunCli({"--repeat", "4"});
-    const std::regex plan("session (\\d+) plan: .* \\(expect exit (\\d+)\\)");
-    const std::regex ended("Update (\\d+) ended: .* \\(exit code (\\d+)\\)");
-    std::map<std::string, std::string> planned;
-    std::map<std::string, std::string> happened;
-    const std::string transcript = Sim().Transcript();
+    // Update number to exit code, as the simulator planned it and as fwut-cli ended it.
+    const auto codes = [](const std::string& text, const std::regex& pattern) {
+        std::map<std::string, std::string> found;
+        for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+            found[(*it)[1]] = (*it)[2];
+        }
+        return found;
+    };
     const std::string output = CliOutput();
-    for (std::sregex_iterator it(transcript.begin(), transcript.end(), plan), end; it != end; ++it) {
-        planned[(*it)[1]] = (*it)[2];
-    }
-    for (std::sregex_iterator it(output.begin(), output.end(), ended), end; it != end; ++it) {
-        happened[(*it)[1]] = (*it)[2];
-    }
+    const auto happened = codes(output, std::regex("Update (\\d+) ended: .* \\(exit code (\\d+)\\)"));
+    auto planned = codes(Sim().Transcript(), std::regex("session (\\d+) plan: .* \\(expect exit (\\d+)\\)"));
+    planned.erase(planned.upper_bound("4"), planned.end());  // the session a fifth update would have had
     ASSERT_EQ(happened.size(), 4u) << output;
-    for (const auto& [update, code] : happened) {
-        EXPECT_EQ(code, planned[update]) << "update " << update << "\n" << transcript;
-    }
+    EXPECT_EQ(happened, planned) << output << Sim().Transcript();
     EXPECT_NE(output.find("4 updates:"), npos);
 }
 
