@@ -2,7 +2,6 @@
 
 #include <sched.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -36,10 +35,14 @@ void PrepareTimelyWakeUps()
     }
     prepared = true;
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    // Everything else stays as the user chose it (nice, SCHED_BATCH); a
+    // real-time or idle policy is left alone.
     SchedulingAttributes attributes{};
+    if (::syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0U) != 0 ||
+        (attributes.policy != SCHED_OTHER && attributes.policy != SCHED_BATCH)) {
+        return;
+    }
     attributes.size = sizeof attributes;
-    attributes.policy = SCHED_OTHER;
-    attributes.nice = ::getpriority(PRIO_PROCESS, 0);
     attributes.runtime = kShortSliceNs;
     ::syscall(SYS_sched_setattr, 0, &attributes, 0U);
 }
