@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
 #include "platform/ProgramStart.h"
+#include "platform/win32/HandleIo.h"
 #include "platform/win32/Win32Shell.h"
 
 namespace {
@@ -40,9 +41,8 @@ void ShowInformation(const std::string& text)
         out = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                             nullptr);
     }
-    DWORD written = 0;
     if (out == nullptr || out == INVALID_HANDLE_VALUE ||
-        !::WriteFile(out, crlf.data(), static_cast<DWORD>(crlf.size()), &written, nullptr)) {
+        fwut::win32::WriteFully(out, crlf.data(), crlf.size()) != ERROR_SUCCESS) {
         ::MessageBoxA(nullptr, text.c_str(), "fwut-update", MB_OK | MB_ICONINFORMATION);
     }
 }

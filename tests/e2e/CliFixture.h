@@ -67,6 +67,7 @@ public:
         if (once) {
             options.push_back("--once");
         }
+        m_sims.erase(name);  // its link must not stand for the new one's
         m_sims[name] = std::make_unique<SimProcess>(m_dir.string(), options, name);
         EXPECT_TRUE(fs::exists(Sim(name).Link()));
         return Sim(name);
