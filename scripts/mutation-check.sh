@@ -100,6 +100,8 @@ record-fragment-kept @@ platform/posix/UserFiles.cpp @@ if (::ftruncate(fd, st.s
 record-glued-to-fragment @@ platform/posix/UserFiles.cpp @@ ::pread(fd, &last, 1, st.st_size - 1) == 1 && @@ false &&
 answer-after-stop-dropped @@ update/Transfer.cpp @@ UpdateOutcome::PageNotAccepted, true}; @@ UpdateOutcome::PageNotAccepted, false};
 history-takes-trailing-bytes @@ app/cli/HistoryCommand.cpp @@ if (line.find('\0') != std::string_view::npos) { @@ if (false) {
+history-nests-unbounded @@ app/cli/HistoryCommand.cpp @@ tooDeep = tooDeep || depth > kMaxDepth; @@ tooDeep = false;
+end-marker-unchecked @@ update/Transfer.cpp @@ if (m_serialPort.IsLineLost()) {\n        failure = UpdateOutcome::NoResponse; @@ if (false) {\n        failure = UpdateOutcome::NoResponse;
 history-drops-output @@ app/cli/main.cpp @@ if (!output.Finish(kFinalOutputWaitMs) && !isUpdate) { @@ if (!output.Finish(kFinalOutputWaitMs) && false) {
 message-before-outcome @@ app/cli/JsonOutput.cpp @@ if (m_outcomeWritten) {\n        WriteHeldMessages(); @@ if (true) {\n        WriteHeldMessages();
 holder-by-lock-taker @@ platform/posix/PortHolder.cpp @@ if (opener.holdsLock) { @@ if (true) {

@@ -236,6 +236,13 @@ bool CFWUT_UpdateDlg::SendPages(UpdateOutcome& failure)
 
     m_serialPort.SendPacket(kEndMarker, sizeof kEndMarker);
     Delay(kPagePauseMs);
+    // No answer is awaited; an end marker the line did not take (an adapter
+    // unplugged, a line that stopped) leaves the module without its end, and
+    // the update is no success.
+    if (m_serialPort.IsLineLost()) {
+        failure = UpdateOutcome::NoResponse;
+        return false;
+    }
     return true;
 }
 

@@ -26,6 +26,9 @@ using nlohmann::json;
 
 // A record may grow for years; beyond this it is no record of this program's.
 constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 30;
+// A record line is flat. A line nested deeper is no update of ours, and is
+// refused while it is parsed, before anything would recurse over it.
+constexpr int kMaxDepth = 16;
 
 // A record line's field; one of another type (a line edited by hand, or
 // from another program) counts as missing instead of ending the command.
@@ -61,8 +64,16 @@ json ParseLine(std::string_view line)
     if (line.find('\0') != std::string_view::npos) {
         return json(json::value_t::discarded);
     }
-    json update = json::parse(line.begin(), line.end(), nullptr, false);
-    return update.is_object() ? update : json(json::value_t::discarded);
+    bool tooDeep = false;
+    const auto depthLimit = [&tooDeep](int depth, json::parse_event_t, json&) {
+        tooDeep = tooDeep || depth > kMaxDepth;
+        return !tooDeep;
+    };
+    json update = json::parse(line.begin(), line.end(), depthLimit, false);
+    if (tooDeep || !update.is_object()) {
+        return json(json::value_t::discarded);
+    }
+    return update;
 }
 
 // The record's path: named, or from the settings.
@@ -108,7 +119,7 @@ int RunHistory(const std::string& recordFile, bool asJson)
     int lineNumber = 0;
     for (std::size_t begin = 0; begin < text.size();) {
         const std::size_t end = std::min(text.find('\n', begin), text.size());
-        const json update = ParseLine(std::string_view(text).substr(begin, end - begin));
+        json update = ParseLine(std::string_view(text).substr(begin, end - begin));
         begin = end + 1;
         ++lineNumber;
         if (update.is_discarded()) {
@@ -121,9 +132,8 @@ int RunHistory(const std::string& recordFile, bool asJson)
         ++count;
         ++tally[TextField(update, "outcome", "unknown")];
         if (asJson) {
-            json line = update;
-            line["event"] = "update-record";
-            out.Print(JsonLineText(line) + "\n");
+            update["event"] = "update-record";
+            out.Print(JsonLineText(update) + "\n");
         } else {
             out.Print(Row(update));
         }

@@ -110,16 +110,16 @@ std::map<int, std::string> PortMapOfText(const std::string& text, std::vector<st
     std::map<int, std::string> ports;
     for (const ini::Entry& entry : ini::SectionEntries(text, "Ports")) {
         const int number = ComPortNumber(entry.key);
-        if (number <= 0 || entry.value.empty()) {
+        if (number <= 0) {
             continue;
         }
         if (const std::string problem = ini::PathProblem(entry); !problem.empty()) {
             if (problems != nullptr) {
                 problems->push_back(UnusedEntryText("Ports", entry.key, problem));
             }
-            continue;
+        } else if (!entry.value.empty()) {
+            ports[number] = entry.value;
         }
-        ports[number] = entry.value;
     }
     return ports;
 }

@@ -1,5 +1,7 @@
 #include "platform/posix/IniText.h"
 
+#include <algorithm>
+
 #include "platform/AsciiCase.h"
 
 namespace fwut::ini {
@@ -45,12 +47,13 @@ std::optional<std::string_view> SectionName(std::string_view line)
     return Trimmed(trimmed.substr(1, trimmed.size() - 2));
 }
 
-// Where a comment in text begins ("5 ; the bench adapter"), the blanks before
-// its ';' or '#' included, counted from from; npos when it has none. Without
-// a blank before it the mark is part of the value, as in a device path.
+// Where a comment in line begins at or after from ("5 ; the bench adapter",
+// "= ; none yet"), the blanks before its ';' or '#' included; npos when it
+// has none. Without a blank before it the mark is part of the value, as in a
+// device path.
 std::size_t CommentStart(std::string_view line, std::size_t from)
 {
-    for (std::size_t i = from + 1; i < line.size(); ++i) {
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < line.size(); ++i) {
         if ((line[i] == ';' || line[i] == '#') && (line[i - 1] == ' ' || line[i - 1] == '\t')) {
             const auto blanks = line.find_last_not_of(" \t", i - 1);
             return blanks == std::string_view::npos || blanks < from ? from : blanks + 1;

@@ -276,6 +276,16 @@ INSTANTIATE_TEST_SUITE_P(
                             UpdateOutcome::NoResponse}),
     [](const ::testing::TestParamInfo<Limit>& info) { return std::string(info.param.name); });
 
+// An end marker the line did not take (an adapter unplugged after the last
+// answer) leaves the module without its end: no success.
+TEST_F(TransferTest, AnEndMarkerTheLineDidNotTakeIsNoSuccess)
+{
+    serial.stopsAt = [](const Bytes& bytes) { return bytes.size() == 24 && bytes[20] == 0xFF && bytes[21] == 0xFF; };
+    RunUpdate(2);
+    EXPECT_EQ(dialog->LastOutcome(), UpdateOutcome::NoResponse);
+    EXPECT_EQ(settings->GetProfileInt("Settings", "ComPort", -1), 3) << "a failure saves nothing";
+}
+
 TEST_F(TransferTest, AnUnreadableImageHasItsOwnMessageAndNoStatus)
 {
     WriteFirmware("2.40", "FG_MM.hex", HexForPages(2));

@@ -164,6 +164,11 @@ BOOL ScriptedSerialApi::WriteFile(HANDLE port, const void* buffer, DWORD toWrite
         return FALSE;
     }
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    m_stopped = m_stopped || (stopsAt && stopsAt({bytes, bytes + toWrite}));
+    if (m_stopped) {
+        m_lastError = ERROR_GEN_FAILURE;
+        return FALSE;
+    }
     m_writes.push_back(Write{m_clock.GetTickCount(), m_dcb.BaudRate, {bytes, bytes + toWrite}});
     *written = toWrite;
     const std::vector<std::uint8_t> bytesWritten = m_writes.back().bytes;

@@ -37,6 +37,9 @@ public:
     void ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes);
     // Adds a hook that sees every write, after the hooks added before it.
     void OnWrite(WriteHook hook) { m_onWrite.push_back(std::move(hook)); }
+    // The line stops taking bytes at the first write this says so of: that
+    // write and every later one fail.
+    std::function<bool(const std::vector<std::uint8_t>& bytes)> stopsAt;
 
     const std::vector<Write>& Writes() const { return m_writes; }
     const std::vector<Event>& Events() const { return m_events; }
@@ -79,6 +82,7 @@ private:
     std::multimap<DWORD, std::vector<std::uint8_t>> m_scheduled;
     std::vector<Write> m_writes;
     std::vector<Event> m_events;
+    bool m_stopped = false;
 };
 
 }  // namespace fwut

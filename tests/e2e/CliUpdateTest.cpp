@@ -289,13 +289,14 @@ TEST_F(CliUpdate, TheJsonLinesTheRecordAndHistoryTellWhatTheModuleSaw)
     // A line edited by hand counts with what it holds; one that is no object, or holds more, is unreadable.
     std::ofstream(record, std::ios::app) << R"({"outcome":5,"port":"COM1","pages":1.5,"time":{}})"
                                             "\n[]\n"
-                                         << R"({"outcome":"forged"})" << '\0' << "\x1b[2J\xff\n";
+                                         << R"({"outcome":"forged"})" << '\0' << "\x1b[2J\xff\n"
+                                         << R"({"a":)" << std::string(100000, '[') << std::string(100000, ']') << "}\n";
     EXPECT_EQ(RunCliWith({"history", record}), 0);
-    EXPECT_NE(CliOutput().find("2 updates: 1 succeeded, 1 unknown. 2 lines not readable."), npos) << CliOutput();
+    EXPECT_NE(CliOutput().find("2 updates: 1 succeeded, 1 unknown. 3 lines not readable."), npos) << CliOutput();
     EXPECT_EQ(RunCliWith({"history", "--json", record}), 0);
     const std::vector<nlohmann::json> history = JsonLines(CliOutput());
     EXPECT_EQ(Events(history, "update-record").size(), 2u);
-    EXPECT_EQ(Events(history, "unreadable-line").size(), 2u);
+    EXPECT_EQ(Events(history, "unreadable-line").size(), 3u);
     EXPECT_EQ(CliOutput().find_first_of("\x1b\x80\xff"), npos);
 }
 
