@@ -16,6 +16,10 @@ namespace {
 // Larger files are not the program's: they are neither read nor rewritten.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
+// Root run with a user's HOME reads that user's file: its paths would let
+// the user point root's record or serial port at any file or device.
+constexpr const char* kOthersFile = "the settings file belongs to another user, and its paths are not followed";
+
 // Without HOME (a service, "env -i") the home comes from the user database,
 // never the root folder.
 std::string ConfigFolder()
@@ -47,11 +51,19 @@ IniSettingsStore::IniSettingsStore(const std::string& applicationName)
 }
 
 // Reading through a link is harmless (a dotfile manager links its files).
-std::string IniSettingsStore::ReadText() const
+std::string IniSettingsStore::ReadText(bool& othersFile) const
 {
     std::string text;
     std::string problem;
-    return !m_path.empty() && files::ReadPlainFile(m_path, kMaxFileBytes, text, problem) ? text : std::string();
+    othersFile = false;
+    return !m_path.empty() && files::ReadPlainFile(m_path, kMaxFileBytes, text, problem, &othersFile) ? text
+                                                                                                      : std::string();
+}
+
+std::string IniSettingsStore::ReadText() const
+{
+    bool othersFile = false;
+    return ReadText(othersFile);
 }
 
 int IniSettingsStore::GetProfileInt(const char* section, const char* entry, int defaultValue)
@@ -72,11 +84,12 @@ int IniSettingsStore::GetProfileInt(const char* section, const char* entry, int 
 
 std::string IniSettingsStore::GetProfileString(const char* section, const char* entry, const std::string& defaultValue)
 {
-    const std::optional<ini::Entry> found = ini::Find(ReadText(), section, entry);
+    bool othersFile = false;
+    const std::optional<ini::Entry> found = ini::Find(ReadText(othersFile), section, entry);
     if (!found) {
         return defaultValue;
     }
-    if (const std::string problem = ini::PathProblem(*found); !problem.empty()) {
+    if (const std::string problem = othersFile ? kOthersFile : ini::PathProblem(*found); !problem.empty()) {
         m_readProblems.insert(UnusedEntryText(section, found->key, problem));
         return defaultValue;
     }
@@ -126,9 +139,16 @@ std::map<int, std::string> PortMapOfText(const std::string& text, std::vector<st
 
 std::map<int, std::string> IniSettingsStore::ReadPortMap()
 {
+    bool othersFile = false;
     std::vector<std::string> problems;
-    std::map<int, std::string> ports = PortMapOfText(ReadText(), &problems);
+    std::map<int, std::string> ports = PortMapOfText(ReadText(othersFile), &problems);
     m_readProblems.insert(problems.begin(), problems.end());
+    if (othersFile) {
+        for (const auto& [number, device] : ports) {
+            m_readProblems.insert(UnusedEntryText("Ports", ComPortName(number), kOthersFile));
+        }
+        ports.clear();
+    }
     return ports;
 }
 

@@ -9,7 +9,9 @@
 // byte; it replaces the file whole under the rules of a user's own files
 // (files::NewFileRules): made, with its folders, only in folders of the
 // user's, and never written through a link, into a file with other names or
-// of someone else, or into one the user made read-only.
+// of someone else, or into one the user made read-only. The paths of a file
+// that belongs to another user (root run with a user's HOME) are not
+// followed: that user could point root at any file or device.
 #pragma once
 
 #include <map>
@@ -40,6 +42,8 @@ public:
     std::map<int, std::string> ReadPortMap();
 
 private:
+    // othersFile tells whether the file belongs to another user.
+    std::string ReadText(bool& othersFile) const;
     std::string ReadText() const;
 
     std::string m_path;

@@ -96,9 +96,11 @@ std::optional<ParsedLine> Parse(std::string_view line)
         parsed.commentStart = restEnd;
         return parsed;
     }
+    // A comment right where the value would start ("= ; none yet") leaves an
+    // empty value, which nothing cut.
     const std::size_t comment = CommentStart(line, valueStart);
-    parsed.entry.cutAtComment = comment != std::string_view::npos;
-    parsed.commentStart = parsed.entry.cutAtComment ? comment : line.size();
+    parsed.entry.cutAtComment = comment != std::string_view::npos && comment > valueStart;
+    parsed.commentStart = comment != std::string_view::npos ? comment : line.size();
     parsed.entry.value = std::string(Trimmed(line.substr(valueStart, parsed.commentStart - valueStart)));
     return parsed;
 }

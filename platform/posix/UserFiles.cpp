@@ -242,7 +242,8 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
     return problem.empty();
 }
 
-bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem)
+bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem,
+                   bool* othersFile)
 {
     text.clear();
     problem.clear();
@@ -259,6 +260,8 @@ bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text
         problem = "it is not a plain file";
     } else if ((error = posix::ReadToEnd(fd, text, limit)) != 0) {
         problem = error == EFBIG ? "it is too large" : std::strerror(error);
+    } else if (othersFile != nullptr) {
+        *othersFile = st.st_uid != ::geteuid();
     }
     ::close(fd);
     return problem.empty();

@@ -223,10 +223,14 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules, st
     return problem.empty();
 }
 
-bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem)
+bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem,
+                   bool* othersFile)
 {
     text.clear();
     problem.clear();
+    if (othersFile != nullptr) {
+        *othersFile = false;
+    }
     if (path.starts_with("\\\\.\\") || win32::IsReservedDeviceName(path)) {
         problem = "it is a device, not a disk file";
         return false;

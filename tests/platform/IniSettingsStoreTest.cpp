@@ -93,14 +93,28 @@ TEST_F(IniSettingsStoreTest, APathIsTakenWholeOrNotAtAll)
 {
     ::setenv("XDG_CONFIG_HOME", m_folder.Path("").c_str(), 1);
     fs::create_directory(m_folder.Path("Fernhollow Systems"));
-    m_folder.Write("Fernhollow Systems/fwut-update.conf",
-                   "[Ports]\nCOM5=\"/dev/serial/by-id/relay #2\" ; the bench\nCOM6=/dev/serial/by-id/relay #2\n"
-                   "COM7=/dev/ttyUSB0 \n[Settings]\nRecordFile=/srv/records ;a/updates.jsonl\n");
+    const std::string path = m_folder.Write(
+        "Fernhollow Systems/fwut-update.conf",
+        "[Ports]\nCOM5=\"/dev/serial/by-id/relay #2\" ; the bench\nCOM6=/dev/serial/by-id/relay #2\n"
+        "COM7=/dev/ttyUSB0 \n[Settings]\nRecordFile=/srv/records ;a/updates.jsonl\nOldRecord= ; none yet\n");
     IniSettingsStore store("fwut-update");
     EXPECT_THAT(store.ReadPortMap(), ElementsAre(Pair(5, "/dev/serial/by-id/relay #2"), Pair(7, "/dev/ttyUSB0")));
     EXPECT_EQ(store.GetProfileString("Settings", "RecordFile", "none"), "none");
+    EXPECT_EQ(store.GetProfileString("Settings", "OldRecord", "none"), "");
     EXPECT_THAT(store.ReadProblems(), ElementsAre(HasSubstr("[Ports] entry COM6 is not used"),
                                                   HasSubstr("[Settings] entry RecordFile is not used")));
+
+    // Root with a user's HOME follows none of that user's paths.
+    m_folder.Write("Fernhollow Systems/fwut-update.conf",
+                   "[Ports]\nCOM7=/dev/watchdog\n[Settings]\nOldRecord=/etc/x\n");
+    if (::geteuid() != 0 || ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
+        GTEST_SKIP() << "a file of another user's needs root";
+    }
+    IniSettingsStore asRoot("fwut-update");
+    EXPECT_THAT(asRoot.ReadPortMap(), ElementsAre());
+    EXPECT_EQ(asRoot.GetProfileString("Settings", "OldRecord", "none"), "none");
+    EXPECT_THAT(asRoot.ReadProblems(), ElementsAre(HasSubstr("COM7 is not used: the settings file belongs to another"),
+                                                   HasSubstr("OldRecord is not used: the settings file belongs")));
 }
 
 }  // namespace
