@@ -28,12 +28,18 @@ void HoldTerminalStops(bool hold);
 bool TakeRefusedPause();
 
 bool IsTerminal(std::FILE* stream);
+// True when standard output and error reach one file, pipe or terminal
+// (2>&1), where their texts must keep their order.
+bool OutputsShareOneFile();
 
 // Writes all of text to the standard output (or error) directly, past the C
 // library's buffers; it may block as long as the reader does, or, with
 // untilStopRequest, until a stop request comes (POSIX). Returns 0, or the
 // system's error code when the output is closed or fails.
 int WriteAll(bool toError, std::string_view text, bool untilStopRequest);
+// Writes text only as far as the output takes it without waiting (POSIX), for
+// a window's event loop, which a reader that stopped must not hold up.
+int WriteIfReady(bool toError, std::string_view text);
 // The system's words for such an error code.
 std::string ErrorText(int error);
 

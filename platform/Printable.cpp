@@ -5,6 +5,14 @@
 namespace fwut {
 namespace {
 
+// Invisible marks that reorder or hide what a terminal shows (a file name
+// that reads backwards, a break inside one line): shown escaped, like controls.
+bool IsLayoutControl(char32_t code)
+{
+    return code == 0x061C || (code >= 0x200B && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
+           (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
+}
+
 // The length of the well-formed UTF-8 sequence at text[at] that encodes a
 // printable character, or 0. C1 controls (U+0080 to U+009F) count as controls.
 std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
@@ -30,7 +38,11 @@ std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
     const bool c1Control = lead == 0xC2 && byte(1) < 0xA0;
     const bool overlong = (lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xF0 && byte(1) < 0x90);
     const bool surrogateOrBeyond = (lead == 0xED && byte(1) >= 0xA0) || (lead == 0xF4 && byte(1) >= 0x90);
-    return (c1Control || overlong || surrogateOrBeyond) ? 0 : length;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    return (c1Control || overlong || surrogateOrBeyond || IsLayoutControl(code)) ? 0 : length;
 }
 
 }  // namespace

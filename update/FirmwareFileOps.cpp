@@ -90,8 +90,8 @@ bool CFWUT_UpdateDlg::HexFileUnchangedSinceConversion()
     if (m_convertedHexFile && files::IdentityOf(m_programDir + m_firmwareFileName) == m_convertedHexFile) {
         return true;
     }
-    // Written again with the same bytes (an editor that saves unchanged, a
-    // sync tool): the image it makes is the one held, which then goes out.
+    // Written again into the same image (an editor that saves unchanged, a
+    // sync tool, other line ends): the image held then goes out.
     if (HexFileConvertsToHeldImage()) {
         return true;
     }

@@ -27,8 +27,8 @@ const OutcomeFacts kOutcomes[] = {
      "'fwut-cli check DIR' says what is wrong with it.",
      nullptr},
     {UpdateOutcome::FirmwareFileChanged, "firmware-file-changed", "firmware file changed", kExitFirmwareFile,
-     "The HEX file was replaced or rewritten with other bytes while the module was awaited (a copy, an\n"
-     "editor, a sync tool); nothing was sent. Let that finish, then start the update again.",
+     "The HEX file was replaced or rewritten with other firmware while the module was awaited (a copy,\n"
+     "an editor, a sync tool); nothing was sent. Let that finish, then start the update again.",
      nullptr},
     {UpdateOutcome::TemporaryFile, "temporary-file", "temporary image problem", kExitTemporaryFile,
      "The temporary folder must be writable, and only one update may run at a time.", nullptr},

@@ -1,5 +1,6 @@
 #include "app/cli/ConsoleOutput.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -33,6 +34,7 @@ void ConsoleOutput::Use(Policy policy, bool jsonLines)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_policy = policy;
     m_jsonLines = jsonLines;
+    m_oneLane = console::OutputsShareOneFile();
 }
 
 void ConsoleOutput::Print(std::string_view text)
@@ -58,21 +60,42 @@ void ConsoleOutput::Put(std::string text, bool toError, bool isProgress)
         WriteNow(text, toError, true);
         return;
     }
-    if (!m_writerStarted) {
-        StartWriter();
-    }
-    if (m_queuedBytes + text.size() > kQueueLimitBytes || (isProgress && m_queuedBytes > kProgressBacklogBytes)) {
-        m_dropping = m_dropping || !isProgress;
+    // JSON lines leave no room for the note: it goes to standard error, and
+    // at once, since the reader of the JSON lines may never come back.
+    const bool noteAtOnce = m_jsonLines && !toError;
+    Lane& lane = LaneOf(toError);
+    if (lane.queuedBytes + text.size() > kQueueLimitBytes || (isProgress && lane.queuedBytes > kProgressBacklogBytes)) {
+        if (!isProgress && !lane.dropping) {
+            lane.dropping = true;
+            m_problem = "output was dropped while nobody read it";
+            if (noteAtOnce) {
+                Queue(kDroppedNote, true);
+            }
+        }
         return;
     }
-    if (m_dropping) {
-        m_dropping = false;
-        m_problem = "output was dropped while nobody read it";
-        m_queue.push_back({kDroppedNote, toError || m_jsonLines});
-        m_queuedBytes += std::char_traits<char>::length(kDroppedNote);
+    if (lane.dropping) {
+        lane.dropping = false;
+        if (!noteAtOnce) {
+            Queue(kDroppedNote, toError);
+        }
     }
-    m_queuedBytes += text.size();
-    m_queue.push_back({std::move(text), toError});
+    Queue(std::move(text), toError);
+}
+
+// The note of dropped text is queued past the limit: it is short, and once.
+void ConsoleOutput::Queue(std::string text, bool toError)
+{
+    Lane& lane = LaneOf(toError);
+    if (!lane.writerStarted) {
+        lane.writerStarted = true;
+        std::thread([this, &lane] {
+            console::BlockStopRequestsOnThisThread();
+            WriteQueued(lane);
+        }).detach();
+    }
+    lane.queuedBytes += text.size();
+    lane.queue.push_back({std::move(text), toError});
     m_changed.notify_all();
 }
 
@@ -94,20 +117,12 @@ void ConsoleOutput::WriteNow(const std::string& text, bool toError, bool untilSt
     }
 }
 
-void ConsoleOutput::StartWriter()
-{
-    m_writerStarted = true;
-    std::thread([this] {
-        console::BlockStopRequestsOnThisThread();
-        WriteQueued();
-    }).detach();
-}
-
 bool ConsoleOutput::Finish(unsigned limitMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    const bool drained =
-        m_changed.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return m_queue.empty() && !m_writing; });
+    const bool drained = m_changed.wait_for(lock, std::chrono::milliseconds(limitMs), [this] {
+        return std::ranges::all_of(m_lanes, [](const Lane& lane) { return lane.queue.empty() && !lane.writing; });
+    });
     if (!drained && m_problem.empty()) {
         m_problem = "the reader took too long";
     }
@@ -120,20 +135,20 @@ std::string ConsoleOutput::Problem()
     return m_problem;
 }
 
-void ConsoleOutput::WriteQueued()
+void ConsoleOutput::WriteQueued(Lane& lane)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return !m_queue.empty(); });
-        Chunk chunk = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_writing = true;
+        m_changed.wait(lock, [&lane] { return !lane.queue.empty(); });
+        Chunk chunk = std::move(lane.queue.front());
+        lane.queue.pop_front();
+        lane.writing = true;
         lock.unlock();
         // A closed output (fwut-cli update | head) loses the text, nothing else.
         WriteNow(chunk.text, chunk.toError, false);
         lock.lock();
-        m_queuedBytes -= chunk.text.size();
-        m_writing = false;
+        lane.queuedBytes -= chunk.text.size();
+        lane.writing = false;
         m_changed.notify_all();
     }
 }

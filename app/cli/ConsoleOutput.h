@@ -24,10 +24,13 @@ public:
         // A reader that stops reading never holds up an update (a paused
         // pager, a stalled logger, Ctrl-S on a terminal would block every
         // write, and with them the boot loader's pauses and the reaction to
-        // Ctrl-C): the text goes out from a thread of its own. Progress is
-        // dropped while much earlier text still waits, anything else only
-        // once a reader has left a megabyte unread; a note says so, on
-        // standard error when standard output carries JSON lines.
+        // Ctrl-C): the text goes out from a thread of its own, one for each
+        // stream unless both reach one file, so that errors reach a terminal
+        // while the reader of a JSON pipe sleeps. Progress is dropped while
+        // much earlier text still waits, anything else only once a reader
+        // has left a megabyte unread; a note says so, at once on standard
+        // error when standard output carries JSON lines, else when the
+        // reader is back.
         Unblocking,
     };
 
@@ -55,22 +58,28 @@ private:
         std::string text;
         bool toError;
     };
+    // The text queued for one writer thread.
+    struct Lane {
+        std::deque<Chunk> queue;
+        std::size_t queuedBytes = 0;
+        bool writerStarted = false;
+        bool writing = false;
+        bool dropping = false;
+    };
 
     ConsoleOutput() = default;
     void Put(std::string text, bool toError, bool isProgress);
+    void Queue(std::string text, bool toError);
+    Lane& LaneOf(bool toError) { return m_lanes[m_oneLane ? 0 : toError]; }
     void WriteNow(const std::string& text, bool toError, bool untilStopRequest);
-    void StartWriter();
-    void WriteQueued();
+    void WriteQueued(Lane& lane);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<Chunk> m_queue;
-    std::size_t m_queuedBytes = 0;
+    Lane m_lanes[2];
+    bool m_oneLane = true;
     Policy m_policy = Policy::Complete;
     bool m_jsonLines = false;
-    bool m_writerStarted = false;
-    bool m_writing = false;
-    bool m_dropping = false;
     bool m_failed[2] = {false, false};
     std::string m_problem;
 };

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <cstdio>
 
 #include "platform/ConsoleSignals.h"
 #include "resources/resource.h"
@@ -43,7 +42,8 @@ void StopOnRequest::Act()
 {
     if (console::TakeRefusedPause() && !m_pauseExplained) {
         m_pauseExplained = true;
-        std::fputs("fwut-update: an update cannot be paused while it uses the port; Ctrl-C cancels it.\n", stderr);
+        console::WriteIfReady(true,
+                              "fwut-update: an update cannot be paused while it uses the port; Ctrl-C cancels it.\n");
     }
     if (!console::StopRequested()) {
         return;

@@ -1,7 +1,6 @@
 // fwut-update: the desktop program. Start-up works out the folders and the
 // /C switch, then the main dialog runs modally; its end ends the program.
 #include <QApplication>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "app/gui/GuiPlatform.h"
 #include "app/gui/QtDialogWindow.h"
 #include "app/gui/StopOnRequest.h"
+#include "platform/ConsoleSignals.h"
 #include "platform/Printable.h"
 #include "platform/ProgramStart.h"
 #include "platform/qt/QtShell.h"
@@ -24,8 +24,7 @@ int main(int argc, char** argv)
     program::Start();
     const std::vector<std::string> arguments(argv, argv + argc);
     if (const auto information = WindowProgramInformation(arguments)) {
-        std::fputs(information->c_str(), stdout);
-        return 0;
+        return console::WriteAll(false, *information, true) == 0 ? 0 : 1;
     }
     QApplication application(argc, argv);
     qt::InstallFontSubstitutes();

@@ -1,6 +1,7 @@
 #include "platform/ConsoleSignals.h"
 
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -107,10 +108,23 @@ bool IsTerminal(std::FILE* stream)
     return ::isatty(::fileno(stream)) != 0;
 }
 
+bool OutputsShareOneFile()
+{
+    struct stat output { };
+    struct stat error { };
+    return ::fstat(STDOUT_FILENO, &output) == 0 && ::fstat(STDERR_FILENO, &error) == 0 &&
+           output.st_dev == error.st_dev && output.st_ino == error.st_ino;
+}
+
 int WriteAll(bool toError, std::string_view text, bool untilStopRequest)
 {
     return posix::WriteFully(toError ? STDERR_FILENO : STDOUT_FILENO, text.data(), text.size(),
                              untilStopRequest ? StopRequested : nullptr);
+}
+
+int WriteIfReady(bool toError, std::string_view text)
+{
+    return posix::WriteFully(toError ? STDERR_FILENO : STDOUT_FILENO, text.data(), text.size(), [] { return true; });
 }
 
 std::string ErrorText(int error)

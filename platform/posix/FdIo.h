@@ -9,8 +9,9 @@
 namespace fwut::posix {
 
 // 0, or the errno that ended the write (EIO when the descriptor took nothing).
-// A write that a signal interrupts is retried, unless giveUp says otherwise
-// (EINTR then).
+// A write that a signal interrupts is retried. With giveUp, a reader that
+// takes nothing is waited for only until giveUp says so (EINTR then), even
+// when the signal came before the write began.
 int WriteFully(int fd, const void* data, std::size_t size, bool (*giveUp)() = nullptr);
 
 // Appends what fd delivers up to its end; 0, or the errno that ended the

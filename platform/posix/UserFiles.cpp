@@ -199,9 +199,22 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
     if (!folder.IsOpen()) {
         return false;
     }
+    // What is at the name is looked at before it is opened: opening a device
+    // may already act on it. The open file is checked again below.
+    struct stat st { };
+    if (::fstatat(folder.Fd(), folder.Name().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !(problem = posix::OwnFileProblem(st)).empty()) {
+        return false;
+    }
     // Non-blocking, so that a FIFO planted at the name cannot hold the
-    // program; readable, to see whether the last line has its line end.
+    // program; readable, to see whether the last line has its line end, but
+    // a file the user made write-only is appended to all the same.
+    bool readable = true;
     int fd = OpenAt(folder.Fd(), folder.Name(), O_RDWR | O_APPEND | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) {
+        readable = false;
+        fd = OpenAt(folder.Fd(), folder.Name(), O_WRONLY | O_APPEND | O_NONBLOCK);
+    }
     if (fd < 0 && errno == ENOENT) {
         if (rules.inOwnFolderOnly && !folder.IsOwn()) {
             problem = NotOwnFolder(folder);
@@ -213,7 +226,6 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
         problem = OpenProblem(errno);
         return false;
     }
-    struct stat st { };
     if (::fstat(fd, &st) != 0) {
         problem = std::strerror(errno);
     } else if (problem = posix::OwnFileProblem(st); problem.empty() && !LockForAppending(fd)) {
@@ -227,7 +239,7 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
     ::fstat(fd, &st);
     std::string whole;
     char last = '\n';
-    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+    if (readable && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
         whole = "\n";
     }
     whole.append(line);

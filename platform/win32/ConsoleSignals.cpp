@@ -50,11 +50,34 @@ bool IsTerminal(std::FILE* stream)
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
+// Two consoles or one pipe under two handles cannot be told apart: taken as
+// one, which keeps the order and costs only a reader that stops both.
+bool OutputsShareOneFile()
+{
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    BY_HANDLE_FILE_INFORMATION outputFile{};
+    BY_HANDLE_FILE_INFORMATION errorFile{};
+    if (output == error || !::GetFileInformationByHandle(output, &outputFile) ||
+        !::GetFileInformationByHandle(error, &errorFile)) {
+        return true;
+    }
+    return outputFile.dwVolumeSerialNumber == errorFile.dwVolumeSerialNumber &&
+           outputFile.nFileIndexHigh == errorFile.nFileIndexHigh && outputFile.nFileIndexLow == errorFile.nFileIndexLow;
+}
+
 // A write a reader holds up cannot be cut short from the console's thread.
 int WriteAll(bool toError, std::string_view text, bool)
 {
     const HANDLE output = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     return static_cast<int>(win32::WriteFully(output, text.data(), text.size()));
+}
+
+// A console takes its text at once; a pipe's reader is the program's own
+// launcher.
+int WriteIfReady(bool toError, std::string_view text)
+{
+    return WriteAll(toError, text, false);
 }
 
 std::string ErrorText(int error)

@@ -380,12 +380,13 @@ TEST_F(Robustness, TheSettingsFileChangesInOneLineAndNeverThroughALink)
 TEST_F(Robustness, TextFromFilesIsPrintedWithoutControlCharactersOrEndlessLines)
 {
     std::ofstream(m_dir / "firmware" / "FieldGatherer_MM_Psion.txt")
-        << "2.40\x1b]52;c;ZXZpbA==\x07\x1b[2J" << std::string(1 << 20, 'v') << "\nFW.hex\n";
+        << "2.40\x1b]52;c;ZXZpbA==\x07\x1b[2J\u202e" << std::string(1 << 20, 'v') << "\nFW.hex\n";
     StartSimulator({"--never-answer"});
     RunCli({"--wait-timeout", "1"});
     const std::string output = CliOutput();
     EXPECT_EQ(output.find('\x1b'), npos);
-    EXPECT_NE(output.find("2.40\\x1B]52;c;ZXZpbA==\\x07\\x1B[2J"), npos);
+    EXPECT_NE(output.find("2.40\\x1B]52;c;ZXZpbA==\\x07\\x1B[2J\\xE2\\x80\\xAEvvv"), npos)
+        << "a mark that reverses a line";
     EXPECT_LT(output.size(), 20'000u) << "the version line was not cut";
 }
 

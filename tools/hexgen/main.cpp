@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/Files.h"
+#include "platform/Printable.h"
 #include "platform/ProgramStart.h"
 #include "tools/hexgen/HexGenerator.h"
 
@@ -97,7 +98,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         if (!ParseOption(argc, argv, i, command)) {
-            std::fprintf(stderr, "fwut-hexgen: bad option '%s'\n%s", option, kUsage);
+            std::fprintf(stderr, "fwut-hexgen: bad option '%s'\n%s", fwut::Printable(option).c_str(), kUsage);
             return 2;
         }
     }

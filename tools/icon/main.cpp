@@ -7,11 +7,13 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+#include "platform/ProgramStart.h"
 #include "tools/icon/IcoFile.h"
 #include "tools/icon/IconArt.h"
 
 int main(int argc, char** argv)
 {
+    fwut::program::Start();
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fputs("usage: fwut-icongen OUTPUT_FOLDER\n", stderr);

@@ -25,6 +25,7 @@
 #include "app/gui/DialogFonts.h"
 #include "app/gui/QtAboutWindow.h"
 #include "app/gui/QtDialogWindow.h"
+#include "platform/ProgramStart.h"
 #include "platform/posix/IniSettingsStore.h"
 #include "platform/posix/PosixPortDirectory.h"
 #include "platform/posix/PosixSerialApi.h"
@@ -212,6 +213,7 @@ int Tour(const QDir& folder)
 
 int main(int argc, char** argv)
 {
+    fwut::program::Start();
     QApplication application(argc, argv);
     fwut::qt::InstallFontSubstitutes();
     if (argc != 2) {

@@ -1,6 +1,7 @@
 // fwut-sim: the relay and the Mobile Module's boot loader, simulated on a
 // pseudo-terminal, for testing the update program end to end.
 #include "platform/ConsoleSignals.h"
+#include "platform/Printable.h"
 #include "platform/ProgramStart.h"
 #include "platform/posix/TimelyWakeUps.h"
 #include "tools/sim/SimOptions.h"
@@ -36,13 +37,15 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "fwut-sim: %s\n(fwut-sim --help lists the options)\n", parsed.error.c_str());
+        std::fprintf(stderr, "fwut-sim: %s\n(fwut-sim --help lists the options)\n",
+                     fwut::Printable(parsed.error).c_str());
         return 2;
     }
     const SimOptions& options = parsed.options;
     std::FILE* out = stderr;
     if (!options.transcriptPath.empty() && !(out = std::fopen(options.transcriptPath.c_str(), "w"))) {
-        std::fprintf(stderr, "fwut-sim: cannot write %s: %s\n", options.transcriptPath.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "fwut-sim: cannot write %s: %s\n", fwut::Printable(options.transcriptPath).c_str(),
+                     std::strerror(errno));
         return 2;
     }
     fwut::console::OnInterruptRequest(RequestStop);
