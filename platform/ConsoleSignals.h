@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,8 +29,8 @@ void HoldTerminalStops(bool hold);
 bool TakeRefusedPause();
 
 bool IsTerminal(std::FILE* stream);
-// True when standard output and error reach one file, pipe or terminal
-// (2>&1), where their texts must keep their order.
+// True when standard output and error reach one file, pipe or screen
+// (2>&1, two terminals), where their texts must keep their order.
 bool OutputsShareOneFile();
 
 // Writes all of text to the standard output (or error) directly, past the C
@@ -43,9 +44,10 @@ int WriteIfReady(bool toError, std::string_view text);
 // The system's words for such an error code.
 std::string ErrorText(int error);
 
-// Keeps the stop requests away from the calling thread, so that they reach
-// the thread whose waits look at them.
-void BlockStopRequestsOnThisThread();
+// Runs body on a thread of its own, left to run to the process's end, that
+// never receives a stop request, not even in its first moment: the requests
+// must reach the thread whose waits look at them.
+void StartThreadAwayFromStopRequests(std::function<void()> body);
 
 unsigned long ProcessId();
 

@@ -133,8 +133,9 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
 // The whole text of an existing plain file, through links; never waits on a
 // FIFO or a device, which are refused. False with the reason in problem,
 // also when the file is larger than limit bytes. othersFile, when given, says
-// whether the file belongs to another user than the one running (POSIX;
-// Windows leaves ownership to the access lists and says no).
+// whether another user may have chosen the text: the file, or the folder
+// that holds it, is not the running user's, or others may change that folder
+// (POSIX; Windows leaves ownership to the access lists and says no).
 bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text, std::string& problem,
                    bool* othersFile = nullptr);
 

@@ -1,16 +1,30 @@
 #include "platform/Printable.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fwut {
 namespace {
 
-// Invisible marks that reorder or hide what a terminal shows (a file name
-// that reads backwards, a break inside one line): shown escaped, like controls.
-bool IsLayoutControl(char32_t code)
+// Invisible characters that reorder, hide or break what a terminal shows (a
+// file name that reads backwards, one with hidden tags, a break inside one
+// line): Unicode's format characters, line and paragraph separators, and the
+// fillers that show as nothing. Shown escaped, like controls.
+constexpr struct {
+    char32_t first;
+    char32_t last;
+} kInvisible[] = {
+    {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+    {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x115F, 0x1160},   {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x206F},   {0x3164, 0x3164},   {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F},
+    {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE007F},
+};
+
+bool IsInvisible(char32_t code)
 {
-    return code == 0x061C || (code >= 0x200B && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
-           (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
+    return std::ranges::any_of(kInvisible,
+                               [code](const auto& range) { return code >= range.first && code <= range.last; });
 }
 
 // The length of the well-formed UTF-8 sequence at text[at] that encodes a
@@ -42,7 +56,7 @@ std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
     for (std::size_t i = 1; i < length; ++i) {
         code = (code << 6) | (byte(i) & 0x3F);
     }
-    return (c1Control || overlong || surrogateOrBeyond || IsLayoutControl(code)) ? 0 : length;
+    return (c1Control || overlong || surrogateOrBeyond || IsInvisible(code)) ? 0 : length;
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 namespace fwut {
 
 // Control characters (an escape sequence could clear the screen or write
-// the clipboard), invisible marks that reorder or break a line, and bytes
-// that are not UTF-8 are shown as \xHH, byte by byte; a line end is kept
+// the clipboard), invisible characters that reorder, hide or break a line,
+// and bytes that are not UTF-8 are shown as \xHH, byte by byte; a line end is kept
 // only where keepLineEnds says so.
 std::string Printable(std::string_view text, bool keepLineEnds = false);
 

@@ -99,10 +99,10 @@ link-followed-in-path @@ platform/posix/HoldingFolder.cpp @@ !OwnedByUserOrRoot(
 record-fragment-kept @@ platform/posix/UserFiles.cpp @@ if (::ftruncate(fd, st.st_size) != 0) { @@ if (false) {
 record-glued-to-fragment @@ platform/posix/UserFiles.cpp @@ ::pread(fd, &last, 1, st.st_size - 1) == 1 && @@ false &&
 answer-after-stop-dropped @@ update/Transfer.cpp @@ UpdateOutcome::PageNotAccepted, true}; @@ UpdateOutcome::PageNotAccepted, false};
-history-takes-trailing-bytes @@ app/cli/HistoryCommand.cpp @@ if (line.find('\0') != std::string_view::npos) { @@ if (false) {
-history-nests-unbounded @@ app/cli/HistoryCommand.cpp @@ tooDeep = tooDeep || depth > kMaxDepth; @@ tooDeep = false;
+history-takes-trailing-bytes @@ app/cli/HistoryCommand.cpp @@ if (line.find('\0') != std::string_view::npos || @@ if (
+history-nests-unbounded @@ app/cli/HistoryCommand.cpp @@ || NestsDeeperThan(line, kMaxDepth)) { @@ ) {
 end-marker-unchecked @@ update/Transfer.cpp @@ if (m_serialPort.IsLineLost()) {\n        failure = UpdateOutcome::NoResponse; @@ if (false) {\n        failure = UpdateOutcome::NoResponse;
-history-drops-output @@ app/cli/main.cpp @@ if (!output.Finish(kFinalOutputWaitMs) && !isUpdate) { @@ if (!output.Finish(kFinalOutputWaitMs) && false) {
+history-drops-output @@ app/cli/main.cpp @@ } else if (exitCode == kExitSuccess) { @@ } else if (false) {
 message-before-outcome @@ app/cli/JsonOutput.cpp @@ if (m_outcomeWritten) {\n        WriteHeldMessages(); @@ if (true) {\n        WriteHeldMessages();
 holder-by-lock-taker @@ platform/posix/PortHolder.cpp @@ if (opener.holdsLock) { @@ if (true) {
 quoted-value-cut @@ platform/posix/IniText.cpp @@ const std::size_t comment = CommentStart(line, closing); @@ const std::size_t comment = CommentStart(line, valueStart);

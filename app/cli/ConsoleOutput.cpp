@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
-#include <thread>
 
 #include "platform/ConsoleSignals.h"
 #include "platform/Printable.h"
@@ -89,10 +88,7 @@ void ConsoleOutput::Queue(std::string text, bool toError)
     Lane& lane = LaneOf(toError);
     if (!lane.writerStarted) {
         lane.writerStarted = true;
-        std::thread([this, &lane] {
-            console::BlockStopRequestsOnThisThread();
-            WriteQueued(lane);
-        }).detach();
+        console::StartThreadAwayFromStopRequests([this, &lane] { WriteQueued(lane); });
     }
     lane.queuedBytes += text.size();
     lane.queue.push_back({std::move(text), toError});

@@ -27,7 +27,7 @@ using nlohmann::json;
 // A record may grow for years; beyond this it is no record of this program's.
 constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 30;
 // A record line is flat. A line nested deeper is no update of ours, and is
-// refused while it is parsed, before anything would recurse over it.
+// refused before it is parsed: the parser's memory grows with the depth.
 constexpr int kMaxDepth = 16;
 
 // A record line's field; one of another type (a line edited by hand, or
@@ -57,23 +57,36 @@ std::string Row(const json& update)
                   Printable(TextField(update, "outcome", "unknown")).c_str());
 }
 
+// Whether the brackets of a JSON text, outside its strings, nest deeper than limit.
+bool NestsDeeperThan(std::string_view line, int limit)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : line) {
+        if (inString) {
+            inString = escaped || c != '"';
+            escaped = !escaped && c == '\\';
+        } else if (c == '"') {
+            inString = true;
+        } else if ((c == '[' || c == '{') && ++depth > limit) {
+            return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 // The update a line holds, or a discarded value. A NUL byte or anything but
 // blanks after the object makes the line unreadable.
 json ParseLine(std::string_view line)
 {
-    if (line.find('\0') != std::string_view::npos) {
+    if (line.find('\0') != std::string_view::npos || NestsDeeperThan(line, kMaxDepth)) {
         return json(json::value_t::discarded);
     }
-    bool tooDeep = false;
-    const auto depthLimit = [&tooDeep](int depth, json::parse_event_t, json&) {
-        tooDeep = tooDeep || depth > kMaxDepth;
-        return !tooDeep;
-    };
-    json update = json::parse(line.begin(), line.end(), depthLimit, false);
-    if (tooDeep || !update.is_object()) {
-        return json(json::value_t::discarded);
-    }
-    return update;
+    json update = json::parse(line.begin(), line.end(), nullptr, false);
+    return update.is_object() ? update : json(json::value_t::discarded);
 }
 
 // The record's path: named, or from the settings.

@@ -174,13 +174,19 @@ int main(int argc, char** argv)
     int exitCode = RunCommand(argc, argv, isUpdate);
     // An update's outcome and its hint are the last text; a reader that
     // takes none of it keeps the program no longer than this, and the
-    // update's exit code stays its outcome's. The other commands have
-    // written everything by now, or say that they could not.
+    // update's exit code stays its outcome's (the module got what it says),
+    // with a short wait for the note. The other commands have written
+    // everything by now, or say that they could not.
     constexpr unsigned kFinalOutputWaitMs = 2000;
+    constexpr unsigned kNoteWaitMs = 200;
     ConsoleOutput& output = ConsoleOutput::Instance();
-    if (!output.Finish(kFinalOutputWaitMs) && !isUpdate) {
+    if (!output.Finish(kFinalOutputWaitMs)) {
         output.PrintError("fwut-cli: the output could not be written: " + output.Problem() + ".\n");
-        exitCode = exitCode == kExitSuccess ? kExitOutputNotWritten : exitCode;
+        if (isUpdate) {
+            output.Finish(kNoteWaitMs);
+        } else if (exitCode == kExitSuccess) {
+            exitCode = kExitOutputNotWritten;
+        }
     }
     return exitCode;
 }

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "platform/posix/FdIo.h"
 #include "platform/posix/SignalSet.h"
@@ -108,12 +109,15 @@ bool IsTerminal(std::FILE* stream)
     return ::isatty(::fileno(stream)) != 0;
 }
 
+// Two terminals count as one: /dev/tty and the terminal's own name are two
+// files for one screen.
 bool OutputsShareOneFile()
 {
     struct stat output { };
     struct stat error { };
-    return ::fstat(STDOUT_FILENO, &output) == 0 && ::fstat(STDERR_FILENO, &error) == 0 &&
-           output.st_dev == error.st_dev && output.st_ino == error.st_ino;
+    return (::isatty(STDOUT_FILENO) != 0 && ::isatty(STDERR_FILENO) != 0) ||
+           (::fstat(STDOUT_FILENO, &output) == 0 && ::fstat(STDERR_FILENO, &error) == 0 &&
+            output.st_dev == error.st_dev && output.st_ino == error.st_ino);
 }
 
 int WriteAll(bool toError, std::string_view text, bool untilStopRequest)
@@ -132,10 +136,14 @@ std::string ErrorText(int error)
     return std::strerror(error);
 }
 
-void BlockStopRequestsOnThisThread()
+// A new thread starts with its creator's signal mask.
+void StartThreadAwayFromStopRequests(std::function<void()> body)
 {
     const sigset_t stops = StopSignals();
-    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    std::thread(std::move(body)).detach();
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 unsigned long ProcessId()

@@ -16,9 +16,13 @@ namespace {
 constexpr int kGiveUpCheckMs = 100;
 
 // Waits until fd takes bytes (or has an error that the write will report);
-// EINTR once giveUp says so.
+// EINTR once giveUp says so. A descriptor open only for reading never takes
+// any: EBADF, as its write would say.
 int AwaitWritable(int fd, bool (*giveUp)())
 {
+    if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0 && (flags & O_ACCMODE) == O_RDONLY) {
+        return EBADF;
+    }
     pollfd output{fd, POLLOUT, 0};
     for (int waitMs = 0;; waitMs = giveUp != nullptr ? kGiveUpCheckMs : -1) {
         const int ready = ::poll(&output, 1, waitMs);

@@ -18,7 +18,8 @@ constexpr std::size_t kMaxFileBytes = 1 << 20;
 
 // Root run with a user's HOME reads that user's file: its paths would let
 // the user point root's record or serial port at any file or device.
-constexpr const char* kOthersFile = "the settings file belongs to another user, and its paths are not followed";
+constexpr const char* kOthersFile =
+    "the settings file belongs to another user, or lies in a folder of another's, and its paths are not followed";
 
 // Without HOME (a service, "env -i") the home comes from the user database,
 // never the root folder.

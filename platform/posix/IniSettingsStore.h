@@ -10,8 +10,9 @@
 // (files::NewFileRules): made, with its folders, only in folders of the
 // user's, and never written through a link, into a file with other names or
 // of someone else, or into one the user made read-only. The paths of a file
-// that belongs to another user (root run with a user's HOME) are not
-// followed: that user could point root at any file or device.
+// that belongs to another user, or lies in a folder of another's (root run
+// with a user's HOME), are not followed: that user could point root at any
+// file or device.
 #pragma once
 
 #include <map>

@@ -97,11 +97,13 @@ std::optional<ParsedLine> Parse(std::string_view line)
         return parsed;
     }
     // A comment right where the value would start ("= ; none yet") leaves an
-    // empty value, which nothing cut.
+    // empty value, which nothing cut; the blanks before it stay with it, so
+    // that a value written there later stays apart from it.
     const std::size_t comment = CommentStart(line, valueStart);
+    const std::size_t valueEnd = comment == std::string_view::npos ? line.size() : comment;
     parsed.entry.cutAtComment = comment != std::string_view::npos && comment > valueStart;
-    parsed.commentStart = comment != std::string_view::npos ? comment : line.size();
-    parsed.entry.value = std::string(Trimmed(line.substr(valueStart, parsed.commentStart - valueStart)));
+    parsed.entry.value = std::string(Trimmed(line.substr(valueStart, valueEnd - valueStart)));
+    parsed.commentStart = comment == valueStart ? equals + 1 : valueEnd;
     return parsed;
 }
 

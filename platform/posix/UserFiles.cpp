@@ -207,14 +207,8 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
         return false;
     }
     // Non-blocking, so that a FIFO planted at the name cannot hold the
-    // program; readable, to see whether the last line has its line end, but
-    // a file the user made write-only is appended to all the same.
-    bool readable = true;
+    // program; readable, to see whether the last line has its line end.
     int fd = OpenAt(folder.Fd(), folder.Name(), O_RDWR | O_APPEND | O_NONBLOCK);
-    if (fd < 0 && errno == EACCES) {
-        readable = false;
-        fd = OpenAt(folder.Fd(), folder.Name(), O_WRONLY | O_APPEND | O_NONBLOCK);
-    }
     if (fd < 0 && errno == ENOENT) {
         if (rules.inOwnFolderOnly && !folder.IsOwn()) {
             problem = NotOwnFolder(folder);
@@ -239,7 +233,7 @@ bool AppendLine(const std::string& path, std::string_view line, NewFileRules rul
     ::fstat(fd, &st);
     std::string whole;
     char last = '\n';
-    if (readable && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+    if (st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
         whole = "\n";
     }
     whole.append(line);
@@ -259,7 +253,17 @@ bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text
 {
     text.clear();
     problem.clear();
-    const int fd = posix::OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Whose the text is, is judged on what is read: the file reached from its
+    // folder, and that folder one no one but the user or root can change, so
+    // that no link or name another user set (one to /proc/self/environ, a
+    // root's file with the user's text) counts as the user's own.
+    std::string walkProblem;
+    const posix::HoldingFolder folder(path, false, walkProblem);
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = -1;
+    do {
+        fd = folder.IsOpen() ? ::openat(folder.Fd(), folder.Name().c_str(), flags) : ::open(path.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         problem = std::strerror(errno);
         return false;
@@ -273,7 +277,7 @@ bool ReadPlainFile(const std::string& path, std::size_t limit, std::string& text
     } else if ((error = posix::ReadToEnd(fd, text, limit)) != 0) {
         problem = error == EFBIG ? "it is too large" : std::strerror(error);
     } else if (othersFile != nullptr) {
-        *othersFile = st.st_uid != ::geteuid();
+        *othersFile = !folder.IsOwn() || !folder.IsSafe() || st.st_uid != ::geteuid();
     }
     ::close(fd);
     return problem.empty();

@@ -6,6 +6,8 @@
 
 #include <io.h>
 
+#include <thread>
+
 namespace fwut::console {
 namespace {
 
@@ -86,8 +88,9 @@ std::string ErrorText(int error)
 }
 
 // Console events arrive on a thread of the system's own, never on this one.
-void BlockStopRequestsOnThisThread()
+void StartThreadAwayFromStopRequests(std::function<void()> body)
 {
+    std::thread(std::move(body)).detach();
 }
 
 unsigned long ProcessId()

@@ -103,18 +103,26 @@ TEST_F(IniSettingsStoreTest, APathIsTakenWholeOrNotAtAll)
     EXPECT_EQ(store.GetProfileString("Settings", "OldRecord", "none"), "");
     EXPECT_THAT(store.ReadProblems(), ElementsAre(HasSubstr("[Ports] entry COM6 is not used"),
                                                   HasSubstr("[Settings] entry RecordFile is not used")));
+    EXPECT_TRUE(store.WriteProfileInt("Settings", "OldRecord", 5));
+    EXPECT_EQ(store.GetProfileInt("Settings", "OldRecord", -1), 5) << "a value written before a comment";
 
-    // Root with a user's HOME follows none of that user's paths.
+    // Root with a user's HOME follows none of that user's paths: a file of
+    // the user's, or root's own in a folder of the user's (a link there to
+    // /proc/self/environ, which holds text of the user's).
     m_folder.Write("Fernhollow Systems/fwut-update.conf",
                    "[Ports]\nCOM7=/dev/watchdog\n[Settings]\nOldRecord=/etc/x\n");
-    if (::geteuid() != 0 || ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
-        GTEST_SKIP() << "a file of another user's needs root";
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "files of another user's need root";
     }
-    IniSettingsStore asRoot("fwut-update");
-    EXPECT_THAT(asRoot.ReadPortMap(), ElementsAre());
-    EXPECT_EQ(asRoot.GetProfileString("Settings", "OldRecord", "none"), "none");
-    EXPECT_THAT(asRoot.ReadProblems(), ElementsAre(HasSubstr("COM7 is not used: the settings file belongs to another"),
-                                                   HasSubstr("OldRecord is not used: the settings file belongs")));
+    for (const std::string& owned : {path, m_folder.Path("Fernhollow Systems")}) {
+        ASSERT_EQ(::chown(owned.c_str(), kOtherUser, kOtherUser), 0);
+        IniSettingsStore asRoot("fwut-update");
+        EXPECT_THAT(asRoot.ReadPortMap(), ElementsAre());
+        EXPECT_EQ(asRoot.GetProfileString("Settings", "OldRecord", "none"), "none");
+        EXPECT_THAT(asRoot.ReadProblems(), ElementsAre(HasSubstr("COM7 is not used: the settings file belongs to"),
+                                                       HasSubstr("OldRecord is not used: the settings file belongs")));
+        ASSERT_EQ(::chown(owned.c_str(), 0, 0), 0);
+    }
 }
 
 }  // namespace
