@@ -49,12 +49,12 @@ start() {
     local name=$1 device=$2
     shift 2
     rm -f /tmp/$name.*
-    (
-        fwut-cli update --device "$device" "$@" </dev/null >/tmp/$name.out 2>&1 &
-        echo $! >/tmp/$name.pid
-        wait $!
-        echo $? >/tmp/$name.rc
-    ) </dev/null >/dev/null 2>&1 &
+    # Not started with "&": the shell would start it with SIGINT and SIGQUIT
+    # ignored, and fwut-cli, as every program should, keeps a stop signal
+    # ignored that it was started with.
+    start-stop-daemon -S -b -m -p /tmp/$name.shell -x /bin/busybox -a sh -- -c \
+        'n=$1 d=$2; shift 2; fwut-cli update --device "$d" "$@" </dev/null >/tmp/$n.out 2>&1; echo $? >/tmp/$n.rc' \
+        sh "$name" "$device" "$@"
     (
         while [ ! -e /tmp/$name.rc ]; do
             if grep -q "Waiting for the module" /tmp/$name.out 2>/dev/null &&
@@ -67,8 +67,17 @@ start() {
             usleep 100000
         done
     ) </dev/null >/dev/null 2>&1 &
-    local i=0
-    while [ ! -s /tmp/$name.pid ] && [ $i -lt 50 ]; do usleep 20000; i=$((i + 1)); done
+    local i=0 stat pid comm ppid
+    while [ ! -s /tmp/$name.pid ] && [ ! -e /tmp/$name.rc ] && [ $i -lt 50 ]; do
+        for stat in /proc/[0-9]*/stat; do
+            read -r pid comm _ ppid _ 2>/dev/null <"$stat" || continue
+            if [ "$comm" = "(fwut-cli)" ] && [ "$ppid" = "$(cat /tmp/$name.shell 2>/dev/null)" ]; then
+                echo "$pid" >/tmp/$name.pid
+            fi
+        done
+        usleep 20000
+        i=$((i + 1))
+    done
 }
 
 # Waits up to $2 s for the text $3 in NAME's output.
