@@ -31,12 +31,15 @@ void CFWUT_UpdateDlg::SendConfigurationCommands()
 {
     m_serialPort.WriteString(kFirstConfiguration);
     // One pause of a second for the relay, so that a stop within it still
-    // leaves the relay its whole second before the closing command.
+    // leaves the relay its whole second before the closing command. The
+    // clearing wait comes before the stop is looked at: a pause counted in
+    // whole ticks may end part of a tick early, and the 10 ms keep even the
+    // closing command clear of the second.
     Delay(1000);
+    m_serialPort.ClearAndWait(10);
     if (Interrupted()) {
         return;
     }
-    m_serialPort.ClearAndWait(10);
     m_serialPort.WriteString(kSecondConfiguration);
     Delay(100);
     m_serialPort.ClearAndWait(10);
