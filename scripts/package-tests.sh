@@ -120,6 +120,8 @@ step "fwut-update --version, without a display" \
     grep -E "^fwut-update $version \(build [^)]+\)$" <(env -u DISPLAY fwut-update --version)
 step "fwut-cli check /opt/fwut-update" fwut-cli check /opt/fwut-update
 step "the manual pages" man -w fwut-cli fwut-update
+step "the README and the JSON contract the manual page names" \
+    test -s /usr/share/doc/fwut-update/README.md.gz -a -s /usr/share/doc/fwut-update/json-output.md.gz
 start_sim linux
 step "an update by the installed fwut-cli, with the firmware beside it" timeout 120 fwut-cli update --port 5
 step "the module received that firmware" cmp "$work/expected.bin" "$work/linux.bin"
@@ -149,7 +151,8 @@ folder='C:\Program Files\Fernhollow Systems\FieldGatherer Firmware Update'
 unix_folder="$WINEPREFIX/drive_c/Program Files/Fernhollow Systems/FieldGatherer Firmware Update"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/FieldGatherer Firmware Update.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\fwut-update'
-installed_files=(FieldGatherer_MM_Psion.txt "$hex_name" Uninstall.exe fwut-cli.exe fwut-update.exe)
+installed_files=(FieldGatherer_MM_Psion.txt "$hex_name" README.md Uninstall.exe fwut-cli.exe fwut-update.exe
+    json-output.md)
 
 # The serial-port key is volatile: a persistent server keeps it.
 wineserver -w
