@@ -108,6 +108,7 @@ holder-by-lock-taker @@ platform/posix/PortHolder.cpp @@ if (opener.holdsLock) {
 quoted-value-cut @@ platform/posix/IniText.cpp @@ const std::size_t comment = CommentStart(line, closing); @@ const std::size_t comment = CommentStart(line, valueStart);
 unquoted-path-cut-taken @@ platform/posix/IniText.cpp @@ if (entry.cutAtComment) { @@ if (false) {
 same-hex-refused @@ update/FirmwareFileOps.cpp @@ if (HexFileConvertsToHeldImage()) { @@ if (false) {
+stop-skips-config-clearing @@ update/RelayCommands.cpp @@ Delay(1000);\n    m_serialPort.ClearAndWait(10);\n    if (Interrupted()) {\n        return;\n    } @@ Delay(1000);\n    if (Interrupted()) {\n        return;\n    }\n    m_serialPort.ClearAndWait(10);
 EOF
 
 only=""

@@ -114,14 +114,17 @@ mkdir -p "$XDG_CONFIG_HOME/Fernhollow Systems" "$TMPDIR"
 settings="$XDG_CONFIG_HOME/Fernhollow Systems/fwut-update.conf"
 printf '[Ports]\nCOM5=%s\n' "$work/linux-link" >"$settings"
 
+shipped_documents() {  # shipped_documents FOLDER: the README and the JSON contract as in the source
+    cmp <(zcat "$1/README.md.gz") README.md && cmp <(zcat "$1/json-output.md.gz") docs/json-output.md
+}
+
 step "fwut-cli is found as /usr/bin/fwut-cli" test "$(command -v fwut-cli)" = /usr/bin/fwut-cli
 step "fwut-cli --version" grep -E "^fwut-cli $version \(build [^)]+\)$" <(fwut-cli --version)
 step "fwut-update --version, without a display" \
     grep -E "^fwut-update $version \(build [^)]+\)$" <(env -u DISPLAY fwut-update --version)
 step "fwut-cli check /opt/fwut-update" fwut-cli check /opt/fwut-update
 step "the manual pages" man -w fwut-cli fwut-update
-step "the README and the JSON contract the manual page names" \
-    test -s /usr/share/doc/fwut-update/README.md.gz -a -s /usr/share/doc/fwut-update/json-output.md.gz
+step "the README and the JSON contract the manual page names" shipped_documents /usr/share/doc/fwut-update
 start_sim linux
 step "an update by the installed fwut-cli, with the firmware beside it" timeout 120 fwut-cli update --port 5
 step "the module received that firmware" cmp "$work/expected.bin" "$work/linux.bin"
@@ -174,7 +177,8 @@ key_holds() {  # key_holds NAME VALUE
 installed_as_built() {  # exactly the installed files, the firmware as in firmware-sample
     diff <(printf '%s\n' "${installed_files[@]}" | sort) <(ls -A "$unix_folder" | sort) &&
         cmp "$sample/FieldGatherer_MM_Psion.txt" "$unix_folder/FieldGatherer_MM_Psion.txt" &&
-        cmp "$sample/$hex_name" "$unix_folder/$hex_name"
+        cmp "$sample/$hex_name" "$unix_folder/$hex_name" &&
+        cmp README.md "$unix_folder/README.md" && cmp docs/json-output.md "$unix_folder/json-output.md"
 }
 gone() {  # gone PATH: within 30 s (the uninstaller runs on as a copy of itself)
     for _ in $(seq 150); do [[ -e $1 ]] || return 0; sleep 0.2; done

@@ -58,6 +58,24 @@ TEST_F(UpdateStartTest, TheStartSendsTheRateAndConfigurationCommandsWithTheirPau
                                         "purge rx", "purge tx", "purge rx", "purge tx", "purge rx"}));
 }
 
+// A pause counted in whole ticks may end part of a tick early on the line, so
+// a stop in the relay's second keeps the 10 ms after it before "<W" too.
+TEST_F(UpdateStartTest, AStopInTheRelaysSecondLeavesItTheSecondAndTheClearingWait)
+{
+    Open();
+    serial.OnWrite([this](ScriptedSerialApi&, const Bytes& bytes) {
+        if (bytes == BytesOf("<#:M<#:P")) {
+            dialog->RequestInterrupt();
+        }
+    });
+    window.Click(IDC_BEGIN_UPDATE);
+    const auto& writes = serial.Writes();
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(writes[3].bytes, BytesOf("<W"));
+    EXPECT_EQ(writes[3].tick - writes[2].tick, 1010u);
+    EXPECT_FALSE(dialog->IsWaitingForModule());
+}
+
 TEST_F(UpdateStartTest, WhileWaitingOnlyCancelAndTheChosenPortRemainAndOnePollGoesOutPerTick)
 {
     settings->WriteProfileInt("Settings", "ComPort", 3);

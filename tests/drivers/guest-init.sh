@@ -91,7 +91,12 @@ await_text() {
     return 1
 }
 
-signal() { kill -"$2" "$(cat /tmp/$1.pid)"; }
+# Fails loudly when the update's process id was never found: busybox's kill
+# with an empty argument signals nobody and succeeds.
+signal() {
+    [ -s /tmp/$1.pid ] || { echo "no process id for $1"; return 1; }
+    kill -"$2" "$(cat /tmp/$1.pid)"
+}
 
 # finish NAME LIMIT: waits up to LIMIT s for NAME's end, then prints its exit
 # code ("rc=N", or "rc=timeout" after killing it), its samples and its output.
@@ -101,8 +106,10 @@ finish() {
     if [ -e /tmp/$1.rc ]; then
         usleep 100000
         rc=$(cat /tmp/$1.rc)
-    else
+    elif [ -s /tmp/$1.pid ]; then
         kill -KILL "$(cat /tmp/$1.pid)"
+    else
+        echo "out no process id for $1: it may still hold the port"
     fi
     echo "rc=$rc"
     [ -e /tmp/$1.samples ] && sed 's/^/sample /' /tmp/$1.samples
