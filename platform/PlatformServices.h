@@ -42,4 +42,7 @@ public:
 // The services of this system, with the settings store of applicationName.
 std::unique_ptr<PlatformServices> CreatePlatformServices(const std::string& applicationName);
 
+// Why a serial device cannot be named by its path here ("" where it can).
+std::string DevicePathsRefused();
+
 }  // namespace fwut

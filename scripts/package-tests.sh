@@ -200,6 +200,8 @@ step "uninstall key: Publisher" key_holds Publisher "Fernhollow Systems"
 step "uninstall key: UninstallString" key_holds UninstallString "\"$folder\\Uninstall.exe\""
 step "fwut-update.exe --version" grep -E "^fwut-update $version \(build [^)]+\)" <(wine "$folder\\fwut-update.exe" --version)
 step "the installed fwut-cli.exe checks its own folder" wine "$folder\\fwut-cli.exe" check "$folder"
+step "--device is a usage error on Windows" \
+    bash -c 'out=$(wine "$0\\fwut-cli.exe" update --device /dev/ttyS0 2>&1); [[ $? == 2 && $out == *"use --port"* ]]' "$folder"
 step "an update by the installed fwut-cli.exe, with the firmware beside it" \
     timeout 120 wine "$folder\\fwut-cli.exe" update --port 1
 step "the module received that firmware" cmp "$work/expected.bin" "$work/windows.bin"

@@ -9,6 +9,7 @@
 #include "app/Version.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ConsoleOutput.h"
+#include "platform/PlatformServices.h"
 #include "platform/ProgramStart.h"
 #include "update/Outcomes.h"
 
@@ -74,7 +75,8 @@ void AddUpdate(CLI::App& app, UpdateOptions& options)
                             ->check(CLI::Range(1, 100));
     CLI::Option* device = update->add_option("--device", options.device, "a serial device such as /dev/ttyUSB0 (Linux)")
                               ->type_name("PATH")
-                              ->check(kNotEmpty);
+                              ->check(kNotEmpty)
+                              ->check(CLI::Validator([](const std::string&) { return DevicePathsRefused(); }, ""));
     port->excludes(device);
     update->add_option("--dir", options.folder, "the firmware folder (default: the program's folder)")
         ->type_name("DIR")

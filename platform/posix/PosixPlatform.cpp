@@ -49,6 +49,11 @@ private:
 
 }  // namespace
 
+std::string DevicePathsRefused()
+{
+    return "";
+}
+
 std::unique_ptr<PlatformServices> CreatePlatformServices(const std::string& applicationName)
 {
     return std::make_unique<PosixPlatform>(applicationName);

@@ -22,7 +22,7 @@ public:
     TopLevelWindows& Windows() override { return m_windows; }
     MappedDevice MapDevice(const std::string&) override
     {
-        return MappedDevice{-1, false, "Windows names its serial ports itself: use --port"};
+        return MappedDevice{-1, false, DevicePathsRefused()};
     }
 
 private:
@@ -35,6 +35,11 @@ private:
 };
 
 }  // namespace
+
+std::string DevicePathsRefused()
+{
+    return "Windows names its serial ports itself: use --port";
+}
 
 std::unique_ptr<PlatformServices> CreatePlatformServices(const std::string& applicationName)
 {
