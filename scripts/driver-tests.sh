@@ -369,7 +369,7 @@ case_unplug_waiting() {
     local run=$out rc took=$((SECONDS - unplugged))
     rc=$(run_rc)
     stop_sim "$name"
-    if [[ $rc == 4 ]] && grep -q "the serial line has gone" <<<"$run" && ((took <= 15)); then
+    if [[ $rc == 4 ]] && grep -qi "the serial line has gone" <<<"$run" && ((took <= 15)); then
         pass "FTDI unplugged while waiting" "exit 4, \"the serial line has gone\", ended within ${took} s"
     else
         fail "FTDI unplugged while waiting" "exit $rc after ${took} s" "$(run_output)"

@@ -35,6 +35,8 @@ constexpr const char* kCancelUpdate = "Cancel Update";
 // Followed by the port's number and five blanks.
 constexpr const char* kUnableToOpenPort = "Unable to open serial port COM";
 constexpr const char* kNoSerialPorts = "There are no serial ports installed on this computer.     ";
+// The status line after a wait that the line's loss ended.
+constexpr const char* kSerialLineGone = "The serial line has gone: check the adapter and its cable.";
 
 // Doubles every " & " so that a single '&' shows as an ampersand in a menu.
 std::string DoubleMenuAmpersands(const std::string& text);

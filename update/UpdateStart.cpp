@@ -143,6 +143,13 @@ void CFWUT_UpdateDlg::WaitTimerTick()
     }
     ScanForReadyByte();
     SendWakeUpPoll();
+    if (m_moduleAnswered == 0 && m_serialPort.IsLineLost()) {
+        // An adapter unplugged in the wait: no answer can come, so the wait
+        // ends as "Cancel Update" ends it, with the closing steps the line allows.
+        NoteLineLost();
+        CancelUpdate();
+        SetText(IDC_STATUS, kSerialLineGone);
+    }
 }
 
 }  // namespace fwut

@@ -228,16 +228,10 @@ public:
     }
 
 private:
-    // Ctrl-C, a lost line or the time limit ends the wait with "Cancel Update".
+    // Ctrl-C or the time limit ends the wait with "Cancel Update"; a lost line ends it in the dialog.
     void WatchTheWait(DWORD waitedMs)
     {
         if (g_interrupted) {
-            m_window.Click(IDC_BEGIN_UPDATE);
-            return;
-        }
-        if (m_dialog.m_serialPort.IsLineLost()) {
-            Err("fwut-cli: the serial line has gone: the adapter was unplugged, or it takes no more bytes.\n");
-            m_dialog.NoteLineLost();
             m_window.Click(IDC_BEGIN_UPDATE);
             return;
         }

@@ -20,10 +20,7 @@ public:
     SerialApi& Serial() override { return m_serial; }
     TickClock& Clock() override { return m_clock; }
     TopLevelWindows& Windows() override { return m_windows; }
-    MappedDevice MapDevice(const std::string&) override
-    {
-        return MappedDevice{-1, false, DevicePathsRefused()};
-    }
+    MappedDevice MapDevice(const std::string&) override { return MappedDevice{-1, false, DevicePathsRefused()}; }
 
 private:
     RegistrySettingsStore m_settings;

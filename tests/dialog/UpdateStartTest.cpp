@@ -1,6 +1,7 @@
 // From "Begin Update" to the module's ready byte and back: the bytes, their
 // rates and pauses, the locked controls, the hand-off and every way back.
 #include "DialogTestSupport.h"
+#include "ui/DialogTexts.h"
 
 namespace fwut::test {
 namespace {
@@ -234,6 +235,23 @@ TEST_F(UpdateStartTest, CancelSendsTheClosingCommandAndRestoresEverything)
     const std::size_t writes = serial.Writes().size();
     window.RunFor(3000);
     EXPECT_EQ(serial.Writes().size(), writes) << "idle ticks send nothing";
+}
+
+// An adapter unplugged in the wait: no answer can come, so the wait ends as
+// "Cancel Update" ends it, and the status line says why.
+TEST_F(UpdateStartTest, ALineLostInTheWaitEndsItAsCancelWouldAndSaysSo)
+{
+    int polls = 0;
+    serial.stopsAt = [&](const Bytes& bytes) { return bytes == kPoll && ++polls == 3; };
+    Open();
+    window.Click(IDC_BEGIN_UPDATE);
+    window.RunFor(3000);
+    EXPECT_FALSE(dialog->IsWaitingForModule());
+    EXPECT_EQ(dialog->LastOutcome(), UpdateOutcome::LineLost);
+    EXPECT_EQ(Text(IDC_STATUS), kSerialLineGone);
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_FALSE(TempImageExists());
+    ExpectIdleControls();
 }
 
 TEST_F(UpdateStartTest, DestroyDuringTheWaitClosesThePortWithoutClosingCommand)

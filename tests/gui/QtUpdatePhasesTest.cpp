@@ -5,10 +5,12 @@
 // them), the success box, and the dialog back at rest.
 #include <QAbstractButton>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "ui/DialogTexts.h"
 
 namespace fwut::guitest {
 
@@ -67,6 +69,27 @@ TEST(QtUpdatePhases, AKeyboardUpdateGoesFromIdleThroughWaitingAndTransferToSucce
     EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::Succeeded);
     EXPECT_EQ(under.settings.GetProfileInt("Settings", "ComPort", -1), kPort);
     EXPECT_EQ(sim.WaitForExit(std::chrono::seconds(10)), 0) << sim.Transcript();
+}
+
+// The line taken away in the wait (the simulator's end closes the far side of
+// its pseudo-terminal, as an unplugged adapter ends the device): the window
+// ends the wait as "Cancel Update" would and says why in its status line.
+TEST(QtUpdatePhases, ALineTakenAwayInTheWaitEndsItAndTheStatusLineSaysSo)
+{
+    test::TempDir simFolder;
+    test::SimProcess sim(simFolder, {"--once", "--never-answer"});
+    NoTopLevelWindows noWindows;
+    DialogUnderTest under({{kPort, sim.Link()}}, noWindows);
+    under.Open();
+    under.Click(IDC_BEGIN_UPDATE);
+    ASSERT_TRUE(under.dialog->IsWaitingForModule());
+    sim.Signal(SIGKILL);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !under.dialog->IsWaitingForModule(); }, 5000));
+    EXPECT_EQ(under.window.GetDlgItemTextA(IDC_STATUS), kSerialLineGone);
+    EXPECT_EQ(under.window.GetDlgItemTextA(IDC_BEGIN_UPDATE), "Begin Update");
+    EXPECT_EQ(under.dialog->LastOutcome(), UpdateOutcome::LineLost);
+    EXPECT_FALSE(under.dialog->m_serialPort.IsOpen());
+    EXPECT_TRUE(under.Boxes().empty());
 }
 
 }  // namespace fwut::guitest
