@@ -15,6 +15,10 @@ constexpr DWORD kQueueSize = 32768;
 // that takes nothing for this long has stopped (a hung adapter driver), and
 // the write fails as if the adapter were unplugged.
 constexpr DWORD kWriteStallLimitMs = 5000;
+// An adapter's driver slow to let its port go after a close.
+constexpr DWORD kSlowReleaseWindowMs = 2000;
+constexpr DWORD kSlowReleaseRetryMs = 1000;
+constexpr DWORD kSlowReleaseStepMs = 50;
 
 DWORD OpenBaudRate(int rate)
 {
@@ -134,6 +138,13 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     FillLineSettings(baudRate, parity, dataBits, stopBits);
 
     HANDLE port = m_api.CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+    const DWORD refused = m_clock.GetTickCount();
+    const bool releasing = portNumber == m_closedPort && refused - m_closedTick < kSlowReleaseWindowMs;
+    while (port == INVALID_HANDLE_VALUE && releasing && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
+           m_clock.GetTickCount() - refused < kSlowReleaseRetryMs) {
+        m_clock.Sleep(kSlowReleaseStepMs);
+        port = m_api.CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+    }
     if (port == INVALID_HANDLE_VALUE) {
         return FALSE;
     }
@@ -165,6 +176,8 @@ void CRS232::Close()
     m_api.CloseHandle(m_hPort);
     m_hPort = INVALID_HANDLE_VALUE;
     m_isOpen = 0;
+    m_closedPort = m_portNumber;
+    m_closedTick = m_clock.GetTickCount();
 }
 
 int CRS232::GetPortNumber() const

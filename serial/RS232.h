@@ -17,6 +17,9 @@ public:
 
     // Closes the port if open, then opens COM<portNumber>. Parity is a
     // character code ('N', 'O', 'E', 'M', 'S'); rates outside the list give 9600.
+    // Some adapters' drivers refuse a new open for a moment after a close: a
+    // refusal (access denied) within 2 s of this object's own close of the
+    // same port is tried again for up to a second.
     BOOL Open(int portNumber, int baudRate, int parity, int dataBits, int stopBits);
     void Close();
     int GetPortNumber() const;
@@ -55,6 +58,8 @@ private:
     // out the write time-out again on a line that takes nothing.
     bool m_writeFailed = false;
     bool m_statusFailed = false;
+    int m_closedPort = -1;
+    DWORD m_closedTick = 0;
 };
 
 }  // namespace fwut

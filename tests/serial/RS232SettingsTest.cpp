@@ -55,6 +55,30 @@ TEST_F(RS232Settings, EachOperationTakesOnlyTheRatesAndParitiesOfItsOwnList)
     EXPECT_EQ(api.LastState().StopBits, ONESTOPBIT);
 }
 
+// Some adapters' drivers refuse a new open for a moment after a close: an
+// open refused within 2 s of this program's own close of that port is tried
+// again for up to a second; any other refusal is reported at once.
+TEST_F(RS232Settings, OnlyAnOpenRefusedJustAfterOurOwnCloseIsTriedAgainAndForASecondAtMost)
+{
+    const auto attemptsOf = [&](int portNumber, int refusals) {
+        api.AddPort(portNumber, refusals);
+        const int before = api.OpenAttempts(portNumber);
+        const DWORD start = clock.GetTickCount();
+        const bool opened = port.Open(portNumber, 57600, 'N', 8, 1);
+        return std::to_string(api.OpenAttempts(portNumber) - before) + (opened ? " opened after " : " refused after ") +
+               std::to_string(clock.GetTickCount() - start);
+    };
+    ASSERT_TRUE(port.Open(1, 57600, 'N', 8, 1));
+    port.Close();
+    clock.Advance(1900);
+    EXPECT_EQ(attemptsOf(1, 3), "4 opened after 150");
+    port.Close();
+    EXPECT_EQ(attemptsOf(1, 1000), "21 refused after 1000");
+    EXPECT_EQ(attemptsOf(2, 1), "1 refused after 0") << "another port";
+    clock.Advance(2000);
+    EXPECT_EQ(attemptsOf(1, 1), "1 refused after 0") << "long after the close";
+}
+
 TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
 {
     ASSERT_TRUE(port.Open(1, 57600, 'M', 7, 2));
