@@ -11,7 +11,11 @@
 
 namespace fwut {
 
-// The value as one line of text, without a line end.
+// The value as one line of text, without a line end. Its texts are the
+// system's (on Windows in the ANSI code page) and are written as UTF-8.
 std::string JsonLineText(const nlohmann::json& value);
+
+// The same for a value whose texts are UTF-8 already (one read from JSON).
+std::string JsonLineTextOfUtf8(const nlohmann::json& value);
 
 }  // namespace fwut

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/SystemText.h"
+
 namespace fwut {
 namespace {
 
@@ -63,6 +65,10 @@ std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
 
 std::string Printable(std::string_view text, bool keepLineEnds)
 {
+    // Judged character by character in UTF-8, and given back in the system's
+    // own encoding, as every other text the program prints.
+    const std::string utf8 = text::SystemToUtf8(text);
+    text = utf8;
     std::string printable;
     printable.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
@@ -82,7 +88,7 @@ std::string Printable(std::string_view text, bool keepLineEnds)
         printable += escaped;
         ++at;
     }
-    return printable;
+    return text::Utf8ToSystem(printable);
 }
 
 }  // namespace fwut

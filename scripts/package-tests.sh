@@ -202,6 +202,8 @@ step "fwut-update.exe --version" grep -E "^fwut-update $version \(build [^)]+\)"
 step "the installed fwut-cli.exe checks its own folder" wine "$folder\\fwut-cli.exe" check "$folder"
 step "--device is a usage error on Windows" \
     bash -c 'out=$(wine "$0\\fwut-cli.exe" update --device /dev/ttyS0 2>&1); [[ $? == 2 && $out == *"use --port"* ]]' "$folder"
+step "a path the code page cannot hold is refused at once" \
+    bash -c 'out=$(wine "$0\\fwut-cli.exe" history "C:\\Тест\\rec.jsonl" 2>&1); [[ $? == 2 && $out == *"code page"* ]]' "$folder"
 step "an update by the installed fwut-cli.exe, with the firmware beside it" \
     timeout 120 wine "$folder\\fwut-cli.exe" update --port 1
 step "the module received that firmware" cmp "$work/expected.bin" "$work/windows.bin"

@@ -16,6 +16,7 @@
 #include "platform/Files.h"
 #include "platform/PlatformServices.h"
 #include "platform/Printable.h"
+#include "platform/SystemText.h"
 #include "update/Outcomes.h"
 
 namespace fwut::cli {
@@ -35,7 +36,8 @@ constexpr int kMaxDepth = 16;
 std::string TextField(const json& update, const char* key, const char* missing = "")
 {
     const auto field = update.find(key);
-    return field != update.end() && field->is_string() ? field->get<std::string>() : std::string(missing);
+    return field != update.end() && field->is_string() ? text::Utf8ToSystem(field->get<std::string>())
+                                                       : std::string(missing);
 }
 
 long long NumberField(const json& update, const char* key)
@@ -146,7 +148,7 @@ int RunHistory(const std::string& recordFile, bool asJson)
         ++tally[TextField(update, "outcome", "unknown")];
         if (asJson) {
             update["event"] = "update-record";
-            out.Print(JsonLineText(update) + "\n");
+            out.Print(JsonLineTextOfUtf8(update) + "\n");
         } else {
             out.Print(Row(update));
         }

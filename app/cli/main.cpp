@@ -11,6 +11,7 @@
 #include "app/cli/ConsoleOutput.h"
 #include "platform/PlatformServices.h"
 #include "platform/ProgramStart.h"
+#include "platform/SystemText.h"
 #include "update/Outcomes.h"
 
 namespace {
@@ -172,6 +173,13 @@ int RunCommand(int argc, char** argv, bool& isUpdate)
 int main(int argc, char** argv)
 {
     fwut::program::Start();
+    if (const auto position = fwut::text::ArgumentTheCodePageCannotHold(); position && *position < argc) {
+        // The path the program got names another file: refused before anything is opened.
+        ConsoleOutput::Instance().PrintError(
+            "fwut-cli: argument " + std::to_string(*position) + " (\"" + std::string(argv[*position]) +
+            "\") holds characters that this system's code page cannot hold; use a name without them.\n");
+        return fwut::kExitUsage;
+    }
     bool isUpdate = false;
     int exitCode = RunCommand(argc, argv, isUpdate);
     // An update's outcome and its hint are the last text; a reader that

@@ -72,7 +72,7 @@ bool OutputsShareOneFile()
 int WriteAll(bool toError, std::string_view text, bool)
 {
     const HANDLE output = ::GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    return static_cast<int>(win32::WriteFully(output, text.data(), text.size()));
+    return static_cast<int>(win32::WriteTextFully(output, text.data(), text.size()));
 }
 
 // A console takes its text at once; a pipe's reader is the program's own

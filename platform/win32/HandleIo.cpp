@@ -1,6 +1,7 @@
 #include "platform/win32/HandleIo.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace fwut::win32 {
 
@@ -11,6 +12,31 @@ DWORD WriteFully(HANDLE handle, const void* data, std::size_t size)
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
         DWORD put = 0;
         if (!::WriteFile(handle, bytes + done, chunk, &put, nullptr)) {
+            return ::GetLastError();
+        }
+        if (put == 0) {
+            return ERROR_WRITE_FAULT;
+        }
+        done += put;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD WriteTextFully(HANDLE handle, const char* text, std::size_t size)
+{
+    DWORD mode = 0;
+    if (size == 0 || !::GetConsoleMode(handle, &mode) || size > (1u << 30)) {
+        return WriteFully(handle, text, size);
+    }
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), nullptr, 0);
+    if (length <= 0) {
+        return WriteFully(handle, text, size);
+    }
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide.data(), length);
+    for (DWORD done = 0; done < static_cast<DWORD>(length);) {
+        DWORD put = 0;
+        if (!::WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(length) - done, &put, nullptr)) {
             return ::GetLastError();
         }
         if (put == 0) {
