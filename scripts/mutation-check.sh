@@ -71,7 +71,7 @@ handoff-release-code @@ ui/FWUT_UpdateDlg.h @@ HANDOFF_RELEASE_PORT = 1001; @@ H
 description-line-cap @@ update/FirmwareDescription.cpp @@ kMaxLineLength = 4096; @@ kMaxLineLength = 4095;
 exit-code-interrupted @@ update/Outcomes.cpp @@ "interrupted", kExitInterrupted, @@ "interrupted", kExitCancelled,
 idle-menu-kept-grey @@ ui/FWUT_UpdateDlg.cpp @@ menu->EnableSystemMenuItem(SC_CLOSE, enable); @@ menu->EnableSystemMenuItem(SC_CLOSE, false);
-lost-line-ignored @@ app/cli/UpdateCommand.cpp @@ if (m_dialog.m_serialPort.IsLineLost()) { @@ if (false && m_dialog.m_serialPort.IsLineLost()) {
+lost-line-ignored @@ update/UpdateStart.cpp @@ if (m_moduleAnswered == 0 && m_serialPort.IsLineLost()) { @@ if (false && m_serialPort.IsLineLost()) {
 stale-byte-answers-page @@ update/Transfer.cpp @@ m_serialPort.PurgeInput();\n    const std::uint8_t header @@ const std::uint8_t header
 stop-cuts-pauses @@ ui/FWUT_UpdateDlg.cpp @@ fwut::Delay(m_env.clock, ms); @@ for (DWORD i = 0; i < ms && !Interrupted(); ++i) fwut::Delay(m_env.clock, 1);
 old-hex-sent @@ update/Transfer.cpp @@ : !HexFileUnchangedSinceConversion() ? @@ : false ?
