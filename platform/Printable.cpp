@@ -29,9 +29,10 @@ bool IsInvisible(char32_t code)
                                [code](const auto& range) { return code >= range.first && code <= range.last; });
 }
 
-// The length of the well-formed UTF-8 sequence at text[at] that encodes a
-// printable character, or 0. C1 controls (U+0080 to U+009F) count as controls.
-std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
+// The length of the well-formed UTF-8 sequence at text[at], with the
+// character it encodes, or 0 (overlong forms, surrogates and what lies
+// beyond U+10FFFF are not well formed).
+std::size_t SequenceLength(std::string_view text, std::size_t at, char32_t& code)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
     const unsigned char lead = byte(0);
@@ -51,14 +52,31 @@ std::size_t PrintableSequenceLength(std::string_view text, std::size_t at)
             return 0;
         }
     }
-    const bool c1Control = lead == 0xC2 && byte(1) < 0xA0;
     const bool overlong = (lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xF0 && byte(1) < 0x90);
     const bool surrogateOrBeyond = (lead == 0xED && byte(1) >= 0xA0) || (lead == 0xF4 && byte(1) >= 0x90);
-    char32_t code = lead & (0x7F >> length);
+    if (overlong || surrogateOrBeyond) {
+        return 0;
+    }
+    code = lead & (0x7F >> length);
     for (std::size_t i = 1; i < length; ++i) {
         code = (code << 6) | (byte(i) & 0x3F);
     }
-    return (c1Control || overlong || surrogateOrBeyond || IsInvisible(code)) ? 0 : length;
+    return length;
+}
+
+// C1 controls (U+0080 to U+009F) count as controls.
+bool IsPrintable(char32_t code)
+{
+    return code >= 0xA0 && !IsInvisible(code);
+}
+
+void AppendEscaped(std::string& printable, std::string_view bytes)
+{
+    for (const char byte : bytes) {
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(byte));
+        printable += escaped;
+    }
 }
 
 }  // namespace
@@ -78,15 +96,17 @@ std::string Printable(std::string_view text, bool keepLineEnds)
             ++at;
             continue;
         }
-        if (const std::size_t length = c >= 0x80 ? PrintableSequenceLength(text, at) : 0; length != 0) {
+        char32_t code = 0;
+        const std::size_t length = c >= 0x80 ? SequenceLength(text, at, code) : 0;
+        if (length != 0 && IsPrintable(code)) {
             printable.append(text, at, length);
             at += length;
             continue;
         }
-        char escaped[5];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-        printable += escaped;
-        ++at;
+        // A character as the bytes the system gave for it; a byte that
+        // begins none alone.
+        AppendEscaped(printable, length != 0 ? text::Utf8ToSystem(text.substr(at, length)) : text.substr(at, 1));
+        at += std::max<std::size_t>(length, 1);
     }
     return text::Utf8ToSystem(printable);
 }

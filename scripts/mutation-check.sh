@@ -27,7 +27,7 @@ clear-keeps-input @@ serial/RS232.cpp @@ m_api.PurgeComm(m_hPort, PURGE_TXCLEAR)
 wake-up-byte @@ update/RelayCommands.cpp @@ kWakeUpByte = 0xC0; @@ kWakeUpByte = 0xC1;
 ready-byte @@ update/RelayCommands.cpp @@ kReadyByte = 0xD0; @@ kReadyByte = 0xD1;
 scan-eats-after-d0 @@ update/RelayCommands.cpp @@ PostPrivateMessage(WM_MODULE_ANSWERED);\n            return; @@ PostPrivateMessage(WM_MODULE_ANSWERED);
-poll-before-scan @@ update/UpdateStart.cpp @@ ScanForReadyByte();\n    SendWakeUpPoll(); @@ SendWakeUpPoll();\n    ScanForReadyByte();
+poll-before-scan @@ update/UpdateStart.cpp @@ ScanForReadyByte();\n    if (!m_serialPort.IsLineLost()) {\n        SendWakeUpPoll();\n    } @@ if (!m_serialPort.IsLineLost()) {\n        SendWakeUpPoll();\n    }\n    ScanForReadyByte();
 request-text @@ update/TransferTexts.h @@ "^#+-QX-RTB-427-6.05" @@ "^#+-QX-RTB-427-6.06"
 version-limit @@ update/Transfer.cpp @@ kVersionLimitMs = 3000; @@ kVersionLimitMs = 3500;
 version-limit-start @@ update/Transfer.cpp @@ m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);\n    const DWORD start = m_env.clock.GetTickCount(); @@ const DWORD start = m_env.clock.GetTickCount();\n    m_serialPort.SendPacketString(kBootLoaderRequest);\n    Delay(10);

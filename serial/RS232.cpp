@@ -140,6 +140,8 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     HANDLE port = m_api.CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
     const DWORD refused = m_clock.GetTickCount();
     const bool releasing = portNumber == m_closedPort && refused - m_closedTick < kSlowReleaseWindowMs;
+    // One wait for each close: a second open of the same start is answered at once.
+    m_closedPort = -1;
     while (port == INVALID_HANDLE_VALUE && releasing && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
            m_clock.GetTickCount() - refused < kSlowReleaseRetryMs) {
         m_clock.Sleep(kSlowReleaseStepMs);

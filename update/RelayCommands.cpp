@@ -66,7 +66,10 @@ void CFWUT_UpdateDlg::ScanForReadyByte()
 void CFWUT_UpdateDlg::SendWakeUpPoll()
 {
     m_serialPort.SendPacket(&kWakeUpByte, 1);
-    Tell(events::Poll{++m_pollsSent});
+    // A poll the line did not take is none.
+    if (!m_serialPort.IsLineLost()) {
+        Tell(events::Poll{++m_pollsSent});
+    }
 }
 
 void CFWUT_UpdateDlg::SendClosingCommand()

@@ -142,7 +142,9 @@ void CFWUT_UpdateDlg::WaitTimerTick()
         m_blinkTick = now;
     }
     ScanForReadyByte();
-    SendWakeUpPoll();
+    if (!m_serialPort.IsLineLost()) {
+        SendWakeUpPoll();
+    }
     if (m_moduleAnswered == 0 && m_serialPort.IsLineLost()) {
         // An adapter unplugged in the wait: no answer can come, so the wait
         // ends as "Cancel Update" ends it, with the closing steps the line allows.

@@ -248,6 +248,7 @@ TEST_F(UpdateStartTest, ALineLostInTheWaitEndsItAsCancelWouldAndSaysSo)
     window.RunFor(3000);
     EXPECT_FALSE(dialog->IsWaitingForModule());
     EXPECT_EQ(dialog->LastOutcome(), UpdateOutcome::LineLost);
+    EXPECT_EQ(events.Of<events::Poll>().size(), 2u) << "the poll the line did not take is none";
     EXPECT_EQ(Text(IDC_STATUS), kSerialLineGone);
     EXPECT_FALSE(serial.IsOpen());
     EXPECT_FALSE(TempImageExists());

@@ -240,7 +240,7 @@ TEST_P(UpdateEnding, IsToldAlikeInTextJsonAndTheRecord)
     const std::vector<nlohmann::json> lines = JsonLines(CliOutput("json.out"));
     const auto outcome = std::find_if(lines.begin(), lines.end(), [](auto& l) { return l["event"] == "outcome"; });
     ASSERT_NE(outcome, lines.end()) << CliOutput("json.out");
-    EXPECT_EQ((*outcome)["outcome"], facts.key);
+    EXPECT_EQ((*outcome)["outcome"], facts.key) << CliOutput("json.out") << CliOutput("json.err") << Sim().Transcript();
     EXPECT_EQ((*outcome)["exit_code"], facts.exitCode);
     EXPECT_EQ((*outcome)["hint"], facts.hint);
     EXPECT_EQ(Events(std::vector<nlohmann::json>(lines.begin(), outcome), "message").size(), 0u)

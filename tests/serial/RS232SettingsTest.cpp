@@ -74,7 +74,12 @@ TEST_F(RS232Settings, OnlyAnOpenRefusedJustAfterOurOwnCloseIsTriedAgainAndForASe
     EXPECT_EQ(attemptsOf(1, 3), "4 opened after 150");
     port.Close();
     EXPECT_EQ(attemptsOf(1, 1000), "21 refused after 1000");
+    EXPECT_EQ(attemptsOf(1, 1), "1 refused after 0") << "one wait for each close";
+    EXPECT_EQ(attemptsOf(1, 0), "1 opened after 0");
+    port.Close();
     EXPECT_EQ(attemptsOf(2, 1), "1 refused after 0") << "another port";
+    ASSERT_TRUE(port.Open(1, 57600, 'N', 8, 1));
+    port.Close();
     clock.Advance(2000);
     EXPECT_EQ(attemptsOf(1, 1), "1 refused after 0") << "long after the close";
 }

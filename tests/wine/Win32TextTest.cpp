@@ -4,6 +4,8 @@
 // escaped.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/JsonText.h"
 #include "platform/Printable.h"
 #include "platform/SystemText.h"
@@ -16,24 +18,15 @@ TEST(Win32Text, AnsiTextsBecomeUtf8InJsonAndStayAnsiWhenPrinted)
     if (GetACP() != 1252) {
         GTEST_SKIP() << "the system's code page is " << GetACP() << ", not Windows-1252";
     }
-    EXPECT_EQ(text::SystemToUtf8("Firmware-Pr\xFC"
-                                 "fung.hex"),
-              "Firmware-Pr\xC3\xBC"
-              "fung.hex");
+    const std::string ansiName = std::string("Pr") + '\xFC' + "fung.hex";
+    const std::string utf8Name = "Pr\xC3\xBC" + std::string("fung.hex");
+    EXPECT_EQ(text::SystemToUtf8(ansiName), utf8Name);
     EXPECT_EQ(text::SystemToUtf8(""), "");
-    const nlohmann::json line = {{"firmware_file",
-                                  "Pr\xFC"
-                                  "fung.hex"},
-                                 {"pages", {"\x80"}}};
+    const nlohmann::json line = {{"firmware_file", ansiName}, {"pages", {"\x80"}}};
     EXPECT_EQ(JsonLineText(line), R"({"firmware_file":"Pr\u00fcfung.hex","pages":["\u20ac"]})");
-    const nlohmann::json record = {{"firmware_file",
-                                    "Pr\xC3\xBC"
-                                    "fung.hex"}};
-    EXPECT_EQ(JsonLineTextOfUtf8(record), R"({"firmware_file":"Pr\u00fcfung.hex"})");
-    EXPECT_EQ(Printable("Pr\xFC"
-                        "fung\x1B[2J"),
-              "Pr\xFC"
-              "fung\\x1B[2J");
+    EXPECT_EQ(JsonLineTextOfUtf8({{"firmware_file", utf8Name}}), R"({"firmware_file":"Pr\u00fcfung.hex"})");
+    EXPECT_EQ(Printable(ansiName + "\x1B[2J"), ansiName + "\\x1B[2J");
+    EXPECT_EQ(Printable("\x81\xAD"), "\\x81\\xAD") << "the bytes the system gave, not their UTF-8";
     EXPECT_FALSE(text::ArgumentTheCodePageCannotHold()) << "this test's own arguments are plain";
 }
 
