@@ -24,6 +24,9 @@ public:
     {
         const char* program = std::getenv("FWUT_SIM");
         options.insert(options.end(), {"--link", m_link, "--transcript", m_transcript, "--image-out", m_image});
+        // A killed simulator leaves its link; once another test's terminal takes
+        // its number, the link would seem to be this one's before it serves.
+        std::filesystem::remove(m_link);
         m_process = std::make_unique<Process>(program != nullptr ? program : FWUT_SIM_PATH, options,
                                               folder + "/" + name + ".out");
         for (int i = 0; i < 500 && !std::filesystem::exists(m_link); ++i) {
