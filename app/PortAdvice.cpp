@@ -1,9 +1,13 @@
 #include "app/PortAdvice.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 
+#include "platform/AsciiCase.h"
 #include "platform/PortHolder.h"
 #include "platform/Printable.h"
+#include "ui/DialogTexts.h"
 
 #ifndef _WIN32
 #include <grp.h>
@@ -32,10 +36,52 @@ constexpr const char* kBrlttyRemedy =
     "  sudo systemctl stop brltty\n"
     "or remove it where no braille display is used.";
 
+#ifdef _WIN32
+struct KnownProgram {
+    const char* image;  // the program file's name, any case
+    const char* remedy;
+};
+
+constexpr const char* kSerialMonitorRemedy =
+    "The Arduino IDE's Serial Monitor holds the port: close the Serial Monitor, and try again.";
+
+// The terminal programs and serial tools a technician is likely to have open.
+constexpr KnownProgram kKnownPrograms[] = {
+    {"putty.exe", "PuTTY is a terminal program: close its session on the port (or PuTTY), and try again."},
+    {"kitty.exe", "KiTTY is a terminal program: close its session on the port (or KiTTY), and try again."},
+    {"ttermpro.exe", "Tera Term is a terminal program: choose File > Disconnect (or close Tera Term), and try again."},
+    {"realterm.exe", "RealTerm is a terminal program: clear Open on its Port tab (or close RealTerm), and try again."},
+    {"hterm.exe", "HTerm is a terminal program: press Disconnect (or close HTerm), and try again."},
+    {"coolterm.exe", "CoolTerm is a terminal program: press Disconnect (or close CoolTerm), and try again."},
+    {"hypertrm.exe", "HyperTerminal is a terminal program: choose Call > Disconnect (or close it), and try again."},
+    {"securecrt.exe", "SecureCRT is a terminal program: disconnect its serial session, and try again."},
+    {"mobaxterm.exe", "MobaXterm is a terminal program: close its serial session, and try again."},
+    {"arduino ide.exe", kSerialMonitorRemedy},
+    {"serial-monitor.exe", kSerialMonitorRemedy},
+    {"arduino.exe", kSerialMonitorRemedy},
+    {"lineprobetool.exe",
+     "LineProbeTool was asked to let the port go and did not within a second: close the port in LineProbeTool\n"
+     "(or the program), and try again."},
+};
+#endif
+
 // What to do about the program that holds the port.
 std::string HolderRemedy(const PortHolder& holder, const std::string& device)
 {
     const std::string held = device + " is held by " + DescribeHolder(holder) + ".\n";
+#ifdef _WIN32
+    if (!holder.IsSeen()) {
+        return held +
+               "Resource Monitor (resmon, run as an administrator) names it: on its CPU tab, search the\n"
+               "associated handles for " +
+               Printable(holder.deviceObject) + ". Close that program, and try again.";
+    }
+    for (const KnownProgram& known : kKnownPrograms) {
+        if (EqualsIgnoringCase(holder.program, known.image)) {
+            return held + known.remedy;
+        }
+    }
+#else
     if (!holder.IsSeen()) {
         return held + "Ask the users of this computer which program that is ('sudo fuser " + device +
                "' names it), and try again once it has let the port go.";
@@ -49,14 +95,17 @@ std::string HolderRemedy(const PortHolder& holder, const std::string& device)
     if (holder.program == "brltty") {
         return held + kBrlttyRemedy;
     }
+#endif
     return held + "Close that program, and try again.";
 }
 
 // The remedy, broken into lines for a terminal.
 std::string Remedy(DWORD error, const std::string& devicePath)
 {
-    // A device's path comes from the settings or the command line.
-    const std::string device = devicePath.empty() ? std::string("the port") : Printable(devicePath);
+    // A device's path comes from the settings or the command line; Windows
+    // users know a port by its COM name alone.
+    const std::string shown = devicePath.rfind("\\\\.\\", 0) == 0 ? devicePath.substr(4) : devicePath;
+    const std::string device = shown.empty() ? std::string("the port") : Printable(shown);
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
         return std::string(
@@ -65,7 +114,8 @@ std::string Remedy(DWORD error, const std::string& devicePath)
                (IsProcessRunning("brltty") ? std::string("\n") + kBrlttyRemedy : std::string());
     case ERROR_ACCESS_DENIED:
 #ifdef _WIN32
-        return "Another program holds " + device + ": close it (a terminal program, or LineProbeTool) and try again.";
+        // Windows refuses an open port so; the holder is looked for as below.
+        [[fallthrough]];
 #else
     {
         const std::string group = OwningGroup(devicePath);
@@ -78,10 +128,14 @@ std::string Remedy(DWORD error, const std::string& devicePath)
         if (const std::optional<PortHolder> holder = FindPortHolder(devicePath)) {
             return HolderRemedy(*holder, device);
         }
+#ifdef _WIN32
+        return "Another program holds " + device + ": close it (a terminal program, or LineProbeTool) and try again.";
+#else
         return "Another program holds " + device +
                ". On Linux this is often ModemManager, which probes new serial adapters;\n"
                "'fuser " +
                device + "' names the process. Close it, or stop ModemManager, and try again.";
+#endif
     case ERROR_BAD_DEVICE:
         return device +
                " is no line to the relay: name the USB/RS232 adapter's device ('fwut-cli ports' lists\n"
@@ -118,6 +172,15 @@ std::string PortOpenAdvice(DWORD error, const std::string& systemText, const std
 std::string PortOpenAdviceLine(DWORD error, const std::string& systemText, const std::string& devicePath)
 {
     return systemText + ": " + OneLine(Remedy(error, devicePath));
+}
+
+std::string PortOpenBoxNote(const std::string& boxText, SerialApi& serial, SerialCommKey& ports)
+{
+    if (boxText.rfind(kUnableToOpenPort, 0) != 0) {
+        return {};
+    }
+    const int port = std::atoi(boxText.c_str() + std::strlen(kUnableToOpenPort));
+    return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
 }
 
 }  // namespace fwut

@@ -7,9 +7,15 @@ namespace fwut {
 std::string DescribeHolder(const PortHolder& holder)
 {
     if (!holder.IsSeen()) {
+#ifdef _WIN32
+        return "a program that cannot be looked at from here (another user's, a service, or one this program may "
+               "not inspect)";
+#else
         return "a process that cannot be seen from here (another user's, or one in another container)";
+#endif
     }
-    return Printable(holder.program) + " (process " + std::to_string(holder.processId) +
+    return (holder.program.empty() ? std::string("a program") : Printable(holder.program)) + " (process " +
+           std::to_string(holder.processId) +
            (holder.user.empty() ? std::string() : ", user " + Printable(holder.user)) + ")";
 }
 

@@ -60,7 +60,7 @@ PortHolder Holder(long processId)
     if (program.empty()) {
         return PortHolder{};
     }
-    return PortHolder{program, processId, UserOf(processId)};
+    return PortHolder{program, processId, UserOf(processId), {}};
 }
 
 // Whether /proc/locks shows a lock held on the file (device, inode); the

@@ -1,16 +1,38 @@
 #include "platform/PortHolder.h"
 
+#include <vector>
+
+#include "platform/win32/SystemHandleTable.h"
+
 namespace fwut {
 
-// Windows names no holder of a COM port to an unprivileged program.
-std::optional<PortHolder> FindPortHolder(const std::string&)
+namespace {
+
+// "\Device\VCP0" for "\\.\COM5": the object every open of the port names.
+std::string DeviceObjectOf(const std::string& devicePath)
 {
-    return std::nullopt;
+    const std::string port = devicePath.rfind("\\\\.\\", 0) == 0 ? devicePath.substr(4) : devicePath;
+    std::vector<char> targets(4096);
+    if (port.empty() || QueryDosDeviceA(port.c_str(), targets.data(), static_cast<DWORD>(targets.size())) == 0) {
+        return {};
+    }
+    return targets.data();
 }
 
-std::optional<PortHolder> FindPortLocker(const std::string&)
+}  // namespace
+
+std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
 {
-    return std::nullopt;
+    SystemHandleTable table;
+    return FindHandleHolder(table, DeviceObjectOf(devicePath));
+}
+
+// Windows has no lock apart from the open itself: a port is in use when a
+// process is seen to have it open.
+std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
+{
+    std::optional<PortHolder> holder = FindPortHolder(devicePath);
+    return holder && holder->IsSeen() ? holder : std::nullopt;
 }
 
 bool IsProcessRunning(const std::string&)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/SystemHandleTable.h"
 #include "platform/win32/Win32SerialApi.h"
 #include "platform/win32/Win32TickClock.h"
 #include "serial/RS232.h"
@@ -67,6 +68,38 @@ TEST_F(Win32SerialOverPty, TheSystemTakesTheSettingsReadsNeverBlockAndWritesHave
 
     port.Close();
     EXPECT_TRUE(port.Open(EchoPort(), 57600, 'N', 8, 1)) << "the close released the port";
+}
+
+// A port another process holds is found in the system's handle table: here a
+// suspended child that inherited the port's handle. The object's name comes
+// from our own handle, as wine has no object for QueryDosDevice to give.
+TEST_F(Win32SerialOverPty, AnotherProcessHoldingThePortIsNamedFromTheHandleTable)
+{
+    const HandleLook own =
+        SystemHandleTable().LookAt({::GetCurrentProcessId(), reinterpret_cast<std::uintptr_t>(Handle()), 0});
+    ASSERT_EQ(own.kind, HandleLook::Kind::Named);
+    ASSERT_TRUE(::SetHandleInformation(Handle(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+    char program[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(::CreateProcessA(program, nullptr, nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                                 &child));
+    port.Close();
+    SystemHandleTable table;
+    const std::optional<PortHolder> holder = FindHandleHolder(table, own.name);
+    ::TerminateProcess(child.hProcess, 0);
+    ::WaitForSingleObject(child.hProcess, 5000);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+    ASSERT_TRUE(holder && holder->IsSeen()) << own.name;
+    EXPECT_EQ(holder->processId, static_cast<long>(child.dwProcessId));
+    EXPECT_EQ(holder->program, "fwut_win32_tests.exe");
+    EXPECT_FALSE(holder->user.empty());
+
+    SystemHandleTable after;
+    EXPECT_FALSE(FindHandleHolder(after, own.name)) << "a free port has no holder, seen or unseen";
 }
 
 }  // namespace

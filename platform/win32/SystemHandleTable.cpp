@@ -1,0 +1,294 @@
+#include "platform/win32/SystemHandleTable.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace fwut {
+
+namespace {
+
+// The search, from the port's name to the holder's, takes at most this long.
+constexpr DWORD kSearchLimitMs = 1000;
+// A name query that takes longer waits on something (a synchronous pipe with
+// a read pending): its worker is left to it and the search goes on without.
+constexpr DWORD kQueryLimitMs = 100;
+
+constexpr ULONG kSystemExtendedHandleInformation = 64;
+constexpr ULONG kObjectNameInformation = 1;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+struct HandleEntryEx {
+    PVOID object;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR handleValue;
+    ULONG grantedAccess;
+    USHORT creatorBackTraceIndex;
+    USHORT objectTypeIndex;
+    ULONG handleAttributes;
+    ULONG reserved;
+};
+
+struct HandleInformationEx {
+    ULONG_PTR numberOfHandles;
+    ULONG_PTR reserved;
+    HandleEntryEx handles[1];
+};
+
+struct CountedText {
+    USHORT length;
+    USHORT maximumLength;
+    PWSTR buffer;
+};
+
+using NtQuerySystemInformationCall = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+using NtQueryObjectCall = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+template <typename Call> Call NtdllCall(const char* name)
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll == nullptr ? nullptr : reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
+}
+
+std::string WideToSystem(const wchar_t* text, int length)
+{
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return {};
+    }
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, converted.data(), size, nullptr, nullptr);
+    return converted;
+}
+
+// The account the token is of, by name; "" when it has none.
+std::string TokenUserName(HANDLE token)
+{
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+        return {};
+    }
+    char name[256] = {};
+    char domain[256] = {};
+    DWORD nameSize = sizeof name;
+    DWORD domainSize = sizeof domain;
+    SID_NAME_USE use{};
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
+    return LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use) ? std::string(name)
+                                                                                       : std::string();
+}
+
+}  // namespace
+
+// One name query at a time, on a thread of its own: the query cannot be
+// cut short, so a worker that does not answer in time is left behind (it
+// closes its handle when its query ends) and the next query gets a new one.
+class SystemHandleTable::NameQueries {
+public:
+    NameQueries() = default;
+    NameQueries(const NameQueries&) = delete;
+    NameQueries& operator=(const NameQueries&) = delete;
+    ~NameQueries() { Leave(); }
+
+    // The name of the object the handle stands for ("" for none); nothing
+    // when no answer came within limitMs. Takes over the handle.
+    std::optional<std::string> NameOf(HANDLE handle, DWORD limitMs)
+    {
+        if (!m_worker) {
+            try {
+                auto worker = std::make_shared<Worker>();
+                std::thread(&Worker::Run, worker).detach();
+                m_worker = std::move(worker);
+            } catch (const std::system_error&) {
+                CloseHandle(handle);
+                return std::nullopt;
+            }
+        }
+        std::unique_lock lock(m_worker->mutex);
+        m_worker->request = handle;
+        m_worker->answer.reset();
+        m_worker->changed.notify_all();
+        if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
+                                        [&] { return m_worker->answer.has_value(); })) {
+            lock.unlock();
+            Leave();
+            return std::nullopt;
+        }
+        return m_worker->answer;
+    }
+
+private:
+    struct Worker {
+        std::mutex mutex;
+        std::condition_variable changed;
+        HANDLE request = nullptr;
+        std::optional<std::string> answer;
+        bool left = false;
+
+        static void Run(std::shared_ptr<Worker> self)
+        {
+            const auto query = NtdllCall<NtQueryObjectCall>("NtQueryObject");
+            for (;;) {
+                HANDLE handle = nullptr;
+                {
+                    std::unique_lock lock(self->mutex);
+                    self->changed.wait(lock, [&] { return self->left || self->request != nullptr; });
+                    if (self->request == nullptr) {
+                        return;
+                    }
+                    handle = std::exchange(self->request, nullptr);
+                }
+                std::string name;
+                // Only a character device can be a serial port; disk files need no name.
+                if (query != nullptr && GetFileType(handle) == FILE_TYPE_CHAR) {
+                    std::vector<unsigned char> buffer(4096);
+                    ULONG length = 0;
+                    if (query(handle, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                              &length) >= 0) {
+                        const auto* text = reinterpret_cast<const CountedText*>(buffer.data());
+                        name = WideToSystem(text->buffer, text->length / sizeof(wchar_t));
+                    }
+                }
+                CloseHandle(handle);
+                std::lock_guard lock(self->mutex);
+                self->answer = name;
+                self->changed.notify_all();
+            }
+        }
+    };
+
+    void Leave()
+    {
+        if (m_worker) {
+            std::lock_guard lock(m_worker->mutex);
+            m_worker->left = true;
+            m_worker->changed.notify_all();
+        }
+        m_worker.reset();
+    }
+
+    std::shared_ptr<Worker> m_worker;
+};
+
+SystemHandleTable::SystemHandleTable()
+    : m_deadline(GetTickCount() + kSearchLimitMs), m_names(std::make_unique<NameQueries>())
+{
+}
+
+SystemHandleTable::~SystemHandleTable()
+{
+    for (const auto& [processId, process] : m_processes) {
+        if (process != nullptr) {
+            CloseHandle(process);
+        }
+    }
+    if (m_ownFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_ownFile);
+    }
+}
+
+std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
+{
+    const auto query = NtdllCall<NtQuerySystemInformationCall>("NtQuerySystemInformation");
+    if (query == nullptr) {
+        return std::nullopt;
+    }
+    m_ownFile =
+        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    LONG status = 0;
+    while ((status = query(kSystemExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                           &needed)) == kStatusInfoLengthMismatch &&
+           buffer.size() < (std::size_t{1} << 28)) {
+        // The table grows between the two calls: some room to spare.
+        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + (1 << 16)));
+    }
+    if (status < 0) {
+        return std::nullopt;
+    }
+    const auto* table = reinterpret_cast<const HandleInformationEx*>(buffer.data());
+    const std::size_t fits = (buffer.size() - offsetof(HandleInformationEx, handles)) / sizeof(HandleEntryEx);
+    HandleSnapshot snapshot;
+    snapshot.ownProcessId = GetCurrentProcessId();
+    snapshot.ownFileHandle = reinterpret_cast<std::uintptr_t>(m_ownFile);
+    const std::size_t count = std::min<std::size_t>(table->numberOfHandles, fits);
+    snapshot.handles.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const HandleEntryEx& entry = table->handles[i];
+        snapshot.handles.push_back(
+            {static_cast<std::uint32_t>(entry.uniqueProcessId), entry.handleValue, entry.objectTypeIndex});
+    }
+    return snapshot;
+}
+
+HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
+{
+    const HANDLE process = Process(handle.processId);
+    if (process == nullptr) {
+        return {HandleLook::Kind::ProcessClosed, {}};
+    }
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(process, reinterpret_cast<HANDLE>(handle.value), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        // A handle closed since the table was taken is none; one kept from us is not looked at.
+        return {GetLastError() == ERROR_ACCESS_DENIED ? HandleLook::Kind::ProcessClosed : HandleLook::Kind::NotADevice,
+                {}};
+    }
+    const DWORD left = m_deadline - GetTickCount();
+    const std::optional<std::string> name =
+        m_names->NameOf(copy, left > kSearchLimitMs ? 0 : std::min(left, kQueryLimitMs));
+    if (!name) {
+        return {HandleLook::Kind::NoAnswer, {}};
+    }
+    return {name->empty() ? HandleLook::Kind::NotADevice : HandleLook::Kind::Named, *name};
+}
+
+PortHolder SystemHandleTable::Describe(std::uint32_t processId)
+{
+    PortHolder holder;
+    const HANDLE process = Process(processId);
+    std::vector<char> path(MAX_PATH * 4);
+    DWORD length = static_cast<DWORD>(path.size());
+    if (process != nullptr && QueryFullProcessImageNameA(process, 0, path.data(), &length)) {
+        const std::string image(path.data(), length);
+        holder.program = image.substr(image.find_last_of("\\/") + 1);
+    }
+    HANDLE token = nullptr;
+    if (process != nullptr && OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        holder.user = TokenUserName(token);
+        CloseHandle(token);
+    }
+    return holder;
+}
+
+bool SystemHandleTable::TimeIsUp()
+{
+    const DWORD left = m_deadline - GetTickCount();
+    return left == 0 || left > kSearchLimitMs;
+}
+
+HANDLE SystemHandleTable::Process(std::uint32_t processId)
+{
+    const auto known = m_processes.find(processId);
+    if (known != m_processes.end()) {
+        return known->second;
+    }
+    HANDLE process = OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        process = OpenProcess(PROCESS_DUP_HANDLE, FALSE, processId);
+    }
+    m_processes[processId] = process;
+    return process;
+}
+
+}  // namespace fwut
