@@ -1,10 +1,12 @@
 // What to tell a user whose port would not open: the system's reason and the
 // usual remedy, since a bare "cannot open" helps nobody. The command-line
-// tool prints it in full; the Linux window adds it to its message box as one line.
+// tool prints it in full; the windows add it to their message box as one line.
 #pragma once
 
 #include <string>
 
+#include "platform/SerialApi.h"
+#include "platform/SerialCommKey.h"
 #include "platform/Win32Types.h"
 
 namespace fwut {
@@ -14,5 +16,9 @@ std::string PortOpenAdvice(DWORD error, const std::string& systemText, const std
 
 // The same as one line: "<reason>: <remedy>".
 std::string PortOpenAdviceLine(DWORD error, const std::string& systemText, const std::string& devicePath);
+
+// The line a window adds under its "Unable to open serial port COM<n>" box,
+// from the serial line's last error, made printable; "" under any other box.
+std::string PortOpenBoxNote(const std::string& boxText, SerialApi& serial, SerialCommKey& ports);
 
 }  // namespace fwut

@@ -8,8 +8,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 #include "app/gui/AutoRadioButton.h"
 #include "platform/ComPortName.h"
@@ -17,7 +15,6 @@
 #include "app/gui/QtAboutWindow.h"
 #include "app/gui/StaticText.h"
 #include "resources/resource.h"
-#include "ui/DialogTexts.h"
 
 namespace fwut::qt {
 
@@ -330,11 +327,8 @@ void QtDialogWindow::RefreshColors()
 
 int QtDialogWindow::MessageBoxA(const std::string& text, const std::string& caption, UINT type)
 {
-    std::string shown = text;
-    if (m_portOpenNote && text.rfind(kUnableToOpenPort, 0) == 0) {
-        const std::string note = m_portOpenNote(std::atoi(text.c_str() + std::strlen(kUnableToOpenPort)));
-        shown += note.empty() ? std::string() : "\n" + note;
-    }
+    const std::string note = m_boxNote ? m_boxNote(text) : std::string();
+    const std::string shown = note.empty() ? text : text + "\n" + note;
     QMessageBox box(IconOf(type), FromAnsi(caption), FromAnsi(shown), QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();

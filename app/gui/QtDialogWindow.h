@@ -46,7 +46,8 @@ public:
     WindowFrame& Frame() override { return *this; }
     // The line added to the box that says COM<n> could not be opened: the
     // system's reason and the remedy.
-    void SetPortOpenNote(std::function<std::string(int)> note) { m_portOpenNote = std::move(note); }
+    // A line shown under a message box's text ("" for none).
+    void SetBoxNote(std::function<std::string(const std::string&)> note) { m_boxNote = std::move(note); }
 
     // WM_INITDIALOG, then the focus to the first tab stop when the dialog
     // asks for it.
@@ -103,7 +104,7 @@ private:
     ControlColors AskColorRule(int id);
 
     std::function<std::string(int)> m_portToolTip;
-    std::function<std::string(int)> m_portOpenNote;
+    std::function<std::string(const std::string&)> m_boxNote;
     Shell& m_shell;
     TemplateControls m_controls;
     MessageSink* m_sink = nullptr;

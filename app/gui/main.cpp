@@ -14,7 +14,6 @@
 #include "app/gui/QtDialogWindow.h"
 #include "app/gui/StopOnRequest.h"
 #include "platform/ConsoleSignals.h"
-#include "platform/Printable.h"
 #include "platform/ProgramStart.h"
 #include "platform/qt/QtShell.h"
 
@@ -38,9 +37,7 @@ int main(int argc, char** argv)
     PortDescriptions& descriptions = services->Descriptions();
     qt::QtDialogWindow window([&](int port) { return PortToolTip(ports, descriptions, port); }, shell);
     SerialApi& serial = services->Serial();
-    window.SetPortOpenNote([&](int port) {
-        return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
-    });
+    window.SetBoxNote([&](const std::string& text) { return PortOpenBoxNote(text, serial, ports); });
     // The record is kept when the settings name its file; the window shows nothing of it.
     DialogRun run(window, *services, app, DialogRun::Parts("fwut-update", kApplicationName));
 

@@ -227,7 +227,9 @@ int Win32DialogWindow::MessageBoxA(const std::string& text, const std::string& c
     if (caption == kUpdateErrorCaption) {
         m_taskbar.ShowError(m_hwnd);
     }
-    const int result = ::MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), type);
+    const std::string note = m_boxNote ? m_boxNote(text) : std::string();
+    const std::string shown = note.empty() ? text : text + "\n" + note;
+    const int result = ::MessageBoxA(m_hwnd, shown.c_str(), caption.c_str(), type);
     m_taskbar.Clear(m_hwnd);
     return result;
 }

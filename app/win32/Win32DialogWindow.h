@@ -35,6 +35,8 @@ public:
     SystemMenu* Menu() override;
     // Shows the dialog modally; returns its result once it has ended.
     INT_PTR RunModal();
+    // A line shown under a message box's text ("" for none).
+    void SetBoxNote(std::function<std::string(const std::string&)> note) { m_boxNote = std::move(note); }
 
     void SetDlgItemTextA(int id, const std::string& text) override;
     std::string GetDlgItemTextA(int id) override;
@@ -74,6 +76,7 @@ private:
     HINSTANCE m_instance;
     Shell& m_shell;
     std::function<std::string(int)> m_portToolTip;
+    std::function<std::string(const std::string&)> m_boxNote;
     PortToolTips m_portToolTips;
     AccessibleAnnotations m_annotations;
     TaskbarProgress m_taskbar;

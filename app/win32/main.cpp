@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/DialogRun.h"
 #include "app/FWUT_UpdateApp.h"
+#include "app/PortAdvice.h"
 #include "app/PortToolTip.h"
 #include "app/WindowProgramInformation.h"
 #include "app/win32/Win32DialogWindow.h"
@@ -70,6 +71,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     SerialCommKey& ports = services->InstalledPorts();
     PortDescriptions& descriptions = services->Descriptions();
     Win32DialogWindow window(instance, shell, [&](int port) { return PortToolTip(ports, descriptions, port); });
+    SerialApi& serial = services->Serial();
+    window.SetBoxNote([&](const std::string& text) { return PortOpenBoxNote(text, serial, ports); });
     // The record is kept when the settings name its file; the window shows nothing of it.
     DialogRun run(window, *services, app, DialogRun::Parts("fwut-update", applicationName));
     window.RunModal();

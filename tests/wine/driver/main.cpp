@@ -7,7 +7,10 @@
 //   update-succeeds              "Begin Update", the success message, OK
 //   keyboard-update-succeeds     the same with the keyboard alone, from "Done" focused
 //   accessibility PORTS          the main dialog through MSAA (oleacc): names, roles, states
-//   update-cannot-open N         "Begin Update", the message that COM<N> cannot be opened, OK
+//   update-cannot-open N         "Begin Update", the message that COM<N> cannot be opened
+//                                with the remedy for a missing device under it, OK
+//   line-gone-in-wait READY-FILE "Begin Update", READY-FILE once the module wait is
+//                                under way; the wait ends when the line goes
 //   saved-port N                 the registry holds ComPort = N
 //   about TARGETS-FILE           the About dialog, its texts and link clicks
 //   done                         "Done" ends the program
@@ -15,6 +18,8 @@
 //   rect TITLE                   prints the window's screen rectangle: x y width height
 //   companion TITLE LOG-FILE     a companion window that logs hand-off messages
 //   record-target FILE TARGET    the link handler: appends TARGET to FILE
+//   hold-port N READY-FILE       opens COM<N> as a terminal program would, writes
+//                                READY-FILE, and keeps the port until killed
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -166,9 +171,11 @@ void PressKey(WORD key)
     ::SendInput(2, input, sizeof(INPUT));
 }
 
-// Waits for the message box that ends the update, checks it and presses OK
-// (by a posted click, or with the keyboard).
-int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text, bool byKeyboard = false)
+// Waits for the message box that ends the update, checks it (and the line
+// under it, which holds noteHas) and presses OK (by a posted click, or with
+// the keyboard).
+int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& text, bool byKeyboard = false,
+                 const std::string& noteHas = {})
 {
     const HWND box = WaitFor([&] { return FindOwnedDialog(dialog); }, 120000);
     Check(box != nullptr, "a message box owned by the main dialog appears");
@@ -176,7 +183,12 @@ int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& tex
         return 1;
     }
     CheckText(TextOf(box), caption, "message box caption");
-    CheckText(MessageTextOf(box), text, "message box text");
+    const std::string shown = MessageTextOf(box);
+    CheckText(shown.substr(0, shown.find('\n')), text, "message box text");
+    const std::size_t noteAt = shown.find('\n');
+    const std::string note = noteAt == std::string::npos ? std::string() : shown.substr(noteAt + 1);
+    Check(note.find(noteHas) != std::string::npos && note.empty() == noteHas.empty(),
+          "the line under the message says \"" + noteHas + "\": \"" + note + "\"");
     if (byKeyboard) {
         Check(WaitUntil([&] { return FocusOf(box) == ::GetDlgItem(box, IDOK); }), "OK has the focus");
         PressKey(VK_SPACE);
@@ -191,7 +203,7 @@ int AwaitOutcome(HWND dialog, const std::string& caption, const std::string& tex
 }
 
 // locked: the update gets under way, so the dialog must refuse to close meanwhile.
-int Update(const std::string& caption, const std::string& text, bool locked)
+int Update(const std::string& caption, const std::string& text, bool locked, const std::string& noteHas = {})
 {
     const HWND dialog = MainDialog();
     if (dialog == nullptr) {
@@ -205,7 +217,29 @@ int Update(const std::string& caption, const std::string& text, bool locked)
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    return AwaitOutcome(dialog, caption, text);
+    return AwaitOutcome(dialog, caption, text, false, noteHas);
+}
+
+// "Begin Update" on a port whose module never answers; readyFile is written
+// once the wait is under way, and the script takes the line away. The wait
+// ends as "Cancel Update" ends it, the status line saying why, with no box.
+int LineGoneInWait(const std::string& readyFile)
+{
+    const HWND dialog = MainDialog();
+    if (dialog == nullptr) {
+        Check(false, "the main dialog is shown");
+        return 1;
+    }
+    PostClick(dialog, IDC_BEGIN_UPDATE);
+    Check(WaitUntil([&] { return ItemText(dialog, IDC_BEGIN_UPDATE) == kCancelUpdate; }, 30000),
+          "the wait for the module is under way");
+    std::ofstream(readyFile) << "waiting\n";
+    Check(WaitUntil([&] { return ItemText(dialog, IDC_STATUS) == kSerialLineGone; }, 10000),
+          "the status line says that the line has gone");
+    Check(WaitUntil([&] { return ItemText(dialog, IDC_BEGIN_UPDATE) == kBeginUpdate && IsEnabled(dialog, IDCANCEL); }),
+          "the controls are back");
+    Check(FindOwnedDialog(dialog) == nullptr, "no message box is shown");
+    return g_failures == 0 ? 0 : 1;
 }
 
 // The keyboard alone: from "Done", Tab to the port group, the arrows there
@@ -501,6 +535,18 @@ int Companion(const std::string& title, const std::string& logFile)
     return 0;
 }
 
+int HoldPort(const std::string& port, const std::string& readyFile)
+{
+    const HANDLE held = ::CreateFileA(("\\\\.\\COM" + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    std::ofstream(readyFile) << ::GetCurrentProcessId() << '\n';
+    ::Sleep(INFINITE);
+    return 0;
+}
+
 int RecordTarget(const std::string& file, const std::string& target)
 {
     std::ofstream(file, std::ios::app) << target << '\n';
@@ -528,7 +574,7 @@ int main(int argc, char** argv)
     }
     if (is("update-cannot-open", 1)) {
         return Update(std::string(fwut::kUpdateErrorCaption), "Unable to open serial port COM" + args[1] + "     ",
-                      false);
+                      false, "There is no such device: check that the USB/RS232 adapter is plugged in");
     }
     if (is("saved-port", 1)) {
         return SavedPort(std::atoi(args[1].c_str()));
@@ -554,10 +600,16 @@ int main(int argc, char** argv)
     if (is("record-target", 2)) {
         return RecordTarget(args[1], args[2]);
     }
+    if (is("line-gone-in-wait", 1)) {
+        return LineGoneInWait(args[1]);
+    }
+    if (is("hold-port", 2)) {
+        return HoldPort(args[1], args[2]);
+    }
     std::fputs(
         "usage: fwut-wine-driver "
         "main-ready|update-succeeds|keyboard-update-succeeds|accessibility|update-cannot-open|saved-port|about|done|"
-        "show-about|rect|companion|record-target "
+        "show-about|rect|companion|record-target|hold-port|line-gone-in-wait "
         "...\n",
         stderr);
     return 2;
