@@ -7,7 +7,8 @@
 #      Linux build) on COM1, worked by tests/wine/driver: its dialog, what
 #      MSAA (oleacc) tells of it, an update with the keyboard alone, the About
 #      dialog's links, the saved port; then the hand-off of COM12
-#      with a stand-in companion window, once freed in time and once not.
+#      with a stand-in companion window, once freed in time and once not; an
+#      adapter unplugged while the window waits for the module.
 # Environment: FWUT_SIM (a fwut-sim to use instead of building one),
 # FWUT_MINGW_BUILD (the build folder, build/mingw by default),
 # FWUT_WINE_KEEP=1 (keep the wine prefix and logs in <build folder>/wine-run).
@@ -160,6 +161,23 @@ start_companion "fernhollow serial test program" "$work/companion2.log"
 step "a port the companion keeps cannot be opened" drive update-cannot-open 12
 step "release, one second, return: the second companion" handoff_ok "$work/companion2.log"
 step "release, one second, return: the first companion too" handoff_ok "$work/companion1.log"
+step "Done ends the program" drive "done"
+step "the program has ended" wait_program
+
+# An adapter unplugged while the window waits for a module that never answers.
+"$FWUT_SIM" --link "$work/com3-link" --never-answer --transcript "$work/sim-com3.log" &
+unplugged=$!
+disown "$unplugged"  # its SIGKILL below is the test, no news for the shell
+pids+=("$unplugged")
+for _ in $(seq 100); do [[ -e $work/com3-link ]] && break; sleep 0.1; done
+add_port 3 "$work/com3-link"
+unplug_when_waiting() {
+    for _ in $(seq 600); do [[ -e $work/waiting ]] && { kill -9 "$unplugged"; return; }; sleep 0.05; done
+}
+unplug_when_waiting &
+start_program /C3
+step "an adapter unplugged in the wait ends it, and the status line says so" \
+    drive line-gone-in-wait "$(winepath -w "$work/waiting")"
 step "Done ends the program" drive "done"
 step "the program has ended" wait_program
 
