@@ -28,6 +28,10 @@ public:
     virtual BOOL EscapeCommFunction(HANDLE port, DWORD function) = 0;
     virtual BOOL CloseHandle(HANDLE port) = 0;
 
+    // Whether another process is seen to have the device open now: a busy
+    // port, not one whose driver is still letting it go after a close.
+    virtual bool IsHeldByAnotherProcess(const char* fileName) = 0;
+
     // The system's reason for the last failed call, as a Win32 error code, and
     // its text (for the command-line tool's advice when a port cannot be opened).
     virtual DWORD GetLastError() const = 0;

@@ -138,10 +138,15 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     FillLineSettings(baudRate, parity, dataBits, stopBits);
 
     HANDLE port = m_api.CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
-    const DWORD refused = m_clock.GetTickCount();
-    const bool releasing = portNumber == m_closedPort && refused - m_closedTick < kSlowReleaseWindowMs;
+    // A port another program holds is reported at once; only our own recent
+    // close may be a driver still letting the port go.
+    const bool releasing = port == INVALID_HANDLE_VALUE && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
+                           portNumber == m_closedPort &&
+                           m_clock.GetTickCount() - m_closedTick < kSlowReleaseWindowMs &&
+                           !m_api.IsHeldByAnotherProcess(deviceName);
     // One wait for each close: a second open of the same start is answered at once.
     m_closedPort = -1;
+    const DWORD refused = m_clock.GetTickCount();
     while (port == INVALID_HANDLE_VALUE && releasing && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
            m_clock.GetTickCount() - refused < kSlowReleaseRetryMs) {
         m_clock.Sleep(kSlowReleaseStepMs);

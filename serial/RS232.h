@@ -19,7 +19,8 @@ public:
     // character code ('N', 'O', 'E', 'M', 'S'); rates outside the list give 9600.
     // Some adapters' drivers refuse a new open for a moment after a close: a
     // refusal (access denied) within 2 s of this object's own close of the
-    // same port is tried again for up to a second, once for each close.
+    // same port is tried again for up to a second, once for each close, unless
+    // another process is seen to hold the port.
     BOOL Open(int portNumber, int baudRate, int parity, int dataBits, int stopBits);
     void Close();
     int GetPortNumber() const;

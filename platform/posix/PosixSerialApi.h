@@ -32,6 +32,9 @@ public:
 
     DWORD GetLastError() const override { return m_lastError; }
     const char* LastErrorText() const override { return m_lastErrorText.c_str(); }
+    // A port held here is refused as a sharing violation, never as access
+    // denied, so the slow-release wait never needs to ask.
+    bool IsHeldByAnotherProcess(const char*) override { return false; }
 
 private:
     // Records errno value err as the last error and returns FALSE.

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32SerialApi.h"
 
+#include "platform/PortHolder.h"
+
 namespace fwut {
 
 std::string SystemErrorText(DWORD error)
@@ -83,6 +85,11 @@ BOOL Win32SerialApi::EscapeCommFunction(HANDLE port, DWORD function)
 BOOL Win32SerialApi::CloseHandle(HANDLE port)
 {
     return Check(::CloseHandle(port));
+}
+
+bool Win32SerialApi::IsHeldByAnotherProcess(const char* fileName)
+{
+    return FindPortLocker(fileName).has_value();
 }
 
 }  // namespace fwut

@@ -25,6 +25,7 @@ public:
 
     DWORD GetLastError() const override { return m_lastError; }
     const char* LastErrorText() const override { return m_lastErrorText.c_str(); }
+    bool IsHeldByAnotherProcess(const char* fileName) override;
 
 private:
     // Keeps the system's error of a failed call; passes the result through.

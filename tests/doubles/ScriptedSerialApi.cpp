@@ -67,11 +67,24 @@ void ScriptedSerialApi::Log(const std::string& what)
     m_events.push_back(Event{m_clock.GetTickCount(), what});
 }
 
-HANDLE ScriptedSerialApi::CreateFileA(const char* fileName, DWORD, DWORD shareMode, DWORD, DWORD)
+namespace {
+
+int PortNumberOf(const char* fileName)
 {
     const char* prefix = "\\\\.\\COM";
-    const int port =
-        std::strncmp(fileName, prefix, std::strlen(prefix)) == 0 ? std::atoi(fileName + std::strlen(prefix)) : -1;
+    return std::strncmp(fileName, prefix, std::strlen(prefix)) == 0 ? std::atoi(fileName + std::strlen(prefix)) : -1;
+}
+
+}  // namespace
+
+bool ScriptedSerialApi::IsHeldByAnotherProcess(const char* fileName)
+{
+    return heldByAnother.contains(PortNumberOf(fileName));
+}
+
+HANDLE ScriptedSerialApi::CreateFileA(const char* fileName, DWORD, DWORD shareMode, DWORD, DWORD)
+{
+    const int port = PortNumberOf(fileName);
     ++m_openAttempts[port];
     Log(std::string("open ") + (fileName + 4));
     const auto known = m_failingOpens.find(port);

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ public:
 
     // Which COM numbers exist, and how many opens of each fail before one succeeds.
     void AddPort(int portNumber, int failingOpens = 0);
+    // Ports that another program is seen to hold, whatever the opens do.
+    std::set<int> heldByAnother;
 
     void ScheduleInput(DWORD tick, const std::vector<std::uint8_t>& bytes);
     // Adds a hook that sees every write, after the hooks added before it.
@@ -65,6 +68,7 @@ public:
     BOOL CloseHandle(HANDLE port) override;
     DWORD GetLastError() const override { return m_lastError; }
     const char* LastErrorText() const override;
+    bool IsHeldByAnotherProcess(const char* fileName) override;
 
 private:
     bool Valid(HANDLE port) const;

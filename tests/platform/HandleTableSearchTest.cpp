@@ -102,9 +102,11 @@ TEST(HandleTableSearch, AHolderNotFoundIsUnseenOnlyWhereSomethingWasNotLookedAt)
     EXPECT_EQ(unseen->program, "");
     EXPECT_EQ(unseen->deviceObject, "\\Device\\Serial0");
 
-    // Every process looked at, none has it: no holder is made up.
+    // A process closed to us is enough to leave it unseen; every process looked at, none has it: no holder.
+    recorded.looks[{6210, 0x2c}].kind = Kind::NotADevice;
+    EXPECT_FALSE(FindHandleHolder(recorded, "\\Device\\Serial0").value_or(PortHolder{"x", 1, "", ""}).IsSeen());
     for (auto& [handle, look] : recorded.looks) {
-        if (look.kind == Kind::ProcessClosed || look.kind == Kind::NoAnswer) {
+        if (look.kind == Kind::ProcessClosed) {
             look.kind = Kind::NotADevice;
         }
     }

@@ -82,6 +82,10 @@ TEST_F(RS232Settings, OnlyAnOpenRefusedJustAfterOurOwnCloseIsTriedAgainAndForASe
     port.Close();
     clock.Advance(2000);
     EXPECT_EQ(attemptsOf(1, 1), "1 refused after 0") << "long after the close";
+    ASSERT_TRUE(port.Open(1, 57600, 'N', 8, 1));
+    port.Close();
+    api.heldByAnother.insert(1);
+    EXPECT_EQ(attemptsOf(1, 1), "1 refused after 0") << "held by another program";
 }
 
 TEST_F(RS232Settings, TheLinesGoUpWithTheSettingsAndDownBeforeTheClose)
