@@ -141,8 +141,7 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     // A port another program holds is reported at once; only our own recent
     // close may be a driver still letting the port go.
     const bool releasing = port == INVALID_HANDLE_VALUE && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
-                           portNumber == m_closedPort &&
-                           m_clock.GetTickCount() - m_closedTick < kSlowReleaseWindowMs &&
+                           portNumber == m_closedPort && m_clock.GetTickCount() - m_closedTick < kSlowReleaseWindowMs &&
                            !m_api.IsHeldByAnotherProcess(deviceName);
     // One wait for each close: a second open of the same start is answered at once.
     m_closedPort = -1;
