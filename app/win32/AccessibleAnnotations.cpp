@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <oleacc.h>
 
-#include <vector>
+#include "platform/win32/WideText.h"
 
 namespace fwut {
 
@@ -11,14 +11,6 @@ namespace {
 
 // CLSID_CAccPropServices, which oleacc.h declares but mingw-w64's libraries do not define.
 const CLSID kAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
-
-std::wstring Wide(const std::string& text)
-{
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return std::wstring(wide.data(), static_cast<std::size_t>(length));
-}
 
 }  // namespace
 
@@ -52,7 +44,7 @@ void AccessibleAnnotations::SetDescription(HWND control, const std::string& text
 {
     if (Ready()) {
         m_services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                   Wide(text).c_str());
+                                   text::SystemToWide(text).c_str());
     }
 }
 

@@ -1,7 +1,10 @@
 #include "platform/win32/HandleIo.h"
 
 #include <algorithm>
-#include <vector>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/WideText.h"
 
 namespace fwut::win32 {
 
@@ -28,15 +31,14 @@ DWORD WriteTextFully(HANDLE handle, const char* text, std::size_t size)
     if (size == 0 || !::GetConsoleMode(handle, &mode) || size > (1u << 30)) {
         return WriteFully(handle, text, size);
     }
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) {
+    const std::wstring wide = text::SystemToWide(std::string_view(text, size));
+    const auto length = static_cast<DWORD>(wide.size());
+    if (length == 0) {
         return WriteFully(handle, text, size);
     }
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length));
-    ::MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide.data(), length);
-    for (DWORD done = 0; done < static_cast<DWORD>(length);) {
+    for (DWORD done = 0; done < length;) {
         DWORD put = 0;
-        if (!::WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(length) - done, &put, nullptr)) {
+        if (!::WriteConsoleW(handle, wide.data() + done, length - done, &put, nullptr)) {
             return ::GetLastError();
         }
         if (put == 0) {

@@ -2,35 +2,61 @@
 
 #include <shellapi.h>
 
-#include <vector>
+#include <algorithm>
+
+#include "platform/win32/WideText.h"
 
 namespace fwut::text {
 
 namespace {
 
+std::wstring ToWide(std::string_view text, UINT from)
+{
+    const int size = static_cast<int>(text.size());
+    const int length = text.empty() ? 0 : MultiByteToWideChar(from, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(from, 0, text.data(), size, wide.data(), length);
+    }
+    return wide;
+}
+
+std::string FromWide(std::wstring_view wide, UINT to)
+{
+    // Best-fit letters would show another text than the one given.
+    const DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        wide.empty() ? 0 : WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0) {
+        WideCharToMultiByte(to, flags, wide.data(), size, text.data(), length, nullptr, nullptr);
+    }
+    return text;
+}
+
 // From one code page to another through UTF-16; a text that does not convert stays as it is.
 std::string Recode(std::string_view text, UINT from, UINT to)
 {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int wideLength = MultiByteToWideChar(from, 0, text.data(), size, nullptr, 0);
-    if (wideLength <= 0) {
+    const std::wstring wide = ToWide(text, from);
+    if (wide.empty()) {
         return std::string(text);
     }
-    std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
-    MultiByteToWideChar(from, 0, text.data(), size, wide.data(), wideLength);
-    const int length = WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string(text);
-    }
-    std::string converted(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wideLength, converted.data(), length, nullptr, nullptr);
-    return converted;
+    const std::string converted = FromWide(wide, to);
+    return converted.empty() ? std::string(text) : converted;
 }
 
 }  // namespace
+
+std::wstring SystemToWide(std::string_view text)
+{
+    return ToWide(text, CP_ACP);
+}
+
+std::string WideToSystem(std::wstring_view text)
+{
+    return FromWide(text, CP_ACP);
+}
 
 std::string SystemToUtf8(std::string_view text)
 {
