@@ -1,8 +1,9 @@
 // The command line's one way to its standard output and error, with one
 // policy per command for a reader that is slow, stops or goes away. Every
-// text is escaped on its way out (control characters and bytes that are not
-// UTF-8 shown as \xHH, line ends kept), so that no text from a file, a device
-// or another program can reach the terminal raw, whichever message carries it.
+// text is escaped on its way out (control characters, and bytes that are not
+// text in the system's encoding, shown as \xHH; line ends kept), so that no
+// text from a file, a device or another program can reach the terminal raw,
+// whichever message carries it.
 #pragma once
 
 #include <condition_variable>

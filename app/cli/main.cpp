@@ -174,10 +174,11 @@ int main(int argc, char** argv)
 {
     fwut::program::Start();
     if (const auto position = fwut::text::ArgumentTheCodePageCannotHold(); position && *position < argc) {
-        // The path the program got names another file: refused before anything is opened.
-        ConsoleOutput::Instance().PrintError(
-            "fwut-cli: argument " + std::to_string(*position) + " (\"" + std::string(argv[*position]) +
-            "\") holds characters that this system's code page cannot hold; use a name without them.\n");
+        // The path the program got names another file: refused before anything
+        // is opened. The text it got is not the one given, so it is not quoted.
+        ConsoleOutput::Instance().PrintError("fwut-cli: argument " + std::to_string(*position) +
+                                             " holds characters that this system's code page cannot hold; use a "
+                                             "name without them.\n");
         return fwut::kExitUsage;
     }
     bool isUpdate = false;
