@@ -60,8 +60,8 @@ constexpr KnownProgram kKnownPrograms[] = {
     {"serial-monitor.exe", kSerialMonitorRemedy},
     {"arduino.exe", kSerialMonitorRemedy},
     {"lineprobetool.exe",
-     "LineProbeTool was asked to let the port go and did not within a second: close the port in LineProbeTool\n"
-     "(or the program), and try again."},
+     "LineProbeTool, the maker's serial test program, did not let the port go: close the port in\n"
+     "LineProbeTool (or the program), and try again."},
 };
 #endif
 

@@ -20,17 +20,27 @@ std::optional<std::uint16_t> FileTypeIndex(const HandleSnapshot& snapshot)
 
 }  // namespace
 
-std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string& deviceObject)
+std::vector<std::optional<PortHolder>> FindHandleHolders(HandleTable& table,
+                                                         const std::vector<std::string>& deviceObjects)
 {
+    std::vector<std::optional<PortHolder>> holders(deviceObjects.size());
     const std::optional<HandleSnapshot> snapshot = table.Snapshot();
-    if (!snapshot || deviceObject.empty()) {
-        return std::nullopt;
+    if (!snapshot) {
+        return holders;
+    }
+    // An object without a name (a port the system could not name) is never found.
+    std::size_t unfound = 0;
+    for (const std::string& object : deviceObjects) {
+        unfound += object.empty() ? 0 : 1;
     }
     // Without our own file's entry every handle's type is unknown: all are looked at.
     const std::optional<std::uint16_t> fileType = FileTypeIndex(*snapshot);
     std::set<std::uint32_t> closed;
     bool unlooked = false;
     for (const OpenHandle& handle : snapshot->handles) {
+        if (unfound == 0) {
+            break;
+        }
         if (handle.processId == snapshot->ownProcessId || (fileType && handle.typeIndex != *fileType) ||
             closed.contains(handle.processId)) {
             continue;
@@ -42,11 +52,13 @@ std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string
         const HandleLook look = table.LookAt(handle);
         switch (look.kind) {
         case HandleLook::Kind::Named:
-            if (EqualsIgnoringCase(look.name, deviceObject)) {
-                PortHolder holder = table.Describe(handle.processId);
-                holder.processId = handle.processId;
-                holder.deviceObject = deviceObject;
-                return holder;
+            for (std::size_t i = 0; i < deviceObjects.size(); ++i) {
+                if (!holders[i] && !deviceObjects[i].empty() && EqualsIgnoringCase(look.name, deviceObjects[i])) {
+                    holders[i] = table.Describe(handle.processId);
+                    holders[i]->processId = handle.processId;
+                    holders[i]->deviceObject = deviceObjects[i];
+                    --unfound;
+                }
             }
             break;
         case HandleLook::Kind::ProcessClosed:
@@ -60,12 +72,18 @@ std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string
             break;
         }
     }
-    if (!unlooked) {
-        return std::nullopt;
+    for (std::size_t i = 0; i < deviceObjects.size(); ++i) {
+        if (!holders[i] && unlooked && !deviceObjects[i].empty()) {
+            holders[i] = PortHolder{};
+            holders[i]->deviceObject = deviceObjects[i];
+        }
     }
-    PortHolder unseen;
-    unseen.deviceObject = deviceObject;
-    return unseen;
+    return holders;
+}
+
+std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string& deviceObject)
+{
+    return FindHandleHolders(table, {deviceObject}).front();
 }
 
 }  // namespace fwut

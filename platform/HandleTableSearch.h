@@ -57,5 +57,8 @@ public:
 // Nothing when the system gives no table, or every process was looked at
 // and none has the device open.
 std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string& deviceObject);
+// The same for several objects in one pass over the table, in their order.
+std::vector<std::optional<PortHolder>> FindHandleHolders(HandleTable& table,
+                                                         const std::vector<std::string>& deviceObjects);
 
 }  // namespace fwut

@@ -8,8 +8,8 @@ std::string DescribeHolder(const PortHolder& holder)
 {
     if (!holder.IsSeen()) {
 #ifdef _WIN32
-        return "a program that cannot be looked at from here (another user's, a service, or one this program may "
-               "not inspect)";
+        return "a program that could not be looked at from here (another user's, a service, or one whose handles "
+               "did not answer in time)";
 #else
         return "a process that cannot be seen from here (another user's, or one in another container)";
 #endif

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace fwut {
 
@@ -31,6 +32,8 @@ std::optional<PortHolder> FindPortHolder(const std::string& devicePath);
 // a port that this program could not use now. Opening the device to find out
 // would pulse its modem lines.
 std::optional<PortHolder> FindPortLocker(const std::string& devicePath);
+// The same for several devices, in their order (Windows looks once for all).
+std::vector<std::optional<PortHolder>> FindPortLockers(const std::vector<std::string>& devicePaths);
 
 // "ModemManager (process 812, user root)", the name made printable; for a
 // holder that cannot be seen, says so.

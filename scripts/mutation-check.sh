@@ -111,7 +111,7 @@ same-hex-refused @@ update/FirmwareFileOps.cpp @@ if (HexFileConvertsToHeldImage
 stop-skips-config-clearing @@ update/RelayCommands.cpp @@ Delay(1000);\n    m_serialPort.ClearAndWait(10);\n    if (Interrupted()) {\n        return;\n    } @@ Delay(1000);\n    if (Interrupted()) {\n        return;\n    }\n    m_serialPort.ClearAndWait(10);
 held-port-waited-for @@ serial/RS232.cpp @@ !m_api.IsHeldByAnotherProcess(deviceName); @@ true;
 unlooked-process-ignored @@ platform/HandleTableSearch.cpp @@ closed.insert(handle.processId);\n            unlooked = true; @@ closed.insert(handle.processId);
-hung-query-ends-search @@ platform/HandleTableSearch.cpp @@ case HandleLook::Kind::NoAnswer:\n            unlooked = true;\n            break; @@ case HandleLook::Kind::NoAnswer:\n            unlooked = true;\n            return PortHolder{};
+hung-query-ends-search @@ platform/HandleTableSearch.cpp @@ case HandleLook::Kind::NoAnswer:\n            unlooked = true;\n            break; @@ case HandleLook::Kind::NoAnswer:\n            unlooked = true;\n            unfound = 0;\n            break;
 EOF
 
 only=""

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/FWUT_UpdateApp.h"
 #include "app/cli/Commands.h"
@@ -48,6 +49,15 @@ int RunPorts(bool json)
     const int lowestNotShown =
         installed.size() > kPortSlotCount ? *std::next(installed.begin(), kPortSlotCount) : kMaxPortNumber + 1;
     const int saved = services->Settings().GetProfileInt(settings::kSection, settings::kComPort, -1);
+    std::vector<std::string> devicePaths;
+    for (const int number : installed) {
+        devicePaths.push_back(ports.DevicePath(number));
+    }
+    const std::vector<std::optional<PortHolder>> lockers = FindPortLockers(devicePaths);
+    std::map<int, std::optional<PortHolder>> lockerOf;
+    for (std::size_t i = 0; const int number : installed) {
+        lockerOf[number] = lockers[i++];
+    }
     if (json) {
         WriteJsonStart("ports");
         for (const int number : installed) {
@@ -58,7 +68,7 @@ int RunPorts(bool json)
                            {"description", services->Descriptions().Describe(number)},
                            {"last_update", number == saved},
                            {"in_window", number < lowestNotShown},
-                           {"holder", HolderJson(FindPortLocker(device))}});
+                           {"holder", HolderJson(lockerOf[number])}});
         }
         return kExitSuccess;
     }
@@ -85,7 +95,7 @@ int RunPorts(bool json)
         if (number >= lowestNotShown) {
             line += "   (not in the window, which shows the lowest 22)";
         }
-        if (const std::optional<PortHolder> holder = FindPortLocker(ports.DevicePath(number))) {
+        if (const std::optional<PortHolder>& holder = lockerOf[number]) {
             line += "   (in use by " + DescribeHolder(*holder) + ")";
         }
         out.Print(line + "\n");

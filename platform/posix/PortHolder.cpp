@@ -170,6 +170,15 @@ std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
     return LockHolder(Openers(device));
 }
 
+std::vector<std::optional<PortHolder>> FindPortLockers(const std::vector<std::string>& devicePaths)
+{
+    std::vector<std::optional<PortHolder>> holders;
+    for (const std::string& device : devicePaths) {
+        holders.push_back(FindPortLocker(device));
+    }
+    return holders;
+}
+
 bool IsProcessRunning(const std::string& program)
 {
     std::error_code error;

@@ -27,12 +27,27 @@ std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
     return FindHandleHolder(table, DeviceObjectOf(devicePath));
 }
 
-// Windows has no lock apart from the open itself: a port is in use when a
-// process is seen to have it open.
 std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
 {
-    std::optional<PortHolder> holder = FindPortHolder(devicePath);
-    return holder && holder->IsSeen() ? holder : std::nullopt;
+    return FindPortLockers({devicePath}).front();
+}
+
+// Windows has no lock apart from the open itself: a port is in use when a
+// process is seen to have it open.
+std::vector<std::optional<PortHolder>> FindPortLockers(const std::vector<std::string>& devicePaths)
+{
+    std::vector<std::string> objects;
+    for (const std::string& device : devicePaths) {
+        objects.push_back(DeviceObjectOf(device));
+    }
+    SystemHandleTable table;
+    std::vector<std::optional<PortHolder>> holders = FindHandleHolders(table, objects);
+    for (std::optional<PortHolder>& holder : holders) {
+        if (holder && !holder->IsSeen()) {
+            holder.reset();
+        }
+    }
+    return holders;
 }
 
 bool IsProcessRunning(const std::string&)

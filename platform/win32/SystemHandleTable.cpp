@@ -1,15 +1,21 @@
 #include "platform/win32/SystemHandleTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/ConsoleSignals.h"
+#include "platform/win32/WideText.h"
 
 namespace fwut {
 
@@ -20,6 +26,36 @@ constexpr DWORD kSearchLimitMs = 1000;
 // A name query that takes longer waits on something (a synchronous pipe with
 // a read pending): its worker is left to it and the search goes on without.
 constexpr DWORD kQueryLimitMs = 100;
+
+// Workers left waiting on a query, in the whole process: past this many, no
+// more names are asked for (each such worker holds a copy of its handle).
+constexpr int kMaxWorkersLeftWaiting = 4;
+std::atomic<int> g_workersLeftWaiting{0};
+
+// The handles whose name query hung, by process and value, for the process's
+// life: a later search does not ask again and leave another worker waiting.
+class HungHandles {
+public:
+    static HungHandles& Instance()
+    {
+        static HungHandles hung;
+        return hung;
+    }
+    bool Contains(const OpenHandle& handle)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_handles.contains({handle.processId, handle.value});
+    }
+    void Add(const OpenHandle& handle)
+    {
+        std::lock_guard lock(m_mutex);
+        m_handles.insert({handle.processId, handle.value});
+    }
+
+private:
+    std::mutex m_mutex;
+    std::set<std::pair<std::uint32_t, std::uintptr_t>> m_handles;
+};
 
 constexpr ULONG kSystemExtendedHandleInformation = 64;
 constexpr ULONG kObjectNameInformation = 1;
@@ -55,17 +91,6 @@ template <typename Call> Call NtdllCall(const char* name)
 {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll == nullptr ? nullptr : reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
-}
-
-std::string WideToSystem(const wchar_t* text, int length)
-{
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return {};
-    }
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, converted.data(), size, nullptr, nullptr);
-    return converted;
 }
 
 // The account the token is of, by name; "" when it has none.
@@ -119,6 +144,8 @@ public:
         m_worker->changed.notify_all();
         if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
                                         [&] { return m_worker->answer.has_value(); })) {
+            m_worker->waitedFor = false;
+            ++g_workersLeftWaiting;
             lock.unlock();
             Leave();
             return std::nullopt;
@@ -133,6 +160,7 @@ private:
         HANDLE request = nullptr;
         std::optional<std::string> answer;
         bool left = false;
+        bool waitedFor = true;  // false once left waiting on its query
 
         static void Run(std::shared_ptr<Worker> self)
         {
@@ -143,19 +171,25 @@ private:
                     std::unique_lock lock(self->mutex);
                     self->changed.wait(lock, [&] { return self->left || self->request != nullptr; });
                     if (self->request == nullptr) {
+                        if (!self->waitedFor) {
+                            --g_workersLeftWaiting;
+                        }
                         return;
                     }
                     handle = std::exchange(self->request, nullptr);
                 }
                 std::string name;
-                // Only a character device can be a serial port; disk files need no name.
-                if (query != nullptr && GetFileType(handle) == FILE_TYPE_CHAR) {
+                // A disk file or a pipe is no serial port: it needs no name (and a
+                // pipe's name query may hang). A port's driver declares a character
+                // device, or a type GetFileType does not know.
+                const DWORD type = GetFileType(handle);
+                if (query != nullptr && type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
                     std::vector<unsigned char> buffer(4096);
                     ULONG length = 0;
                     if (query(handle, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
                               &length) >= 0) {
                         const auto* text = reinterpret_cast<const CountedText*>(buffer.data());
-                        name = WideToSystem(text->buffer, text->length / sizeof(wchar_t));
+                        name = text::WideToSystem(std::wstring_view(text->buffer, text->length / sizeof(wchar_t)));
                     }
                 }
                 CloseHandle(handle);
@@ -204,14 +238,19 @@ std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
     }
     m_ownFile =
         CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<unsigned char> buffer(1 << 20);
-    ULONG needed = 0;
-    LONG status = 0;
-    while ((status = query(kSystemExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                           &needed)) == kStatusInfoLengthMismatch &&
-           buffer.size() < (std::size_t{1} << 28)) {
-        // The table grows between the two calls: some room to spare.
-        buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + (1 << 16)));
+    std::vector<unsigned char> buffer;
+    LONG status = kStatusInfoLengthMismatch;
+    try {
+        buffer.resize(1 << 20);
+        ULONG needed = 0;
+        while ((status = query(kSystemExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                               &needed)) == kStatusInfoLengthMismatch &&
+               buffer.size() < (std::size_t{1} << 28)) {
+            // The table grows between the two calls: some room to spare.
+            buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + (1 << 16)));
+        }
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
     if (status < 0) {
         return std::nullopt;
@@ -233,6 +272,9 @@ std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
 
 HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
 {
+    if (g_workersLeftWaiting >= kMaxWorkersLeftWaiting || HungHandles::Instance().Contains(handle)) {
+        return {HandleLook::Kind::NoAnswer, {}};
+    }
     const HANDLE process = Process(handle.processId);
     if (process == nullptr) {
         return {HandleLook::Kind::ProcessClosed, {}};
@@ -248,6 +290,7 @@ HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
     const std::optional<std::string> name =
         m_names->NameOf(copy, left > kSearchLimitMs ? 0 : std::min(left, kQueryLimitMs));
     if (!name) {
+        HungHandles::Instance().Add(handle);
         return {HandleLook::Kind::NoAnswer, {}};
     }
     return {name->empty() ? HandleLook::Kind::NotADevice : HandleLook::Kind::Named, *name};
@@ -274,7 +317,7 @@ PortHolder SystemHandleTable::Describe(std::uint32_t processId)
 bool SystemHandleTable::TimeIsUp()
 {
     const DWORD left = m_deadline - GetTickCount();
-    return left == 0 || left > kSearchLimitMs;
+    return left == 0 || left > kSearchLimitMs || console::StopRequested();
 }
 
 HANDLE SystemHandleTable::Process(std::uint32_t processId)

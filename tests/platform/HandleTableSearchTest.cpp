@@ -1,5 +1,5 @@
-// The search of the system's handle table for a port's holder, over tables
-// recorded from a Windows desktop: only other processes' file handles are
+// The search of the system's handle table for a port's holder, over a table
+// made like a Windows desktop's: only other processes' file handles are
 // looked at, a process or handle that cannot be looked at makes the holder
 // unseen instead of guessed, and a query that hangs does not end the search.
 #include <gtest/gtest.h>
@@ -85,6 +85,14 @@ TEST(HandleTableSearch, NamesTheProcessWithThePortsObjectOpenAndLooksOnlyAtOther
     EXPECT_FALSE(lookedAt.contains({1312, 0x48})) << "a closed process is asked once";
     EXPECT_TRUE(lookedAt.contains({6210, 0x2c}) && lookedAt.contains({6680, 0x1c4}))
         << "a query that hung does not end the search";
+
+    // Several ports in one pass: each gets its own answer, a port without a name none.
+    const std::vector<std::optional<PortHolder>> holders =
+        FindHandleHolders(recorded, {"\\Device\\Serial0", "\\Device\\VCP0", ""});
+    ASSERT_EQ(holders.size(), 3u);
+    EXPECT_TRUE(holders[0] && !holders[0]->IsSeen());
+    EXPECT_TRUE(holders[1] && holders[1]->processId == 6680);
+    EXPECT_FALSE(holders[2]);
 
     // Without our own file's entry no type is known: every other process's handle is looked at.
     recorded.table->ownFileHandle = 0x999;
