@@ -18,8 +18,6 @@
 //   rect TITLE                   prints the window's screen rectangle: x y width height
 //   companion TITLE LOG-FILE     a companion window that logs hand-off messages
 //   record-target FILE TARGET    the link handler: appends TARGET to FILE
-//   hold-port N READY-FILE       opens COM<N> as a terminal program would, writes
-//                                READY-FILE, and keeps the port until killed
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -535,18 +533,6 @@ int Companion(const std::string& title, const std::string& logFile)
     return 0;
 }
 
-int HoldPort(const std::string& port, const std::string& readyFile)
-{
-    const HANDLE held = ::CreateFileA(("\\\\.\\COM" + port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    if (held == INVALID_HANDLE_VALUE) {
-        return 1;
-    }
-    std::ofstream(readyFile) << ::GetCurrentProcessId() << '\n';
-    ::Sleep(INFINITE);
-    return 0;
-}
-
 int RecordTarget(const std::string& file, const std::string& target)
 {
     std::ofstream(file, std::ios::app) << target << '\n';
@@ -603,13 +589,10 @@ int main(int argc, char** argv)
     if (is("line-gone-in-wait", 1)) {
         return LineGoneInWait(args[1]);
     }
-    if (is("hold-port", 2)) {
-        return HoldPort(args[1], args[2]);
-    }
     std::fputs(
         "usage: fwut-wine-driver "
         "main-ready|update-succeeds|keyboard-update-succeeds|accessibility|update-cannot-open|saved-port|about|done|"
-        "show-about|rect|companion|record-target|hold-port|line-gone-in-wait "
+        "show-about|rect|companion|record-target|line-gone-in-wait "
         "...\n",
         stderr);
     return 2;
