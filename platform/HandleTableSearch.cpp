@@ -24,14 +24,14 @@ std::vector<std::optional<PortHolder>> FindHandleHolders(HandleTable& table,
                                                          const std::vector<std::string>& deviceObjects)
 {
     std::vector<std::optional<PortHolder>> holders(deviceObjects.size());
-    const std::optional<HandleSnapshot> snapshot = table.Snapshot();
-    if (!snapshot) {
-        return holders;
-    }
     // An object without a name (a port the system could not name) is never found.
     std::size_t unfound = 0;
     for (const std::string& object : deviceObjects) {
         unfound += object.empty() ? 0 : 1;
+    }
+    const std::optional<HandleSnapshot> snapshot = unfound == 0 ? std::nullopt : table.Snapshot();
+    if (!snapshot) {
+        return holders;
     }
     // Without our own file's entry every handle's type is unknown: all are looked at.
     const std::optional<std::uint16_t> fileType = FileTypeIndex(*snapshot);

@@ -17,6 +17,7 @@ struct OpenHandle {
     std::uint32_t processId = 0;
     std::uintptr_t value = 0;
     std::uint16_t typeIndex = 0;
+    std::uintptr_t object = 0;  // the object's address, where the system tells it
 };
 
 struct HandleSnapshot {

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/ConsoleSignals.h"
 #include "serial/Delay.h"
 #include "serial/RelayFrame.h"
 
@@ -148,7 +147,7 @@ BOOL CRS232::Open(int portNumber, int baudRate, int parity, int dataBits, int st
     m_closedPort = -1;
     const DWORD refused = m_clock.GetTickCount();
     while (port == INVALID_HANDLE_VALUE && releasing && m_api.GetLastError() == ERROR_ACCESS_DENIED &&
-           m_clock.GetTickCount() - refused < kSlowReleaseRetryMs && !console::StopRequested()) {
+           m_clock.GetTickCount() - refused < kSlowReleaseRetryMs) {
         m_clock.Sleep(kSlowReleaseStepMs);
         port = m_api.CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0);
     }

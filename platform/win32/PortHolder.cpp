@@ -3,20 +3,23 @@
 #include <vector>
 
 #include "platform/win32/SystemHandleTable.h"
+#include "platform/win32/WideText.h"
 
 namespace fwut {
 
 namespace {
 
-// "\Device\VCP0" for "\\.\COM5": the object every open of the port names.
+// "\Device\VCP0" for "\\.\COM5": the object every open of the port names,
+// converted as the names of the objects it is compared with are.
 std::string DeviceObjectOf(const std::string& devicePath)
 {
     const std::string port = devicePath.rfind("\\\\.\\", 0) == 0 ? devicePath.substr(4) : devicePath;
-    std::vector<char> targets(4096);
-    if (port.empty() || QueryDosDeviceA(port.c_str(), targets.data(), static_cast<DWORD>(targets.size())) == 0) {
+    std::vector<wchar_t> targets(4096);
+    if (port.empty() ||
+        QueryDosDeviceW(text::SystemToWide(port).c_str(), targets.data(), static_cast<DWORD>(targets.size())) == 0) {
         return {};
     }
-    return targets.data();
+    return text::WideToSystem(targets.data());
 }
 
 }  // namespace

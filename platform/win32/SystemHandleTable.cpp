@@ -1,7 +1,6 @@
 #include "platform/win32/SystemHandleTable.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -11,6 +10,7 @@
 #include <set>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -27,13 +27,13 @@ constexpr DWORD kSearchLimitMs = 1000;
 // a read pending): its worker is left to it and the search goes on without.
 constexpr DWORD kQueryLimitMs = 100;
 
-// Workers left waiting on a query, in the whole process: past this many, no
-// more names are asked for (each such worker holds a copy of its handle).
+// Workers one search leaves waiting on a query: past this many it asks for
+// no more names (each such worker holds a copy of its handle).
 constexpr int kMaxWorkersLeftWaiting = 4;
-std::atomic<int> g_workersLeftWaiting{0};
 
-// The handles whose name query hung, by process and value, for the process's
-// life: a later search does not ask again and leave another worker waiting.
+// The handles whose name query hung, by process, value and object, for the
+// process's life: a later search does not ask again and leave another worker
+// waiting. The object's address keeps a reused handle value apart.
 class HungHandles {
 public:
     static HungHandles& Instance()
@@ -44,17 +44,17 @@ public:
     bool Contains(const OpenHandle& handle)
     {
         std::lock_guard lock(m_mutex);
-        return m_handles.contains({handle.processId, handle.value});
+        return m_handles.contains({handle.processId, handle.value, handle.object});
     }
     void Add(const OpenHandle& handle)
     {
         std::lock_guard lock(m_mutex);
-        m_handles.insert({handle.processId, handle.value});
+        m_handles.insert({handle.processId, handle.value, handle.object});
     }
 
 private:
     std::mutex m_mutex;
-    std::set<std::pair<std::uint32_t, std::uintptr_t>> m_handles;
+    std::set<std::tuple<std::uint32_t, std::uintptr_t, std::uintptr_t>> m_handles;
 };
 
 constexpr ULONG kSystemExtendedHandleInformation = 64;
@@ -102,13 +102,13 @@ std::string TokenUserName(HANDLE token)
     if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
         return {};
     }
-    char name[256] = {};
-    char domain[256] = {};
-    DWORD nameSize = sizeof name;
-    DWORD domainSize = sizeof domain;
+    wchar_t name[256] = {};
+    wchar_t domain[256] = {};
+    DWORD nameSize = 256;
+    DWORD domainSize = 256;
     SID_NAME_USE use{};
     const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
-    return LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use) ? std::string(name)
+    return LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use) ? text::WideToSystem(name)
                                                                                        : std::string();
 }
 
@@ -119,23 +119,25 @@ std::string TokenUserName(HANDLE token)
 // closes its handle when its query ends) and the next query gets a new one.
 class SystemHandleTable::NameQueries {
 public:
+    enum class Answer { Named, NoWorker, TimedOut };
+
     NameQueries() = default;
     NameQueries(const NameQueries&) = delete;
     NameQueries& operator=(const NameQueries&) = delete;
     ~NameQueries() { Leave(); }
 
-    // The name of the object the handle stands for ("" for none); nothing
-    // when no answer came within limitMs. Takes over the handle.
-    std::optional<std::string> NameOf(HANDLE handle, DWORD limitMs)
+    // The name of the object the handle stands for in name ("" for none).
+    // Takes over the handle.
+    Answer NameOf(HANDLE handle, DWORD limitMs, std::string& name)
     {
         if (!m_worker) {
             try {
                 auto worker = std::make_shared<Worker>();
                 std::thread(&Worker::Run, worker).detach();
                 m_worker = std::move(worker);
-            } catch (const std::system_error&) {
+            } catch (const std::exception&) {
                 CloseHandle(handle);
-                return std::nullopt;
+                return Answer::NoWorker;
             }
         }
         std::unique_lock lock(m_worker->mutex);
@@ -144,14 +146,16 @@ public:
         m_worker->changed.notify_all();
         if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
                                         [&] { return m_worker->answer.has_value(); })) {
-            m_worker->waitedFor = false;
-            ++g_workersLeftWaiting;
+            ++m_workersLeftWaiting;
             lock.unlock();
             Leave();
-            return std::nullopt;
+            return Answer::TimedOut;
         }
-        return m_worker->answer;
+        name = *m_worker->answer;
+        return Answer::Named;
     }
+
+    bool LeftTooManyWaiting() const { return m_workersLeftWaiting >= kMaxWorkersLeftWaiting; }
 
 private:
     struct Worker {
@@ -160,7 +164,6 @@ private:
         HANDLE request = nullptr;
         std::optional<std::string> answer;
         bool left = false;
-        bool waitedFor = true;  // false once left waiting on its query
 
         static void Run(std::shared_ptr<Worker> self)
         {
@@ -171,30 +174,31 @@ private:
                     std::unique_lock lock(self->mutex);
                     self->changed.wait(lock, [&] { return self->left || self->request != nullptr; });
                     if (self->request == nullptr) {
-                        if (!self->waitedFor) {
-                            --g_workersLeftWaiting;
-                        }
                         return;
                     }
                     handle = std::exchange(self->request, nullptr);
                 }
                 std::string name;
-                // A disk file or a pipe is no serial port: it needs no name (and a
-                // pipe's name query may hang). A port's driver declares a character
-                // device, or a type GetFileType does not know.
+                // A disk file or a pipe is no serial port and needs no name; a port's
+                // driver declares a character device, or a type GetFileType does not
+                // know. (Either call may wait on a file with a read pending.)
                 const DWORD type = GetFileType(handle);
                 if (query != nullptr && type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
-                    std::vector<unsigned char> buffer(4096);
+                    alignas(CountedText) unsigned char buffer[4096];
                     ULONG length = 0;
-                    if (query(handle, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                              &length) >= 0) {
-                        const auto* text = reinterpret_cast<const CountedText*>(buffer.data());
-                        name = text::WideToSystem(std::wstring_view(text->buffer, text->length / sizeof(wchar_t)));
+                    if (query(handle, kObjectNameInformation, buffer, sizeof buffer, &length) >= 0) {
+                        const auto* text = reinterpret_cast<const CountedText*>(buffer);
+                        try {
+                            name = text::WideToSystem(std::wstring_view(text->buffer, text->length / sizeof(wchar_t)));
+                        } catch (const std::exception&) {
+                            name.clear();
+                        }
                     }
                 }
                 CloseHandle(handle);
                 std::lock_guard lock(self->mutex);
-                self->answer = name;
+                self->answer.emplace();
+                self->answer->swap(name);
                 self->changed.notify_all();
             }
         }
@@ -211,6 +215,7 @@ private:
     }
 
     std::shared_ptr<Worker> m_worker;
+    int m_workersLeftWaiting = 0;
 };
 
 SystemHandleTable::SystemHandleTable()
@@ -233,12 +238,14 @@ SystemHandleTable::~SystemHandleTable()
 std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
 {
     const auto query = NtdllCall<NtQuerySystemInformationCall>("NtQuerySystemInformation");
-    if (query == nullptr) {
+    // After a stop request nothing is looked for, so nothing is claimed.
+    if (query == nullptr || console::StopRequested()) {
         return std::nullopt;
     }
     m_ownFile =
         CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     std::vector<unsigned char> buffer;
+    HandleSnapshot snapshot;
     LONG status = kStatusInfoLengthMismatch;
     try {
         buffer.resize(1 << 20);
@@ -249,30 +256,29 @@ std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
             // The table grows between the two calls: some room to spare.
             buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + (1 << 16)));
         }
+        if (status < 0) {
+            return std::nullopt;
+        }
+        const auto* table = reinterpret_cast<const HandleInformationEx*>(buffer.data());
+        const std::size_t fits = (buffer.size() - offsetof(HandleInformationEx, handles)) / sizeof(HandleEntryEx);
+        const std::size_t count = std::min<std::size_t>(table->numberOfHandles, fits);
+        snapshot.handles.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const HandleEntryEx& entry = table->handles[i];
+            snapshot.handles.push_back({static_cast<std::uint32_t>(entry.uniqueProcessId), entry.handleValue,
+                                        entry.objectTypeIndex, reinterpret_cast<std::uintptr_t>(entry.object)});
+        }
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    if (status < 0) {
-        return std::nullopt;
-    }
-    const auto* table = reinterpret_cast<const HandleInformationEx*>(buffer.data());
-    const std::size_t fits = (buffer.size() - offsetof(HandleInformationEx, handles)) / sizeof(HandleEntryEx);
-    HandleSnapshot snapshot;
     snapshot.ownProcessId = GetCurrentProcessId();
     snapshot.ownFileHandle = reinterpret_cast<std::uintptr_t>(m_ownFile);
-    const std::size_t count = std::min<std::size_t>(table->numberOfHandles, fits);
-    snapshot.handles.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const HandleEntryEx& entry = table->handles[i];
-        snapshot.handles.push_back(
-            {static_cast<std::uint32_t>(entry.uniqueProcessId), entry.handleValue, entry.objectTypeIndex});
-    }
     return snapshot;
 }
 
 HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
 {
-    if (g_workersLeftWaiting >= kMaxWorkersLeftWaiting || HungHandles::Instance().Contains(handle)) {
+    if (m_names->LeftTooManyWaiting() || HungHandles::Instance().Contains(handle)) {
         return {HandleLook::Kind::NoAnswer, {}};
     }
     const HANDLE process = Process(handle.processId);
@@ -287,24 +293,33 @@ HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
                 {}};
     }
     const DWORD left = m_deadline - GetTickCount();
-    const std::optional<std::string> name =
-        m_names->NameOf(copy, left > kSearchLimitMs ? 0 : std::min(left, kQueryLimitMs));
-    if (!name) {
-        HungHandles::Instance().Add(handle);
-        return {HandleLook::Kind::NoAnswer, {}};
+    const DWORD limit = left > kSearchLimitMs ? 0 : std::min(left, kQueryLimitMs);
+    std::string name;
+    switch (m_names->NameOf(copy, limit, name)) {
+    case NameQueries::Answer::Named:
+        return {name.empty() ? HandleLook::Kind::NotADevice : HandleLook::Kind::Named, name};
+    case NameQueries::Answer::TimedOut:
+        // Only a query given its whole time is known to hang.
+        if (limit == kQueryLimitMs) {
+            HungHandles::Instance().Add(handle);
+        }
+        break;
+    case NameQueries::Answer::NoWorker:
+        break;
     }
-    return {name->empty() ? HandleLook::Kind::NotADevice : HandleLook::Kind::Named, *name};
+    return {HandleLook::Kind::NoAnswer, {}};
 }
 
 PortHolder SystemHandleTable::Describe(std::uint32_t processId)
 {
     PortHolder holder;
     const HANDLE process = Process(processId);
-    std::vector<char> path(MAX_PATH * 4);
+    // The wide calls: the ANSI ones would give a best-fit look-alike of a name.
+    std::vector<wchar_t> path(MAX_PATH * 4);
     DWORD length = static_cast<DWORD>(path.size());
-    if (process != nullptr && QueryFullProcessImageNameA(process, 0, path.data(), &length)) {
-        const std::string image(path.data(), length);
-        holder.program = image.substr(image.find_last_of("\\/") + 1);
+    if (process != nullptr && QueryFullProcessImageNameW(process, 0, path.data(), &length)) {
+        const std::wstring_view image(path.data(), length);
+        holder.program = text::WideToSystem(image.substr(image.find_last_of(L'\\') + 1));
     }
     HANDLE token = nullptr;
     if (process != nullptr && OpenProcessToken(process, TOKEN_QUERY, &token)) {

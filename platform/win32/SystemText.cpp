@@ -23,11 +23,15 @@ std::wstring ToWide(std::string_view text, UINT from)
 
 std::string FromWide(std::wstring_view wide, UINT to)
 {
-    // Best-fit letters would show another text than the one given.
-    const DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    // Best-fit letters would show another text than the one given. Code pages
+    // without best fit (UTF-8, also as the ANSI code page) refuse the flag.
+    DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size = static_cast<int>(wide.size());
-    const int length =
-        wide.empty() ? 0 : WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    int length = wide.empty() ? 0 : WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length == 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        length = WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    }
     std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
     if (length > 0) {
         WideCharToMultiByte(to, flags, wide.data(), size, text.data(), length, nullptr, nullptr);
