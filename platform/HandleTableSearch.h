@@ -43,7 +43,8 @@ struct HandleLook {
 class HandleTable {
 public:
     virtual ~HandleTable() = default;
-    // Every open handle of every process; nothing when the system does not tell.
+    // Every open handle of every process; nothing when the system does not
+    // tell, or once a stop was requested.
     virtual std::optional<HandleSnapshot> Snapshot() = 0;
     virtual HandleLook LookAt(const OpenHandle& handle) = 0;
     // The program's name and user; the process id is set by the search.
@@ -55,8 +56,8 @@ public:
 // The process that has the object `deviceObject` (as "\Device\Serial0") open.
 // A holder that cannot be seen when some process could not be looked at (or
 // time ran out) and none that could has it: the holder is never guessed.
-// Nothing when the system gives no table, or every process was looked at
-// and none has the device open.
+// Nothing when the system gives no table (nor after a stop request), or every
+// process was looked at and none has the device open.
 std::optional<PortHolder> FindHandleHolder(HandleTable& table, const std::string& deviceObject);
 // The same for several objects in one pass over the table, in their order.
 std::vector<std::optional<PortHolder>> FindHandleHolders(HandleTable& table,

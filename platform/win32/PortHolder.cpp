@@ -1,5 +1,6 @@
 #include "platform/PortHolder.h"
 
+#include <exception>
 #include <vector>
 
 #include "platform/win32/SystemHandleTable.h"
@@ -22,12 +23,27 @@ std::string DeviceObjectOf(const std::string& devicePath)
     return text::WideToSystem(targets.data());
 }
 
+// The holders of the devices, seen or unseen; nothing for all when the
+// search itself failed (it tells, it never ends the program).
+std::vector<std::optional<PortHolder>> FindPortHolders(const std::vector<std::string>& devicePaths)
+{
+    try {
+        std::vector<std::string> objects;
+        for (const std::string& device : devicePaths) {
+            objects.push_back(DeviceObjectOf(device));
+        }
+        SystemHandleTable table;
+        return FindHandleHolders(table, objects);
+    } catch (const std::exception&) {
+        return std::vector<std::optional<PortHolder>>(devicePaths.size());
+    }
+}
+
 }  // namespace
 
 std::optional<PortHolder> FindPortHolder(const std::string& devicePath)
 {
-    SystemHandleTable table;
-    return FindHandleHolder(table, DeviceObjectOf(devicePath));
+    return FindPortHolders({devicePath}).front();
 }
 
 std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
@@ -39,12 +55,7 @@ std::optional<PortHolder> FindPortLocker(const std::string& devicePath)
 // process is seen to have it open.
 std::vector<std::optional<PortHolder>> FindPortLockers(const std::vector<std::string>& devicePaths)
 {
-    std::vector<std::string> objects;
-    for (const std::string& device : devicePaths) {
-        objects.push_back(DeviceObjectOf(device));
-    }
-    SystemHandleTable table;
-    std::vector<std::optional<PortHolder>> holders = FindHandleHolders(table, objects);
+    std::vector<std::optional<PortHolder>> holders = FindPortHolders(devicePaths);
     for (std::optional<PortHolder>& holder : holders) {
         if (holder && !holder->IsSeen()) {
             holder.reset();

@@ -4,11 +4,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <set>
-#include <system_error>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -23,8 +23,9 @@ namespace {
 
 // The search, from the port's name to the holder's, takes at most this long.
 constexpr DWORD kSearchLimitMs = 1000;
-// A name query that takes longer waits on something (a synchronous pipe with
-// a read pending): its worker is left to it and the search goes on without.
+// A query that takes longer waits on something (a file opened for synchronous
+// use with a read pending): its worker is left to it and the search goes on
+// without. Every query is given this whole time or not started.
 constexpr DWORD kQueryLimitMs = 100;
 
 // Workers one search leaves waiting on a query: past this many it asks for
@@ -33,7 +34,8 @@ constexpr int kMaxWorkersLeftWaiting = 4;
 
 // The handles whose name query hung, by process, value and object, for the
 // process's life: a later search does not ask again and leave another worker
-// waiting. The object's address keeps a reused handle value apart.
+// waiting. The object's address, where the system tells it, keeps a reused
+// handle value apart.
 class HungHandles {
 public:
     static HungHandles& Instance()
@@ -126,9 +128,9 @@ public:
     NameQueries& operator=(const NameQueries&) = delete;
     ~NameQueries() { Leave(); }
 
-    // The name of the object the handle stands for in name ("" for none).
-    // Takes over the handle.
-    Answer NameOf(HANDLE handle, DWORD limitMs, std::string& name)
+    // The name of the object the handle stands for in name ("" for none),
+    // asked for at most kQueryLimitMs once the worker runs. Takes over the handle.
+    Answer NameOf(HANDLE handle, std::string& name)
     {
         if (!m_worker) {
             try {
@@ -141,17 +143,25 @@ public:
             }
         }
         std::unique_lock lock(m_worker->mutex);
+        // A thread slow to start is no query that hangs.
+        if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(kQueryLimitMs),
+                                        [&] { return m_worker->running; })) {
+            lock.unlock();
+            Leave();
+            CloseHandle(handle);
+            return Answer::NoWorker;
+        }
         m_worker->request = handle;
         m_worker->answer.reset();
         m_worker->changed.notify_all();
-        if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
+        if (!m_worker->changed.wait_for(lock, std::chrono::milliseconds(kQueryLimitMs),
                                         [&] { return m_worker->answer.has_value(); })) {
             ++m_workersLeftWaiting;
             lock.unlock();
             Leave();
             return Answer::TimedOut;
         }
-        name = *m_worker->answer;
+        name.swap(*m_worker->answer);
         return Answer::Named;
     }
 
@@ -163,17 +173,27 @@ private:
         std::condition_variable changed;
         HANDLE request = nullptr;
         std::optional<std::string> answer;
+        bool running = false;
         bool left = false;
 
         static void Run(std::shared_ptr<Worker> self)
         {
             const auto query = NtdllCall<NtQueryObjectCall>("NtQueryObject");
+            {
+                std::lock_guard lock(self->mutex);
+                self->running = true;
+                self->changed.notify_all();
+            }
             for (;;) {
                 HANDLE handle = nullptr;
                 {
                     std::unique_lock lock(self->mutex);
                     self->changed.wait(lock, [&] { return self->left || self->request != nullptr; });
-                    if (self->request == nullptr) {
+                    if (self->left) {
+                        // No one waits for it: a request taken now is not asked.
+                        if (self->request != nullptr) {
+                            CloseHandle(std::exchange(self->request, nullptr));
+                        }
                         return;
                     }
                     handle = std::exchange(self->request, nullptr);
@@ -181,7 +201,7 @@ private:
                 std::string name;
                 // A disk file or a pipe is no serial port and needs no name; a port's
                 // driver declares a character device, or a type GetFileType does not
-                // know. (Either call may wait on a file with a read pending.)
+                // know. (Either call may wait on a synchronous file's pending read.)
                 const DWORD type = GetFileType(handle);
                 if (query != nullptr && type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
                     alignas(CountedText) unsigned char buffer[4096];
@@ -278,7 +298,9 @@ std::optional<HandleSnapshot> SystemHandleTable::Snapshot()
 
 HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
 {
-    if (m_names->LeftTooManyWaiting() || HungHandles::Instance().Contains(handle)) {
+    const DWORD left = m_deadline - GetTickCount();
+    if (left > kSearchLimitMs || left < kQueryLimitMs || m_names->LeftTooManyWaiting() ||
+        HungHandles::Instance().Contains(handle)) {
         return {HandleLook::Kind::NoAnswer, {}};
     }
     const HANDLE process = Process(handle.processId);
@@ -292,17 +314,12 @@ HandleLook SystemHandleTable::LookAt(const OpenHandle& handle)
         return {GetLastError() == ERROR_ACCESS_DENIED ? HandleLook::Kind::ProcessClosed : HandleLook::Kind::NotADevice,
                 {}};
     }
-    const DWORD left = m_deadline - GetTickCount();
-    const DWORD limit = left > kSearchLimitMs ? 0 : std::min(left, kQueryLimitMs);
     std::string name;
-    switch (m_names->NameOf(copy, limit, name)) {
+    switch (m_names->NameOf(copy, name)) {
     case NameQueries::Answer::Named:
         return {name.empty() ? HandleLook::Kind::NotADevice : HandleLook::Kind::Named, name};
     case NameQueries::Answer::TimedOut:
-        // Only a query given its whole time is known to hang.
-        if (limit == kQueryLimitMs) {
-            HungHandles::Instance().Add(handle);
-        }
+        HungHandles::Instance().Add(handle);
         break;
     case NameQueries::Answer::NoWorker:
         break;

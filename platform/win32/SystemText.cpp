@@ -28,7 +28,7 @@ std::string FromWide(std::wstring_view wide, UINT to)
     DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size = static_cast<int>(wide.size());
     int length = wide.empty() ? 0 : WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length == 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+    if (length == 0 && !wide.empty() && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS) {
         flags = 0;
         length = WideCharToMultiByte(to, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
     }

@@ -51,9 +51,14 @@ public:
         {{6680, 0x1c4}, {Kind::Named, "\\Device\\VCP0"}},
     };
     int looksLeft = 100;
+    int snapshots = 0;
     std::vector<Key> lookedAt;
 
-    std::optional<HandleSnapshot> Snapshot() override { return table; }
+    std::optional<HandleSnapshot> Snapshot() override
+    {
+        ++snapshots;
+        return table;
+    }
     HandleLook LookAt(const OpenHandle& handle) override
     {
         --looksLeft;
@@ -128,6 +133,9 @@ TEST(HandleTableSearch, AHolderNotFoundIsUnseenOnlyWhereSomethingWasNotLookedAt)
 
     recorded.table.reset();
     EXPECT_FALSE(FindHandleHolder(recorded, "\\Device\\VCP0")) << "no table, nothing to tell";
+    const int taken = recorded.snapshots;
+    EXPECT_FALSE(FindHandleHolders(recorded, {"", ""})[1]);
+    EXPECT_EQ(recorded.snapshots, taken) << "no port with a name, no table taken";
 }
 
 }  // namespace
