@@ -348,8 +348,9 @@ PortHolder SystemHandleTable::Describe(std::uint32_t processId)
 
 bool SystemHandleTable::TimeIsUp()
 {
+    // Less time than a query is given is no time for one more.
     const DWORD left = m_deadline - GetTickCount();
-    return left == 0 || left > kSearchLimitMs || console::StopRequested();
+    return left < kQueryLimitMs || left > kSearchLimitMs || console::StopRequested();
 }
 
 HANDLE SystemHandleTable::Process(std::uint32_t processId)
