@@ -1,10 +1,10 @@
 #include "app/PortAdvice.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "platform/AsciiCase.h"
+#include "platform/ComPortName.h"
 #include "platform/PortHolder.h"
 #include "platform/Printable.h"
 #include "ui/DialogTexts.h"
@@ -104,7 +104,7 @@ std::string Remedy(DWORD error, const std::string& devicePath)
 {
     // A device's path comes from the settings or the command line; Windows
     // users know a port by its COM name alone.
-    const std::string shown = devicePath.rfind("\\\\.\\", 0) == 0 ? devicePath.substr(4) : devicePath;
+    const std::string shown(PortNameOfDevicePath(devicePath));
     const std::string device = shown.empty() ? std::string("the port") : Printable(shown);
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -176,10 +176,14 @@ std::string PortOpenAdviceLine(DWORD error, const std::string& systemText, const
 
 std::string PortOpenBoxNote(const std::string& boxText, SerialApi& serial, SerialCommKey& ports)
 {
-    if (boxText.rfind(kUnableToOpenPort, 0) != 0) {
+    // The box names its port as "COM<n>" followed by blanks.
+    const std::string_view prefix = kUnableToOpenPort;
+    const std::string_view text = boxText;
+    if (!text.starts_with(prefix)) {
         return {};
     }
-    const int port = std::atoi(boxText.c_str() + std::strlen(kUnableToOpenPort));
+    const std::string_view named = text.substr(prefix.size() - std::string_view("COM").size());
+    const int port = ComPortNumber(named.substr(0, named.find(' ')));
     return Printable(PortOpenAdviceLine(serial.GetLastError(), serial.LastErrorText(), ports.DevicePath(port)));
 }
 

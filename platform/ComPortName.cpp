@@ -24,4 +24,10 @@ std::string ComPortName(int number)
     return "COM" + std::to_string(number);
 }
 
+std::string_view PortNameOfDevicePath(std::string_view path)
+{
+    constexpr std::string_view kDevicePrefix = "\\\\.\\";
+    return path.starts_with(kDevicePrefix) ? path.substr(kDevicePrefix.size()) : path;
+}
+
 }  // namespace fwut

@@ -17,4 +17,7 @@ int ComPortNumber(std::string_view text);
 // "COM5".
 std::string ComPortName(int number);
 
+// "COM5" of the Windows device path "\\.\COM5"; any other path as it is.
+std::string_view PortNameOfDevicePath(std::string_view path);
+
 }  // namespace fwut

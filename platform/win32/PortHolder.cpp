@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "platform/ComPortName.h"
 #include "platform/win32/SystemHandleTable.h"
 #include "platform/win32/WideText.h"
 
@@ -14,7 +15,7 @@ namespace {
 // converted as the names of the objects it is compared with are.
 std::string DeviceObjectOf(const std::string& devicePath)
 {
-    const std::string port = devicePath.rfind("\\\\.\\", 0) == 0 ? devicePath.substr(4) : devicePath;
+    const std::string port(PortNameOfDevicePath(devicePath));
     std::vector<wchar_t> targets(4096);
     if (port.empty() ||
         QueryDosDeviceW(text::SystemToWide(port).c_str(), targets.data(), static_cast<DWORD>(targets.size())) == 0) {
